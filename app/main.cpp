@@ -1,0 +1,16 @@
+#include "app/form_main.h"
+#include "app/hint_delay_style.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pictavel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Pictavel"));
+    QApplication::setStyle(new HintDelayStyle);
+
+    TFormMain formMain;
+    formMain.show();
+    return app.exec();
+}
