@@ -1,0 +1,1 @@
+pictavel_add_test(tst_stretch_copy pictavel_core)
