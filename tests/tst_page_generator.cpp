@@ -1,0 +1,325 @@
+#include "html/colour_text.h"
+#include "html/page_generator.h"
+
+#include <QTest>
+
+namespace {
+
+PageSettings defaultSettings()
+{
+    PageSettings s;
+    s.title = QStringLiteral("Untitled Document");
+    s.bgColorPage = QStringLiteral("#FFFFFF");
+    s.textColorPage = QStringLiteral("#000000");
+    s.leftMargin.text = QStringLiteral("0");
+    s.topMargin.text = QStringLiteral("0");
+    s.border.text = QStringLiteral("0");
+    s.cellPad.text = QStringLiteral("2");
+    s.cellSpac.text = QStringLiteral("0");
+    s.bgColor = QStringLiteral("#FFFFFF");
+    s.borderImg.text = QStringLiteral("0");
+    return s;
+}
+
+QList<ThumbOutputNames> numberedThumbs(int count)
+{
+    QList<ThumbOutputNames> thumbs;
+    for (int i = 1; i <= count; ++i) {
+        const QString number = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        thumbs.append({QStringLiteral("A_") + number + QStringLiteral(".jpg"),
+                       QStringLiteral("B_") + number + QStringLiteral(".jpg")});
+    }
+    return thumbs;
+}
+
+// The table's rows written as "[" for a row opened, "c" for a cell, "]" for a
+// row closed.
+QString rowShape(const QStringList &page)
+{
+    QString shape;
+    for (const QString &line : page) {
+        if (line == QLatin1String("    <tr>"))
+            shape += u'[';
+        else if (line == QLatin1String("    </tr>"))
+            shape += u']';
+        else if (line.startsWith(QLatin1String("        <td ")))
+            shape += u'c';
+    }
+    return shape;
+}
+
+QString lineStartingWith(const QStringList &page, const QString &start)
+{
+    for (const QString &line : page) {
+        if (line.startsWith(start))
+            return line;
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestPageGenerator : public QObject
+{
+    Q_OBJECT
+private slots:
+    void holidayPageLineForLine();
+    void emptySetGivesNoTable();
+    void rowRule_data();
+    void rowRule();
+    void headerStyleTags_data();
+    void headerStyleTags();
+    void headerOfBlanksIsKept();
+    void alignmentWordReachesHeaderAndTable_data();
+    void alignmentWordReachesHeaderAndTable();
+    void spinTexts_data();
+    void spinTexts();
+    void settingTextsAreWrittenAsTyped();
+    void addressFileNamesAreEscaped();
+    void colourTexts_data();
+    void colourTexts();
+};
+
+void TestPageGenerator::holidayPageLineForLine()
+{
+    PageSettings s = defaultSettings();
+    s.header = QStringLiteral("Holiday");
+    s.bold = true;
+    s.underline = true;
+    s.fontHeader = QStringLiteral("Arial, Helvetica, sans-serif");
+    s.fontSize = QStringLiteral("3");
+    s.colorFont = QStringLiteral("#000000");
+    s.border.text = QStringLiteral("1");
+    s.bordColor = QStringLiteral("#000000");
+    s.bordColorD = QStringLiteral("#808080");
+    s.bordColorL = QStringLiteral("#C0C0C0");
+    s.columnCount = 2;
+    s.href = QStringLiteral("gal/");
+    s.src = QStringLiteral("thumb/");
+    s.target = QStringLiteral("_blank");
+
+    const QStringList expected = {
+        "<html>",
+        "",
+        "<head>",
+        "<title>Untitled Document</title>",
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">",
+        "</head>",
+        "",
+        "<body bgcolor=\"#FFFFFF\" text=\"#000000\" leftmargin=\"0\" topmargin=\"0\">",
+        "",
+        "<div align=\"center\"> <font face=\"Arial, Helvetica, sans-serif\" size=\"3\" "
+        "color=\"#000000\"><b><u>Holiday</u></b></font></div>",
+        "",
+        "<table align=\"center\" border=\"1\" cellpadding=\"2\" cellspacing=\"0\" "
+        "bgcolor=\"#FFFFFF\" bordercolor=\"#000000\" bordercolordark=\"#808080\" "
+        "bordercolorlight=\"#C0C0C0\">",
+        "    <tr>",
+        "        <td align=\"center\" valign=\"bottom\"><a href=\"gal/A_01.jpg\" "
+        "target=\"_blank\"><img src=\"thumb/B_01.jpg\" border=\"0\"></a></td>",
+        "        <td align=\"center\" valign=\"bottom\"><a href=\"gal/A_02.jpg\" "
+        "target=\"_blank\"><img src=\"thumb/B_02.jpg\" border=\"0\"></a></td>",
+        "    </tr>",
+        "    <tr>",
+        "        <td align=\"center\" valign=\"bottom\"><a href=\"gal/A_03.jpg\" "
+        "target=\"_blank\"><img src=\"thumb/B_03.jpg\" border=\"0\"></a></td>",
+        "    </tr>",
+        "</table>",
+        "",
+        "</body>",
+        "</html>",
+    };
+    const QStringList page = generatePage(s, numberedThumbs(3));
+    QCOMPARE(page.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        QCOMPARE(page[i], expected[i]);
+    QCOMPARE(generatePage(s, numberedThumbs(3)), page);
+}
+
+void TestPageGenerator::emptySetGivesNoTable()
+{
+    PageSettings s = defaultSettings();
+    QStringList page = generatePage(s, {});
+    QCOMPARE(page.size(), 11);
+    QCOMPARE(page[8], QString());
+    QCOMPARE(page[9], QStringLiteral("</body>"));
+    QVERIFY(lineStartingWith(page, "<div").isEmpty());
+
+    s.header = QStringLiteral("Head");
+    page = generatePage(s, {});
+    QCOMPARE(page.size(), 13);
+    QVERIFY(page[9].startsWith(QLatin1String("<div align=\"center\">")));
+    QCOMPARE(page[10], QString());
+    QCOMPARE(page[11], QStringLiteral("</body>"));
+    QVERIFY(lineStartingWith(page, "<table").isEmpty());
+}
+
+void TestPageGenerator::rowRule_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("full rows") << 2 << 4 << "[cc][cc]";
+    QTest::newRow("partial last row") << 2 << 3 << "[cc][c]";
+    QTest::newRow("zero columns, one row") << 0 << 5 << "[ccccc]";
+    QTest::newRow("one column") << 1 << 3 << "[c][c][c]";
+    QTest::newRow("one exactly full row") << 5 << 5 << "[ccccc]";
+    QTest::newRow("fewer than a row") << 100 << 2 << "[cc]";
+    QTest::newRow("single thumbnail") << 3 << 1 << "[c]";
+}
+
+void TestPageGenerator::rowRule()
+{
+    QFETCH(int, columns);
+    QFETCH(int, count);
+    QFETCH(QString, shape);
+    PageSettings s = defaultSettings();
+    s.columnCount = columns;
+    const QStringList page = generatePage(s, numberedThumbs(count));
+    QCOMPARE(rowShape(page), shape);
+    // Cells stay in set order, and the table is closed right after its rows.
+    QVERIFY(lineStartingWith(page, "        <td").contains(QLatin1String("A_01.jpg")));
+    const qsizetype close = page.indexOf(QStringLiteral("</table>"));
+    QCOMPARE(page[close - 1], QStringLiteral("    </tr>"));
+    QVERIFY(page[close - 2].contains(QStringLiteral("B_%1.jpg").arg(count, 2, 10, QChar('0'))));
+}
+
+void TestPageGenerator::headerStyleTags_data()
+{
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<bool>("underline");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none") << false << false << false << "\">Trip</font></div>";
+    QTest::newRow("all") << true << true << true << "\"><b><i><u>Trip</u></i></b></font></div>";
+    QTest::newRow("italic") << false << true << false << "\"><i>Trip</i></font></div>";
+    QTest::newRow("bold and italic")
+        << true << true << false << "\"><b><i>Trip</i></b></font></div>";
+}
+
+void TestPageGenerator::headerStyleTags()
+{
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    QFETCH(bool, underline);
+    QFETCH(QString, text);
+    PageSettings s = defaultSettings();
+    s.header = QStringLiteral("Trip");
+    s.colorFont = QStringLiteral("#123456");
+    s.bold = bold;
+    s.italic = italic;
+    s.underline = underline;
+    const QString header = lineStartingWith(generatePage(s, {}), "<div");
+    QVERIFY(header.endsWith(QStringLiteral("color=\"#123456") + text));
+}
+
+void TestPageGenerator::headerOfBlanksIsKept()
+{
+    PageSettings s = defaultSettings();
+    s.header = QStringLiteral(" ");
+    const QString header = lineStartingWith(generatePage(s, {}), "<div");
+    QCOMPARE(header, QStringLiteral("<div align=\"center\"> <font face=\"\" size=\"\" color=\"\"> "
+                                    "</font></div>"));
+}
+
+void TestPageGenerator::alignmentWordReachesHeaderAndTable_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("left") << 0 << "left";
+    QTest::newRow("right") << 2 << "right";
+    QTest::newRow("none chosen") << -1 << "";
+}
+
+void TestPageGenerator::alignmentWordReachesHeaderAndTable()
+{
+    QFETCH(int, index);
+    QFETCH(QString, word);
+    PageSettings s = defaultSettings();
+    s.header = QStringLiteral("H");
+    s.alignIndex = index;
+    const QStringList page = generatePage(s, numberedThumbs(1));
+    const QString align = QStringLiteral("align=\"%1\"").arg(word);
+    QVERIFY(lineStartingWith(page, "<div").startsWith(QStringLiteral("<div ") + align + u'>'));
+    QVERIFY(lineStartingWith(page, "<table").startsWith(QStringLiteral("<table ") + align + u' '));
+}
+
+void TestPageGenerator::spinTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<qint64>("number");
+    QTest::newRow("whole") << "12" << 0 << qint64(12);
+    QTest::newRow("above any range") << "450" << 0 << qint64(450);
+    QTest::newRow("negative") << "-7" << 0 << qint64(-7);
+    QTest::newRow("fraction truncated") << "12.9" << 0 << qint64(12);
+    QTest::newRow("negative fraction toward zero") << "-3.7" << 0 << qint64(-3);
+    QTest::newRow("empty") << "" << 0 << qint64(0);
+    QTest::newRow("empty counts as minimum") << "" << 5 << qint64(5);
+    QTest::newRow("lone sign") << "-" << 3 << qint64(3);
+    QTest::newRow("not a number") << "abc" << 1 << qint64(1);
+    QTest::newRow("too many digits")
+        << "99999999999999999999999" << 0 << qint64(9000000000000000000);
+}
+
+void TestPageGenerator::spinTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(int, minimum);
+    QFETCH(qint64, number);
+    QCOMPARE(spinEditNumber({text, minimum}), number);
+
+    PageSettings s = defaultSettings();
+    s.leftMargin = {text, minimum};
+    QVERIFY(lineStartingWith(generatePage(s, {}), "<body")
+                .contains(QStringLiteral("leftmargin=\"%1\" topmargin=\"0\">").arg(number)));
+}
+
+void TestPageGenerator::settingTextsAreWrittenAsTyped()
+{
+    PageSettings s = defaultSettings();
+    s.title = QStringLiteral("50% <b>&\"%1\" %s %d");
+    s.header = QStringLiteral("%2 & <i>");
+    s.fontHeader = QStringLiteral("Tahoma");
+    s.href = QStringLiteral("my%20gal/");
+    s.target = QStringLiteral("%s");
+    const QStringList page = generatePage(s, numberedThumbs(1));
+    QCOMPARE(page[3], QStringLiteral("<title>50% <b>&\"%1\" %s %d</title>"));
+    QVERIFY(lineStartingWith(page, "<div").contains(QLatin1String("face=\"Tahoma\"")));
+    QVERIFY(lineStartingWith(page, "<div").contains(QLatin1String(">%2 & <i></font>")));
+    QVERIFY(lineStartingWith(page, "        <td")
+                .contains(QLatin1String("href=\"my%20gal/A_01.jpg\" target=\"%s\"")));
+}
+
+void TestPageGenerator::addressFileNamesAreEscaped()
+{
+    PageSettings s = defaultSettings();
+    s.href = QStringLiteral("g#?/");
+    s.src = QStringLiteral("t/");
+    const QStringList page = generatePage(s, {{"a#b 100%?.jpg", "Фото#1.jpg"}});
+    const QString cell = lineStartingWith(page, "        <td");
+    QVERIFY2(cell.contains(QStringLiteral("href=\"g#?/a%23b 100%25%3F.jpg\"")), qPrintable(cell));
+    QVERIFY2(cell.contains(QStringLiteral("src=\"t/Фото%231.jpg\"")), qPrintable(cell));
+}
+
+void TestPageGenerator::colourTexts_data()
+{
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("black") << 0 << "#000000";
+    QTest::newRow("white") << 16777215 << "#FFFFFF";
+    QTest::newRow("pure red is the low byte") << 0x0000FF << "#FF0000";
+    QTest::newRow("pure blue is the high byte") << 0xFF0000 << "#0000FF";
+    QTest::newRow("mixed, upper case") << 0xab3412 << "#1234AB";
+    QTest::newRow("top byte ignored") << int(0xFF563412) << "#123456";
+}
+
+void TestPageGenerator::colourTexts()
+{
+    QFETCH(int, panel);
+    QFETCH(QString, text);
+    QCOMPARE(colourText(panel), text);
+}
+
+QTEST_APPLESS_MAIN(TestPageGenerator)
+#include "tst_page_generator.moc"
