@@ -62,10 +62,12 @@ void TBitmap32::setSizeForOverwrite(int width, int height)
     reallocate(width, height, false);
 }
 
-void TBitmap32::adoptPixels(PixelPool::Block block)
+void TBitmap32::replacePixels(int width, int height, PixelPool::Block block)
 {
     PixelPool::release(m_pixels);
     m_pixels = block;
+    m_width = width;
+    m_height = height;
 }
 
 void TBitmap32::assign(const TBitmap32 *source)

@@ -93,9 +93,9 @@ public:
     // zeroing a new pixel area and without notifying. An unchanged size keeps
     // the pixels.
     void setSizeForOverwrite(int width, int height);
-    // Swaps in a pixel area of the current size made by a decoder; the old
-    // area is released.
-    void adoptPixels(PixelPool::Block block);
+    // Takes a pixel area of width x height made by a decoder, without
+    // notifying; the old area is released.
+    void replacePixels(int width, int height, PixelPool::Block block);
 
 private:
     void reallocate(int width, int height, bool zero);

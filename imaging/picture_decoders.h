@@ -1,0 +1,12 @@
+#pragma once
+
+#include "imaging/bitmap32.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The decoders behind LoadPicture, each given the whole file. They check the
+// file completely before they change the bitmap.
+void loadBmpData(const uint8_t *data, size_t size, TBitmap32 &bitmap);
+void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap);
+void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap);

@@ -1,0 +1,76 @@
+#include "imaging/picture_file.h"
+
+#include "imaging/pictavel_error.h"
+#include "imaging/picture_decoders.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace {
+
+// The compressed file stays in one buffer kept between loads: a few MB per
+// photo that would otherwise be mapped and faulted in afresh every time.
+class FileBuffer
+{
+public:
+    uint8_t *reserve(size_t size)
+    {
+        if (size > m_capacity) {
+            m_data = std::make_unique_for_overwrite<uint8_t[]>(size);
+            m_capacity = size;
+        }
+        return m_data.get();
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> m_data;
+    size_t m_capacity = 0;
+};
+
+enum class Decoder { Bmp, Jpeg, Gif };
+
+} // namespace
+
+void LoadPicture(const QString &path, TBitmap32 &bitmap)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return;
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+    const QString lower = extension.toLower();
+    Decoder decoder;
+    if (lower == QLatin1String("bmp"))
+        decoder = Decoder::Bmp;
+    else if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
+        decoder = Decoder::Jpeg;
+    else if (lower == QLatin1String("gif"))
+        decoder = Decoder::Gif;
+    else
+        throw PictavelError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PictavelError(QStringLiteral("Cannot open file %1").arg(path));
+    const qint64 size = file.size();
+    thread_local FileBuffer buffer;
+    uint8_t *data = buffer.reserve(size_t(std::max<qint64>(size, 1)));
+    if (size < 0 || file.read(reinterpret_cast<char *>(data), size) != size)
+        throw PictavelError(QStringLiteral("Cannot open file %1").arg(path));
+    file.close();
+
+    switch (decoder) {
+    case Decoder::Bmp:
+        loadBmpData(data, size_t(size), bitmap);
+        break;
+    case Decoder::Jpeg:
+        loadJpegData(data, size_t(size), bitmap);
+        break;
+    case Decoder::Gif:
+        loadGifData(data, size_t(size), bitmap);
+        break;
+    }
+}

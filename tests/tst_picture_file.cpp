@@ -1,0 +1,978 @@
+#include "imaging/bitmap32.h"
+#include "imaging/pictavel_error.h"
+#include "imaging/picture_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csetjmp>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+
+namespace {
+
+using PixelFn = std::function<TColor32(int, int)>;
+
+void putLe16(QByteArray &b, uint32_t v)
+{
+    b.append(char(v & 0xFF));
+    b.append(char((v >> 8) & 0xFF));
+}
+
+void putLe32(QByteArray &b, uint32_t v)
+{
+    putLe16(b, v & 0xFFFF);
+    putLe16(b, v >> 16);
+}
+
+// A BMP file: file header, 40-byte info header (or the 12-byte core header),
+// optional masks and palette, then `bits` as given.
+QByteArray makeBmp(int width, int height, int bitCount, uint32_t compression,
+                   const QByteArray &extra, const QByteArray &bits, bool coreHeader = false)
+{
+    QByteArray info;
+    if (coreHeader) {
+        putLe32(info, 12);
+        putLe16(info, uint32_t(width));
+        putLe16(info, uint32_t(height));
+        putLe16(info, 1);
+        putLe16(info, uint32_t(bitCount));
+    } else {
+        putLe32(info, 40);
+        putLe32(info, uint32_t(width));
+        putLe32(info, uint32_t(height));
+        putLe16(info, 1);
+        putLe16(info, uint32_t(bitCount));
+        putLe32(info, compression);
+        putLe32(info, uint32_t(bits.size()));
+        putLe32(info, 2835);
+        putLe32(info, 2835);
+        putLe32(info, 0);
+        putLe32(info, 0);
+    }
+    QByteArray file("BM");
+    const uint32_t offset = uint32_t(14 + info.size() + extra.size());
+    putLe32(file, offset + uint32_t(bits.size()));
+    putLe32(file, 0);
+    putLe32(file, offset);
+    return file + info + extra + bits;
+}
+
+constexpr TColor32 kPalette[4] = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF3050A0};
+
+QByteArray paletteBytes(int count, bool triples = false)
+{
+    QByteArray p;
+    for (int i = 0; i < count; ++i) {
+        const TColor32 c = kPalette[i % 4];
+        p.append(char(c & 0xFF));
+        p.append(char((c >> 8) & 0xFF));
+        p.append(char((c >> 16) & 0xFF));
+        if (!triples)
+            p.append(char(0));
+    }
+    return p;
+}
+
+// Rows bottom-up (or top-down), each padded to 4 bytes, from a function
+// giving the bytes of one pixel row.
+QByteArray packRows(int height, bool topDown, const std::function<QByteArray(int y)> &row)
+{
+    QByteArray out;
+    for (int i = 0; i < height; ++i) {
+        QByteArray r = row(topDown ? i : height - 1 - i);
+        while (r.size() % 4)
+            r.append(char(0));
+        out += r;
+    }
+    return out;
+}
+
+int indexAt(int x, int y, int colours)
+{
+    return (x + 2 * y) % colours;
+}
+
+QByteArray indexedRow(int width, int bitCount, int y)
+{
+    QByteArray r((width * bitCount + 7) / 8, 0);
+    for (int x = 0; x < width; ++x) {
+        const int idx = indexAt(x, y, bitCount == 1 ? 2 : 4);
+        if (bitCount == 8)
+            r[x] = char(idx);
+        else if (bitCount == 4)
+            r[x / 2] = char(r[x / 2] | (idx << ((x & 1) ? 0 : 4)));
+        else
+            r[x / 8] = char(r[x / 8] | (idx << (7 - (x & 7))));
+    }
+    return r;
+}
+
+TColor32 rgb24At(int x, int y)
+{
+    return 0xFF000000u | uint32_t(x * 40) << 16 | uint32_t(y * 50) << 8 |
+           uint32_t((x * y * 10) & 255);
+}
+
+uint32_t expand(uint32_t v, uint32_t max)
+{
+    return (v * 255 + max / 2) / max;
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(data), data.size());
+}
+
+void expectPixels(const TBitmap32 &b, int w, int h, const PixelFn &expected)
+{
+    QCOMPARE(b.width(), w);
+    QCOMPARE(b.height(), h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (b.pixel(x, y) != expected(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(b.pixel(x, y), 8, 16)
+                                     .arg(expected(x, y), 8, 16)));
+}
+
+// A bitmap the failed loads must leave exactly as it is.
+void fillSentinel(TBitmap32 &b)
+{
+    b.setSize(3, 2);
+    for (int i = 0; i < 6; ++i)
+        b.bits()[i] = 0x01020304u * TColor32(i + 1);
+}
+
+bool isSentinel(const TBitmap32 &b)
+{
+    if (b.width() != 3 || b.height() != 2)
+        return false;
+    for (int i = 0; i < 6; ++i)
+        if (b.bits()[i] != 0x01020304u * TColor32(i + 1))
+            return false;
+    return true;
+}
+
+struct JpegJump
+{
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+extern "C" void testJpegErrorExit(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<JpegJump *>(cinfo->err)->jump, 1);
+}
+
+// Writes a JPEG with libjpeg directly: `components` 1 (grey) or 3, and an
+// optional APP1 segment.
+bool writeJpegDirect(const QString &path, int w, int h, int components,
+                     const std::function<uint8_t(int, int, int)> &sample,
+                     const QByteArray &app1 = QByteArray())
+{
+    FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!f)
+        return false;
+    jpeg_compress_struct c;
+    JpegJump err;
+    c.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = testJpegErrorExit;
+    std::vector<uint8_t> row(size_t(w * components));
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&c);
+        std::fclose(f);
+        return false;
+    }
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = JDIMENSION(w);
+    c.image_height = JDIMENSION(h);
+    c.input_components = components;
+    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 95, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    if (!app1.isEmpty())
+        jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET *>(app1.constData()),
+                          unsigned(app1.size()));
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < components; ++k)
+                row[size_t(x * components + k)] = sample(x, int(c.next_scanline), k);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::fclose(f);
+    return true;
+}
+
+QByteArray exifWithOrientation(int orientation, bool bigEndian)
+{
+    QByteArray e("Exif", 4);
+    e.append(char(0));
+    e.append(char(0));
+    auto u16 = [&](uint32_t v) {
+        if (bigEndian) {
+            e.append(char(v >> 8));
+            e.append(char(v & 0xFF));
+        } else {
+            putLe16(e, v);
+        }
+    };
+    auto u32 = [&](uint32_t v) {
+        if (bigEndian) {
+            u16(v >> 16);
+            u16(v & 0xFFFF);
+        } else {
+            putLe32(e, v);
+        }
+    };
+    e.append(bigEndian ? "MM" : "II");
+    u16(42);
+    u32(8);
+    u16(2);      // two entries, the orientation second
+    u16(0x011A); // XResolution, a RATIONAL pointing nowhere we read
+    u16(5);
+    u32(1);
+    u32(0);
+    u16(0x0112);
+    u16(3);
+    u32(1);
+    u16(uint32_t(orientation));
+    u16(0);
+    u32(0);
+    return e;
+}
+
+struct JpegFacts
+{
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    bool progressive = false;
+    bool baseline = false;
+    std::vector<int> lumaTable;
+};
+
+JpegFacts readJpegFacts(const QString &path)
+{
+    JpegFacts facts;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return facts;
+    const QByteArray data = file.readAll();
+    facts.baseline = data.contains(QByteArray("\xFF\xC0", 2));
+    jpeg_decompress_struct d;
+    JpegJump err;
+    d.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = testJpegErrorExit;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&d);
+        return facts;
+    }
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, reinterpret_cast<const unsigned char *>(data.constData()),
+                 (unsigned long)data.size());
+    jpeg_read_header(&d, TRUE);
+    facts.width = int(d.image_width);
+    facts.height = int(d.image_height);
+    facts.components = d.num_components;
+    facts.progressive = d.progressive_mode;
+    if (d.quant_tbl_ptrs[0])
+        for (int i = 0; i < DCTSIZE2; ++i)
+            facts.lumaTable.push_back(d.quant_tbl_ptrs[0]->quantval[i]);
+    jpeg_destroy_decompress(&d);
+    return facts;
+}
+
+// The luminance table libjpeg makes for a quality, in natural order like the
+// decoder's.
+std::vector<int> lumaTableForQuality(int quality)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    c.in_color_space = JCS_RGB;
+    c.input_components = 3;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    std::vector<int> t;
+    for (int i = 0; i < DCTSIZE2; ++i)
+        t.push_back(c.quant_tbl_ptrs[0]->quantval[i]);
+    jpeg_destroy_compress(&c);
+    return t;
+}
+
+// A GIF through giflib's encoder: each frame is (left, top, width, height,
+// transparent index or -1, indices row by row).
+struct GifFrame
+{
+    int left, top, width, height, transparent;
+    std::vector<uint8_t> indices;
+    bool interlace = false;
+};
+
+bool writeGif(const QString &path, int sw, int sh, const std::vector<GifFrame> &frames)
+{
+    int error = 0;
+    GifFileType *gif = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
+    if (!gif)
+        return false;
+    GifColorType colours[4];
+    for (int i = 0; i < 4; ++i) {
+        colours[i].Red = GifByteType(kPalette[i] >> 16);
+        colours[i].Green = GifByteType(kPalette[i] >> 8);
+        colours[i].Blue = GifByteType(kPalette[i]);
+    }
+    ColorMapObject *map = GifMakeMapObject(4, colours);
+    EGifSetGifVersion(gif, true);
+    bool ok = EGifPutScreenDesc(gif, sw, sh, 2, 0, map) == GIF_OK;
+    for (const GifFrame &f : frames) {
+        GraphicsControlBlock gcb{};
+        gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+        gcb.TransparentColor = f.transparent < 0 ? NO_TRANSPARENT_COLOR : f.transparent;
+        GifByteType ext[4];
+        EGifGCBToExtension(&gcb, ext);
+        ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK;
+        ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlace, nullptr) ==
+                       GIF_OK;
+        const int passStart[4] = {0, 4, 2, 1}, passStep[4] = {8, 8, 4, 2};
+        std::vector<int> order;
+        if (f.interlace) {
+            for (int p = 0; p < 4; ++p)
+                for (int y = passStart[p]; y < f.height; y += passStep[p])
+                    order.push_back(y);
+        } else {
+            for (int y = 0; y < f.height; ++y)
+                order.push_back(y);
+        }
+        for (int y : order)
+            ok = ok && EGifPutLine(
+                           gif, const_cast<GifPixelType *>(f.indices.data() + size_t(y * f.width)),
+                           f.width) == GIF_OK;
+    }
+    GifFreeMapObject(map);
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    return ok;
+}
+
+QString errorOfLoad(const QString &path, TBitmap32 &b)
+{
+    try {
+        LoadPicture(path, b);
+    } catch (const PictavelError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestPictureFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void missingFileLeavesBitmap();
+    void unknownExtension();
+    void extensionIgnoresCase();
+    void bmpDepths_data();
+    void bmpDepths();
+    void bmpRunLength_data();
+    void bmpRunLength();
+    void bmpMalformed_data();
+    void bmpMalformed();
+    void jpegRoundTrip();
+    void jpegGreyscale();
+    void jpegOrientation_data();
+    void jpegOrientation();
+    void jpegMalformed();
+    void jpegTruncatedShowsWhatIsThere();
+    void gifFirstFrameOverPixels();
+    void gifInterlaced();
+    void gifMalformed_data();
+    void gifMalformed();
+    void writeEmptyBitmap();
+    void writeFailureKeepsOldFile();
+    void writeWhateverTheName();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void TestPictureFile::init()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestPictureFile::missingFileLeavesBitmap()
+{
+    TBitmap32 b;
+    fillSentinel(b);
+    int notified = 0;
+    b.addChangeHandler([&] { ++notified; });
+    LoadPicture(path("nothing-here.jpg"), b);
+    LoadPicture(path("nothing-here.png"), b);
+    QVERIFY(isSentinel(b));
+    QCOMPARE(notified, 0);
+}
+
+void TestPictureFile::unknownExtension()
+{
+    writeFile(path("a.png"), "data");
+    writeFile(path("noext"), "data");
+    writeFile(path("b.Tiff"), "data");
+    TBitmap32 b;
+    fillSentinel(b);
+    QCOMPARE(errorOfLoad(path("a.png"), b),
+             QStringLiteral("Unknown picture file extension (.png)"));
+    QCOMPARE(errorOfLoad(path("noext"), b), QStringLiteral("Unknown picture file extension (.)"));
+    QCOMPARE(errorOfLoad(path("b.Tiff"), b),
+             QStringLiteral("Unknown picture file extension (.Tiff)"));
+    QVERIFY(isSentinel(b));
+}
+
+void TestPictureFile::extensionIgnoresCase()
+{
+    TBitmap32 src;
+    src.setSize(16, 8);
+    for (int i = 0; i < 128; ++i)
+        src.bits()[i] = 0xFF000000u | TColor32(i * 2) << 8;
+    WriteJpegFile(path("photo.jpg"), src, 90);
+    QVERIFY(QFile::copy(path("photo.jpg"), path("PHOTO.JPG")));
+    QVERIFY(QFile::copy(path("photo.jpg"), path("photo.JpEg")));
+    QVERIFY(QFile::copy(path("photo.jpg"), path("photo.bmp")));
+    TBitmap32 a, b, c;
+    LoadPicture(path("photo.jpg"), a);
+    LoadPicture(path("PHOTO.JPG"), b);
+    LoadPicture(path("photo.JpEg"), c);
+    QCOMPARE(b.width(), 16);
+    QVERIFY(std::equal(a.bits(), a.bits() + 128, b.bits()));
+    QVERIFY(std::equal(a.bits(), a.bits() + 128, c.bits()));
+    // The extension decides, not the content.
+    TBitmap32 d;
+    QCOMPARE(errorOfLoad(path("photo.bmp"), d), QStringLiteral("Bitmap image is not valid"));
+}
+
+void TestPictureFile::bmpDepths_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("kind");
+    constexpr int w = 5, h = 3;
+    enum { Indexed, Rgb24, Rgb555, Rgb565, Argb32, Masked32 };
+    for (int bpp : {1, 4, 8}) {
+        const int colours = 1 << bpp;
+        QTest::addRow("%d bits", bpp)
+            << makeBmp(w, h, bpp, 0, paletteBytes(colours),
+                       packRows(h, false, [&](int y) { return indexedRow(w, bpp, y); }))
+            << (Indexed | bpp << 8);
+    }
+    QTest::newRow("8 bits, core header")
+        << makeBmp(w, h, 8, 0, paletteBytes(256, true),
+                   packRows(h, false, [&](int y) { return indexedRow(w, 8, y); }), true)
+        << (Indexed | 8 << 8);
+    auto rgbRow = [](int y) {
+        QByteArray r;
+        for (int x = 0; x < w; ++x) {
+            const TColor32 c = rgb24At(x, y);
+            r.append(char(c & 0xFF));
+            r.append(char((c >> 8) & 0xFF));
+            r.append(char((c >> 16) & 0xFF));
+        }
+        return r;
+    };
+    QTest::newRow("24 bits") << makeBmp(w, h, 24, 0, {}, packRows(h, false, rgbRow)) << int(Rgb24);
+    QTest::newRow("24 bits, top-down")
+        << makeBmp(w, -h, 24, 0, {}, packRows(h, true, rgbRow)) << int(Rgb24);
+    QTest::newRow("24 bits, core header")
+        << makeBmp(w, h, 24, 0, {}, packRows(h, false, rgbRow), true) << int(Rgb24);
+    auto row16 = [](int redShift, int greenBits) {
+        return [=](int y) {
+            QByteArray r;
+            for (int x = 0; x < w; ++x)
+                putLe16(r, uint32_t(x * 6) << redShift | uint32_t(y * 9 % (1 << greenBits)) << 5 |
+                               uint32_t(x + y));
+            return r;
+        };
+    };
+    QTest::newRow("16 bits") << makeBmp(w, h, 16, 0, {}, packRows(h, false, row16(10, 5)))
+                             << int(Rgb555);
+    QByteArray masks565;
+    putLe32(masks565, 0xF800);
+    putLe32(masks565, 0x07E0);
+    putLe32(masks565, 0x001F);
+    QTest::newRow("16 bits, bit fields")
+        << makeBmp(w, h, 16, 3, masks565, packRows(h, false, row16(11, 6))) << int(Rgb565);
+    auto row32 = [](int y) {
+        QByteArray r;
+        for (int x = 0; x < w; ++x)
+            putLe32(r, (rgb24At(x, y) & 0xFFFFFF) | uint32_t(x * 30 + y) << 24);
+        return r;
+    };
+    QTest::newRow("32 bits keeps alpha")
+        << makeBmp(w, h, 32, 0, {}, packRows(h, false, row32)) << int(Argb32);
+    QByteArray masks32;
+    putLe32(masks32, 0xFF0000);
+    putLe32(masks32, 0xFF00);
+    putLe32(masks32, 0xFF);
+    QTest::newRow("32 bits, bit fields")
+        << makeBmp(w, h, 32, 3, masks32, packRows(h, false, row32)) << int(Argb32);
+    QByteArray swapped;
+    putLe32(swapped, 0xFF);
+    putLe32(swapped, 0xFF00);
+    putLe32(swapped, 0xFF0000);
+    QTest::newRow("32 bits, red and blue swapped")
+        << makeBmp(w, h, 32, 3, swapped, packRows(h, false, row32)) << int(Masked32);
+}
+
+void TestPictureFile::bmpDepths()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, kind);
+    writeFile(path("p.bmp"), file);
+    TBitmap32 b;
+    int notified = 0;
+    b.addChangeHandler([&] { ++notified; });
+    LoadPicture(path("p.bmp"), b);
+    QVERIFY(notified >= 1);
+    const int bpp = kind >> 8;
+    switch (kind & 0xFF) {
+    case 0:
+        expectPixels(b, 5, 3,
+                     [&](int x, int y) { return kPalette[indexAt(x, y, bpp == 1 ? 2 : 4)]; });
+        break;
+    case 1:
+        expectPixels(b, 5, 3, rgb24At);
+        break;
+    case 2:
+    case 3: {
+        const bool is565 = (kind & 0xFF) == 3;
+        expectPixels(b, 5, 3, [&](int x, int y) {
+            const uint32_t gmax = is565 ? 63 : 31;
+            return 0xFF000000u | expand(uint32_t(x * 6), 31) << 16 |
+                   expand(uint32_t(y * 9) % (gmax + 1), gmax) << 8 | expand(uint32_t(x + y), 31);
+        });
+        break;
+    }
+    case 4:
+        expectPixels(b, 5, 3, [](int x, int y) {
+            return (rgb24At(x, y) & 0xFFFFFF) | uint32_t(x * 30 + y) << 24;
+        });
+        break;
+    case 5:
+        expectPixels(b, 5, 3, [](int x, int y) {
+            const TColor32 c = rgb24At(x, y);
+            return 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        });
+        break;
+    }
+}
+
+void TestPictureFile::bmpRunLength_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<int>>("indices"); // top row first, -1 = skipped (black)
+    // 4 x 3, rows bottom-up: a run, an absolute run with padding, a delta.
+    const QByteArray rle8(
+        "\x02\x01\x00\x03\x02\x03\x01\x00\x00\x00" // bottom row: 1 1 | 2 3 (1 clipped), EOL
+        "\x00\x02\x01\x00"                         // delta: right 1, same row
+        "\x03\x02\x00\x00"                         // run 2 2 2, EOL
+        "\x04\x03\x00\x01",                        // top row 3 3 3 3, end
+        22);
+    QTest::newRow("RLE8") << makeBmp(4, 3, 8, 1, paletteBytes(256), rle8)
+                          << QList<int>{3, 3, 3, 3, -1, 2, 2, 2, 1, 1, 2, 3};
+    const QByteArray rle4("\x04\x12\x00\x00"  // bottom row: 1 2 1 2
+                          "\x00\x03\x30\x20"  // absolute 3 nibbles: 3 0 2, padded
+                          "\x00\x00"          // end of line
+                          "\x02\x33\x00\x01", // top row: 3 3, end
+                          14);
+    QTest::newRow("RLE4") << makeBmp(4, 3, 4, 2, paletteBytes(16), rle4)
+                          << QList<int>{3, 3, -1, -1, 3, 0, 2, -1, 1, 2, 1, 2};
+}
+
+void TestPictureFile::bmpRunLength()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<int>, indices);
+    writeFile(path("r.bmp"), file);
+    TBitmap32 b;
+    LoadPicture(path("r.bmp"), b);
+    expectPixels(b, 4, 3, [&](int x, int y) {
+        const int i = indices[y * 4 + x];
+        return i < 0 ? 0xFF000000u : kPalette[i];
+    });
+}
+
+void TestPictureFile::bmpMalformed_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QString invalid = QStringLiteral("Bitmap image is not valid");
+    const QString tooBig = QStringLiteral("Can't allocate the DIB handle");
+    const QByteArray good = makeBmp(5, 3, 24, 0, {}, QByteArray(48, '\x10'));
+    QTest::newRow("truncated pixels") << good.left(good.size() - 5) << invalid;
+    QTest::newRow("truncated header") << good.left(20) << invalid;
+    QByteArray magic = good;
+    magic[0] = 'X';
+    QTest::newRow("wrong magic") << magic << invalid;
+    QTest::newRow("wide") << makeBmp(40000, 1, 24, 0, {}, QByteArray(120000, 0)) << tooBig;
+    QTest::newRow("huge area") << makeBmp(30000, 30000, 1, 0, paletteBytes(2), QByteArray(64, 0))
+                               << tooBig;
+    QTest::newRow("zero width") << makeBmp(0, 3, 24, 0, {}, QByteArray(48, 0)) << invalid;
+    QTest::newRow("odd depth") << makeBmp(5, 3, 7, 0, {}, QByteArray(48, 0)) << invalid;
+    QTest::newRow("jpeg compression") << makeBmp(5, 3, 24, 4, {}, QByteArray(48, 0)) << invalid;
+    QTest::newRow("palette past the end")
+        << makeBmp(2, 1, 8, 0, paletteBytes(3), QByteArray(4, 0)).left(14 + 40 + 8) << invalid;
+    QByteArray offset = good;
+    offset[10] = char(0xF0);
+    offset[11] = char(0xFF);
+    QTest::newRow("offset past the end") << offset << invalid;
+    QTest::newRow("RLE without end")
+        << makeBmp(4, 3, 8, 1, paletteBytes(256), QByteArray("\x02\x01\x02\x01", 4)) << invalid;
+    QTest::newRow("RLE absolute run past the end")
+        << makeBmp(4, 3, 8, 1, paletteBytes(256), QByteArray("\x00\x40\x01\x02", 4)) << invalid;
+    QTest::newRow("RLE top-down") << makeBmp(4, -3, 8, 1, paletteBytes(256),
+                                             QByteArray("\x00\x01", 2))
+                                  << invalid;
+    QTest::newRow("empty") << QByteArray() << invalid;
+}
+
+void TestPictureFile::bmpMalformed()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    writeFile(path("bad.bmp"), file);
+    TBitmap32 b;
+    fillSentinel(b);
+    QCOMPARE(errorOfLoad(path("bad.bmp"), b), message);
+    QVERIFY(isSentinel(b));
+}
+
+void TestPictureFile::jpegRoundTrip()
+{
+    TBitmap32 src;
+    src.setSize(37, 23);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x)
+            src.setPixel(
+                x, y, 0x12000000u | uint32_t(x * 6) << 16 | uint32_t(y * 10) << 8 | uint32_t(128));
+    WriteJpegFile(path("out.jpg"), src, 90);
+    const JpegFacts facts = readJpegFacts(path("out.jpg"));
+    QCOMPARE(facts.width, 37);
+    QCOMPARE(facts.height, 23);
+    QCOMPARE(facts.components, 3);
+    QVERIFY(!facts.progressive);
+    QVERIFY(facts.baseline);
+    QCOMPARE(facts.lumaTable, lumaTableForQuality(90));
+
+    TBitmap32 back;
+    fillSentinel(back);
+    LoadPicture(path("out.jpg"), back);
+    QCOMPARE(back.width(), 37);
+    QCOMPARE(back.height(), 23);
+    for (int y = 0; y < 23; ++y) {
+        for (int x = 0; x < 37; ++x) {
+            const TColor32 a = src.pixel(x, y), b = back.pixel(x, y);
+            QCOMPARE(b >> 24, 255u);
+            for (int shift : {0, 8, 16})
+                QVERIFY2(std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) <= 12,
+                         qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+        }
+    }
+    // Loading again into a bitmap of the same size replaces the pixels.
+    TBitmap32 other;
+    other.setSize(37, 23);
+    LoadPicture(path("out.jpg"), other);
+    QVERIFY(std::equal(back.bits(), back.bits() + 37 * 23, other.bits()));
+
+    WriteJpegFile(path("q50.jpg"), src, 50);
+    QCOMPARE(readJpegFacts(path("q50.jpg")).lumaTable, lumaTableForQuality(50));
+}
+
+void TestPictureFile::jpegGreyscale()
+{
+    QVERIFY(
+        writeJpegDirect(path("grey.jpg"), 256, 16, 1, [](int x, int, int) { return uint8_t(x); }));
+    TBitmap32 b;
+    LoadPicture(path("grey.jpg"), b);
+    QCOMPARE(b.width(), 256);
+    QSet<uint32_t> levels;
+    for (int i = 0; i < 256 * 16; ++i) {
+        const TColor32 p = b.bits()[i];
+        QCOMPARE(p >> 24, 255u);
+        QCOMPARE((p >> 16) & 255, p & 255);
+        QCOMPARE((p >> 8) & 255, p & 255);
+        levels.insert(p & 255);
+    }
+    // Quantised to 236 levels: some of the 256 input levels cannot appear,
+    // yet the picture still spans the range.
+    QVERIFY(levels.size() <= 236);
+    QVERIFY(levels.size() > 100);
+    QVERIFY(levels.contains(0));
+    QVERIFY(levels.contains(255));
+}
+
+void TestPictureFile::jpegOrientation_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("bigEndian");
+    for (int o = 1; o <= 8; ++o) {
+        QTest::addRow("%d, Intel", o) << o << false;
+        QTest::addRow("%d, Motorola", o) << o << true;
+    }
+}
+
+void TestPictureFile::jpegOrientation()
+{
+    QFETCH(int, orientation);
+    QFETCH(bool, bigEndian);
+    // 48 x 32 in 16 x 16 blocks of six distinct colours, as stored.
+    const TColor32 blockColours[6] = {0xFF000000, 0xFFFF0000, 0xFF00FF00,
+                                      0xFF0000FF, 0xFFFFFF00, 0xFFFFFFFF};
+    auto stored = [&](int x, int y) {
+        return blockColours[(y / 16) * 3 + x / 16];
+    };
+    QVERIFY(writeJpegDirect(
+        path("o.jpg"), 48, 32, 3,
+        [&](int x, int y, int k) { return uint8_t(stored(x, y) >> (16 - 8 * k)); },
+        exifWithOrientation(orientation, bigEndian)));
+    TBitmap32 b;
+    LoadPicture(path("o.jpg"), b);
+    const bool swap = orientation >= 5;
+    QCOMPARE(b.width(), swap ? 32 : 48);
+    QCOMPARE(b.height(), swap ? 48 : 32);
+    // Where each shown pixel comes from in the stored picture.
+    auto source = [&](int x, int y) -> QPoint {
+        const int w = 48, h = 32;
+        switch (orientation) {
+        case 2:
+            return {w - 1 - x, y};
+        case 3:
+            return {w - 1 - x, h - 1 - y};
+        case 4:
+            return {x, h - 1 - y};
+        case 5:
+            return {y, x};
+        case 6:
+            return {y, h - 1 - x};
+        case 7:
+            return {w - 1 - y, h - 1 - x};
+        case 8:
+            return {w - 1 - y, x};
+        default:
+            return {x, y};
+        }
+    };
+    for (int y = 8; y < b.height(); y += 16) {
+        for (int x = 8; x < b.width(); x += 16) {
+            const QPoint s = source(x, y);
+            const TColor32 want = stored(s.x(), s.y()), got = b.pixel(x, y);
+            for (int shift : {0, 8, 16})
+                QVERIFY2(std::abs(int((want >> shift) & 255) - int((got >> shift) & 255)) <= 16,
+                         qPrintable(QStringLiteral("(%1, %2): %3").arg(x).arg(y).arg(got, 8, 16)));
+        }
+    }
+}
+
+void TestPictureFile::jpegMalformed()
+{
+    TBitmap32 b;
+    fillSentinel(b);
+    writeFile(path("text.jpg"), "this is not a picture");
+    const QString notJpeg = errorOfLoad(path("text.jpg"), b);
+    QVERIFY2(notJpeg.startsWith(QStringLiteral("JPEG error #")), qPrintable(notJpeg));
+    QVERIFY(isSentinel(b));
+
+    writeFile(path("empty.jpg"), QByteArray());
+    QVERIFY(errorOfLoad(path("empty.jpg"), b).startsWith(QStringLiteral("JPEG error #")));
+    QVERIFY(isSentinel(b));
+
+    // A valid small file whose frame header claims 40000 x 40000.
+    TBitmap32 small;
+    small.setSize(8, 8);
+    WriteJpegFile(path("small.jpg"), small, 90);
+    QFile f(path("small.jpg"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray data = f.readAll();
+    f.close();
+    const qsizetype sof = data.indexOf(QByteArray("\xFF\xC0", 2));
+    QVERIFY(sof > 0);
+    data[sof + 5] = char(40000 >> 8);
+    data[sof + 6] = char(40000 & 0xFF);
+    data[sof + 7] = char(40000 >> 8);
+    data[sof + 8] = char(40000 & 0xFF);
+    writeFile(path("huge.jpg"), data);
+    QCOMPARE(errorOfLoad(path("huge.jpg"), b), QStringLiteral("Can't allocate the DIB handle"));
+    QVERIFY(isSentinel(b));
+}
+
+void TestPictureFile::jpegTruncatedShowsWhatIsThere()
+{
+    QVERIFY(writeJpegDirect(path("full.jpg"), 64, 64, 3,
+                            [](int x, int y, int k) { return uint8_t(k == 0 ? x * 4 : y * 4); }));
+    QFile f(path("full.jpg"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray data = f.readAll();
+    writeFile(path("cut.jpg"), data.left(data.size() * 2 / 3));
+    TBitmap32 b;
+    LoadPicture(path("cut.jpg"), b);
+    QCOMPARE(b.width(), 64);
+    QCOMPARE(b.height(), 64);
+    QCOMPARE(b.pixel(0, 0) >> 24, 255u);
+}
+
+void TestPictureFile::gifFirstFrameOverPixels()
+{
+    // 4 x 3 screen; the first image covers (1, 1)-(3, 3) with index 0 as its
+    // transparent colour; the second frame would cover everything.
+    GifFrame first{1, 1, 2, 2, 0, {1, 0, 2, 3}};
+    GifFrame second{0, 0, 4, 3, -1, std::vector<uint8_t>(12, 3)};
+    QVERIFY(writeGif(path("anim.gif"), 4, 3, {first, second}));
+
+    TBitmap32 fresh;
+    LoadPicture(path("anim.gif"), fresh);
+    expectPixels(fresh, 4, 3, [&](int x, int y) -> TColor32 {
+        if (x == 1 && y == 1)
+            return kPalette[1];
+        if (x == 1 && y == 2)
+            return kPalette[2];
+        if (x == 2 && y == 2)
+            return kPalette[3];
+        return 0xFF000000u; // not painted: black, opaque
+    });
+
+    TBitmap32 same;
+    same.setSize(4, 3);
+    for (int i = 0; i < 12; ++i)
+        same.bits()[i] = 0x00123456u + TColor32(i);
+    LoadPicture(path("anim.gif"), same);
+    QCOMPARE(same.pixel(0, 0), TColor32(0xFF123456));
+    QCOMPARE(same.pixel(2, 1),
+             TColor32(0xFF123456 + 6)); // transparent: old pixel kept, made opaque
+    QCOMPARE(same.pixel(1, 1), kPalette[1]);
+}
+
+void TestPictureFile::gifInterlaced()
+{
+    GifFrame frame{0, 0, 3, 10, -1, {}, true};
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 3; ++x)
+            frame.indices.push_back(uint8_t((y + x) % 4));
+    QVERIFY(writeGif(path("inter.gif"), 3, 10, {frame}));
+    TBitmap32 b;
+    LoadPicture(path("inter.gif"), b);
+    expectPixels(b, 3, 10, [](int x, int y) { return kPalette[(x + y) % 4]; });
+}
+
+void TestPictureFile::gifMalformed_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    // GIF89a, 2 x 2 screen with a 2-colour table, one 2 x 2 image.
+    const QByteArray header("GIF89a\x02\x00\x02\x00\x80\x00\x00"
+                            "\x00\x00\x00\xFF\xFF\xFF",
+                            19);
+    const QByteArray image("\x2C\x00\x00\x00\x00\x02\x00\x02\x00\x00", 10);
+    const QByteArray data("\x02\x02\x84\x51\x00", 5); // LZW, min code size 2
+    const QByteArray trailer("\x3B", 1);
+    QTest::newRow("signature") << QByteArray("JIF89a\x02\x00\x02\x00\x00\x00\x00", 13)
+                               << QStringLiteral("Invalid GIF signature");
+    QTest::newRow("version") << QByteArray("GIF88a\x02\x00\x02\x00\x00\x00\x00", 13)
+                             << QStringLiteral("Unsupported GIF version");
+    QTest::newRow("short") << QByteArray("GIF8", 4) << QStringLiteral("Invalid GIF signature");
+    QTest::newRow("truncated screen")
+        << header.left(8) << QStringLiteral("Premature end of GIF data");
+    QTest::newRow("truncated image")
+        << header + image + data.left(2) << QStringLiteral("Premature end of GIF data");
+    QByteArray outside = image;
+    outside[1] = 1; // left 1 + width 2 > screen width 2
+    QTest::newRow("image outside the screen")
+        << header + outside + data + trailer
+        << QStringLiteral("GIF image is outside the logical screen");
+    QByteArray zeroScreen = header;
+    zeroScreen[6] = 0;
+    QTest::newRow("empty screen") << zeroScreen + image + data + trailer
+                                  << QStringLiteral("Invalid GIF data");
+    QByteArray huge = header;
+    huge[6] = char(0xFF);
+    huge[7] = char(0xFF);
+    QTest::newRow("huge screen") << huge + image + data + trailer
+                                 << QStringLiteral("Can't allocate the DIB handle");
+    // Code size 2: clear (4) then code 7, which no table holds yet.
+    QTest::newRow("broken LZW") << header + image + QByteArray("\x02\x02\x3C\x00\x00", 5) + trailer
+                                << QStringLiteral("Invalid GIF data");
+    QTest::newRow("bad record") << header + QByteArray("\x99", 1)
+                                << QStringLiteral("Invalid GIF data");
+}
+
+void TestPictureFile::gifMalformed()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    writeFile(path("bad.gif"), file);
+    TBitmap32 b;
+    fillSentinel(b);
+    QCOMPARE(errorOfLoad(path("bad.gif"), b), message);
+    QVERIFY(isSentinel(b));
+}
+
+void TestPictureFile::writeEmptyBitmap()
+{
+    writeFile(path("e.jpg"), "old content");
+    TBitmap32 empty;
+    WriteJpegFile(path("e.jpg"), empty, 90);
+    QVERIFY(QFile::exists(path("e.jpg")));
+    QCOMPARE(QFileInfo(path("e.jpg")).size(), 0);
+}
+
+void TestPictureFile::writeFailureKeepsOldFile()
+{
+    TBitmap32 b;
+    b.setSize(4, 4);
+    QVERIFY(QDir(m_dir.path()).mkdir("folder"));
+    writeFile(path("folder/keep.txt"), "x");
+    try {
+        WriteJpegFile(path("folder"), b, 90);
+        QFAIL("no error");
+    } catch (const PictavelError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Cannot create file %1").arg(path("folder")));
+    }
+    QVERIFY(QFileInfo(path("folder")).isDir());
+    QVERIFY(QFile::exists(path("folder/keep.txt")));
+    QVERIFY_THROWS_EXCEPTION(PictavelError, WriteJpegFile(path("no/such/folder/x.jpg"), b, 90));
+    // Nothing but the finished file is left behind.
+    WriteJpegFile(path("folder/new.jpg"), b, 90);
+    QCOMPARE(QDir(path("folder")).entryList(QDir::Files).size(), 2);
+}
+
+void TestPictureFile::writeWhateverTheName()
+{
+    writeFile(path("src.bmp"), makeBmp(5, 3, 24, 0, {}, QByteArray(48, '\x40')));
+    TBitmap32 b;
+    LoadPicture(path("src.bmp"), b);
+    WriteJpegFile(path("out.bmp"), b, 90);
+    QFile f(path("out.bmp"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.read(3) == QByteArray("\xFF\xD8\xFF", 3));
+    QCOMPARE(readJpegFacts(path("out.bmp")).width, 5);
+}
+
+QTEST_GUILESS_MAIN(TestPictureFile)
+#include "tst_picture_file.moc"
