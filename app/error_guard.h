@@ -16,6 +16,7 @@ template <typename Sender, typename Signal, typename Receiver, typename Handler>
 QMetaObject::Connection connectGuarded(Sender *sender, Signal signal, Receiver *receiver,
                                        Handler handler)
 {
-    return QObject::connect(sender, signal, receiver,
-                            [receiver, handler] { runGuarded(receiver, [&] { (receiver->*handler)(); }); });
+    return QObject::connect(sender, signal, receiver, [receiver, handler] {
+        runGuarded(receiver, [&] { (receiver->*handler)(); });
+    });
 }

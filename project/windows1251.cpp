@@ -1,5 +1,7 @@
 #include "project/windows1251.h"
 
+#include <QList>
+
 #include <array>
 
 namespace {
@@ -70,8 +72,8 @@ QString decodeWindows1251(const QByteArray &bytes)
             if (end > i + 2 && end - i <= 10) {
                 bool ok = false;
                 const uint cp = text.mid(i + 2, end - i - 2).toUInt(&ok, 10);
-                if (ok && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)
-                    && windows1251Byte(cp) < 0) {
+                if (ok && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) &&
+                    windows1251Byte(cp) < 0) {
                     const char32_t c = cp;
                     out += QString::fromUcs4(&c, 1);
                     i = end;

@@ -1,0 +1,34 @@
+#include "app/colour_panel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+ColourPanel::ColourPanel(QWidget *parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ColourPanel::setColor(int color)
+{
+    if (m_color == color)
+        return;
+    m_color = color;
+    update();
+}
+
+void ColourPanel::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.fillRect(contentsRect(),
+                     QColor(m_color & 0xFF, (m_color >> 8) & 0xFF, (m_color >> 16) & 0xFF));
+    painter.end();
+    QFrame::paintEvent(event);
+}
+
+void ColourPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
+    QFrame::mousePressEvent(event);
+}

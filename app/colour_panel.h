@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFrame>
+
+// A framed swatch of one colour. The colour is an integer with red in the low
+// byte, green in the middle and blue in the high byte (16777215 is white).
+// Changing it raises nothing; a press of the mouse raises clicked().
+class ColourPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit ColourPanel(QWidget *parent = nullptr);
+
+    int color() const { return m_color; }
+    void setColor(int color);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    int m_color = 0;
+};

@@ -1,0 +1,311 @@
+#include "app/form_main.h"
+
+#include "app/error_guard.h"
+#include "app/lockable_splitter.h"
+#include "app/settings_table.h"
+#include "project/project_folders.h"
+#include "project/settings_props.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolButton>
+
+// The button pictures are compiled into the static UI library, whose resource
+// initialiser the linker would otherwise drop.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+const QString ListSection = QStringLiteral("PropertyProject");
+const QString ListKey = QStringLiteral("NameProp");
+
+QStringList comboItems(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+} // namespace
+
+TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    initResources();
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Pictavel"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/pictavel.png")));
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    setFont(font);
+    setFixedSize(772, 554);
+
+    buildProjectPanel();
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setGeometry(0, 43, 772, 511);
+    PageControl->setDocumentMode(true);
+    PageControl->setStyleSheet(QStringLiteral("QTabBar::tab { width: 375px; height: 20px; }"));
+    buildThumbsTab();
+    buildHtmlTab();
+    // The layout keeps "HTML editor" in front; showing the window brings "Thumbs".
+    PageControl->setCurrentWidget(TabSheet_SetHTML);
+
+    FormCreate(exeFolder);
+    connectHandlers();
+    centreOnScreen();
+}
+
+TFormMain::~TFormMain()
+{
+    FormDestroy();
+}
+
+void TFormMain::FormCreate(const QString &exeFolder)
+{
+    QString folder = exeFolder.isEmpty() ? QCoreApplication::applicationDirPath() : exeFolder;
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    ExePath = folder == u"/" ? folder : folder + u'/';
+    CellLeft = 2;
+    CellTop = 2;
+    RowNumber = 1;
+
+    m_settingsStore = std::make_unique<SettingsStore>(
+        ExePath + QStringLiteral("propstor.ini"), objectName(), galleryProps(),
+        controlSettingResolver(this), [this](const QString &message) {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Pictavel"), message,
+                            QMessageBox::Ok, this);
+            box.exec();
+        });
+}
+
+void TFormMain::FormShow()
+{
+    PageControl->setCurrentWidget(TabSheet_Thumbs);
+    splitBackImage->setLockBar(true);
+    FileCount = FileListBox->count();
+
+    SettingsStore &store = *m_settingsStore;
+    store.Profile.clear();
+    QStringList profiles = comboItems(cmbPropProj);
+    if (QFileInfo::exists(store.iniFile().path())) {
+        store.ReadList(ListSection, ListKey, profiles);
+        // A list stored empty would leave nothing to select.
+        if (profiles.isEmpty())
+            profiles << QStringLiteral("Default");
+        const QSignalBlocker blocker(cmbPropProj);
+        cmbPropProj->clear();
+        cmbPropProj->addItems(profiles);
+    } else {
+        store.WriteList(ListSection, ListKey, profiles);
+        store.Profile = QStringLiteral("Default");
+        store.Save();
+    }
+
+    {
+        const QSignalBlocker blocker(cmbPropProj);
+        cmbPropProj->setCurrentIndex(0);
+    }
+    cmbPropProjChange();
+    lblCountThubs->setText(QStringLiteral("Миниатюр: ") + QString::number(ThumbsCount));
+    chbRenameFClick();
+    FileListBoxClick();
+    btnMiddleClick();
+}
+
+void TFormMain::FormDestroy()
+{
+    ThumbsCount = 0;
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        runGuarded(this, [this] { FormShow(); });
+}
+
+void TFormMain::centreOnScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TFormMain::connectHandlers()
+{
+    connectGuarded(cmbPropProj, &QComboBox::activated, this, &TFormMain::cmbPropProjChange);
+    connectGuarded(btnSavePropProj, &QToolButton::clicked, this, &TFormMain::btnSavePropProjClick);
+    connectGuarded(btnDeletePropProj, &QToolButton::clicked, this,
+                   &TFormMain::btnDeletePropProjClick);
+    connectGuarded(edtGalerFolder, &QLineEdit::textChanged, this, &TFormMain::edtGalerFolderChange);
+    for (QLineEdit *edit : {edtThumbsFolder, edtOrigPref, edtThumbPref})
+        connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::edtThumbsFolderChange);
+    connectGuarded(chbRenameF, &QCheckBox::toggled, this, &TFormMain::chbRenameFClick);
+    connectGuarded(FileListBox, &QListWidget::itemSelectionChanged, this,
+                   &TFormMain::FileListBoxClick);
+    connectGuarded(btnMiddle, &QToolButton::clicked, this, &TFormMain::btnMiddleClick);
+    connectHtmlTab();
+}
+
+void TFormMain::cmbPropProjChange()
+{
+    btnDeletePropProj->setEnabled(cmbPropProj->currentIndex() > 0);
+    m_settingsStore->Profile = cmbPropProj->currentText();
+    m_settingsStore->Load();
+}
+
+bool TFormMain::acceptProfileName(const QString &name)
+{
+    if (!name.contains(u'|') && !name.contains(u'\n') && !name.contains(u'\r'))
+        return true;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pictavel"),
+                    QStringLiteral("Имя профиля не может содержать символ «|» или перевод строки. "
+                                   "Параметры не сохранены."),
+                    QMessageBox::Ok, this);
+    box.exec();
+    return false;
+}
+
+void TFormMain::btnSavePropProjClick()
+{
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Сохранение параметров проекта"));
+    dialog.setLabelText(QStringLiteral("Сохранить параметры как..."));
+    dialog.setTextValue(cmbPropProj->currentText());
+    if (auto *edit = dialog.findChild<QLineEdit *>()) {
+        edit->setMaxLength(255);
+        edit->selectAll();
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString name = dialog.textValue().left(255);
+    if (!acceptProfileName(name))
+        return;
+
+    SettingsStore &store = *m_settingsStore;
+    if (name != cmbPropProj->currentText()) {
+        // Sections compare without regard to case, so a name that differs from
+        // a stored one only in case is that profile.
+        int existing = -1;
+        for (int i = 0; i < cmbPropProj->count() && existing < 0; ++i) {
+            if (cmbPropProj->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
+                existing = i;
+        }
+        if (existing >= 0) {
+            // Overwrite that profile with the settings on show, without loading it.
+            {
+                const QSignalBlocker blocker(cmbPropProj);
+                cmbPropProj->setCurrentIndex(existing);
+            }
+            btnDeletePropProj->setEnabled(existing > 0);
+            name = cmbPropProj->itemText(existing);
+        } else {
+            {
+                const QSignalBlocker blocker(cmbPropProj);
+                cmbPropProj->addItem(name);
+                cmbPropProj->setCurrentIndex(cmbPropProj->count() - 1);
+            }
+            store.Profile.clear();
+            store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
+            cmbPropProjChange();
+        }
+    }
+    store.Profile = name;
+    store.Save();
+}
+
+void TFormMain::btnDeletePropProjClick()
+{
+    const int selected = cmbPropProj->currentIndex();
+    if (selected <= 0)
+        return;
+    SettingsStore &store = *m_settingsStore;
+    store.EraseProfile(cmbPropProj->currentText());
+    {
+        const QSignalBlocker blocker(cmbPropProj);
+        cmbPropProj->removeItem(selected);
+    }
+    store.Profile.clear();
+    store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
+    {
+        const QSignalBlocker blocker(cmbPropProj);
+        cmbPropProj->setCurrentIndex(0);
+    }
+    btnDeletePropProj->setEnabled(false);
+    store.Profile = QStringLiteral("Default");
+    store.Load();
+}
+
+void TFormMain::edtGalerFolderChange()
+{
+    const ProjectFolder folder = deriveProjectFolder(ProjectPath, edtGalerFolder->text());
+    edtHref->setText(folder.linkPrefix);
+    GalleryPath = folder.path;
+}
+
+void TFormMain::edtThumbsFolderChange()
+{
+    const ProjectFolder folder = deriveProjectFolder(ProjectPath, edtThumbsFolder->text());
+    edtSrc->setText(folder.linkPrefix);
+    ThumbsPath = folder.path;
+    // Equal folders would give a picture and its thumbnail the same file.
+    if (edtGalerFolder->text() == edtThumbsFolder->text()) {
+        chbRenameF->setChecked(true);
+        chbRenameFClick();
+    }
+}
+
+void TFormMain::chbRenameFClick()
+{
+    const bool renaming = chbRenameF->isChecked();
+    for (QWidget *prefix :
+         {static_cast<QWidget *>(lblOrigPref), static_cast<QWidget *>(edtOrigPref),
+          static_cast<QWidget *>(lblThumbPref), static_cast<QWidget *>(edtThumbPref)})
+        prefix->setEnabled(renaming);
+    GenerateHtml();
+}
+
+void TFormMain::FileListBoxClick()
+{
+    stpSelCount->setText(QStringLiteral("Выбрано: %1 из %2")
+                             .arg(FileListBox->selectedItems().size())
+                             .arg(FileCount));
+}
+
+void TFormMain::btnMiddleClick()
+{
+    splitBack->setPercent(ViewerPercent);
+    ImgR->hide();
+    pnlResizeImage->hide();
+    pnlStatusRes->hide();
+    ImageDest->show();
+    lblCountThubs->show();
+    stpDestPSize->show();
+    const QSignalBlocker blocker(btnLL);
+    btnLL->setChecked(false);
+}

@@ -1,0 +1,294 @@
+#include "app/colour_panel.h"
+#include "app/form_main.h"
+#include "app/form_widgets.h"
+#include "app/radio_group.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+constexpr int LabelTop = 14;
+constexpr int ControlTop = 29;
+constexpr int ControlHeight = 21;
+
+// A label over an option control: red when it names an HTML attribute.
+void addCaption(QWidget *group, const QString &text, int left, bool attribute = true)
+{
+    QLabel *label = makeLabel(group, text);
+    label->setProperty("attribute", attribute);
+    label->setGeometry(left, LabelTop, 110, 14);
+}
+
+QLineEdit *makeOptionEdit(QWidget *group, const QString &name, const QString &hint, int left,
+                          int width, const QString &text = QString())
+{
+    auto *edit = new QLineEdit(text, group);
+    edit->setObjectName(name);
+    edit->setToolTip(hint);
+    edit->setGeometry(left, ControlTop, width, ControlHeight);
+    return edit;
+}
+
+QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hint, int left,
+                          int width, const QStringList &items)
+{
+    auto *list = new QComboBox(group);
+    list->setObjectName(name);
+    list->setToolTip(hint);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    list->setEditText(QString());
+    list->setGeometry(left, ControlTop, width, ControlHeight);
+    return list;
+}
+
+QSpinBox *makeOptionSpin(QWidget *group, const QString &name, const QString &hint, int left,
+                         int maximum, int value)
+{
+    QSpinBox *spin = makeSpinEdit(group, name, hint, 0, maximum, value);
+    spin->setGeometry(left, ControlTop, 52, ControlHeight);
+    return spin;
+}
+
+// A colour swatch with its read-only colour text beside it.
+ColourPanel *makeColourPair(QWidget *group, const QString &panelName, const QString &panelHint,
+                            const QString &editName, const QString &editHint, int left, int colour,
+                            const QString &text, QLineEdit *&edit)
+{
+    auto *panel = new ColourPanel(group);
+    panel->setObjectName(panelName);
+    panel->setToolTip(panelHint);
+    panel->setColor(colour);
+    panel->setGeometry(left, ControlTop, 22, ControlHeight);
+    edit = makeOptionEdit(group, editName, editHint, left + 24, 60, text);
+    edit->setReadOnly(true);
+    return panel;
+}
+
+QGroupBox *makeOptionGroup(QWidget *tab, const QString &name, const QString &caption,
+                           const QRect &place)
+{
+    auto *group = new QGroupBox(caption, tab);
+    if (!name.isEmpty())
+        group->setObjectName(name);
+    group->setGeometry(place);
+    return group;
+}
+
+QCheckBox *makeStyleCheck(QWidget *group, const QString &name, const QString &caption,
+                          const QString &hint, int left)
+{
+    auto *check = new QCheckBox(caption, group);
+    check->setObjectName(name);
+    check->setToolTip(hint);
+    check->setGeometry(left, ControlTop, 34, ControlHeight);
+    return check;
+}
+
+} // namespace
+
+void TFormMain::buildHtmlTab()
+{
+    TabSheet_SetHTML = new QWidget;
+    TabSheet_SetHTML->setObjectName(QStringLiteral("TabSheet_SetHTML"));
+    TabSheet_SetHTML->setStyleSheet(QStringLiteral(
+        "QGroupBox { font-weight: bold; color: blue; }"
+        "QGroupBox QWidget { font-weight: normal; color: black; }"
+        "QLabel[attribute=\"true\"] { color: red; font-size: 10px; }"
+        "QGroupBox QLineEdit, QGroupBox QComboBox, QGroupBox QSpinBox { background: #F3F3F3; }"));
+    buildHtmlOptionGroups(TabSheet_SetHTML);
+    buildSourceGroup(TabSheet_SetHTML);
+
+    ProgressBar = new QProgressBar(TabSheet_SetHTML);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setGeometry(2, 454, 251, 25);
+    ProgressBar->setValue(0);
+    ProgressBar->setStyleSheet(
+        QStringLiteral("QProgressBar { background: black; color: lime; border: 1px solid gray;"
+                       " text-align: center; }"
+                       "QProgressBar::chunk { background: lime; width: 8px; margin: 1px; }"));
+
+    btnStart = new QPushButton(QIcon(QStringLiteral(":/icons/start.png")), QStringLiteral("Start"),
+                               TabSheet_SetHTML);
+    btnStart->setObjectName(QStringLiteral("btnStart"));
+    btnStart->setFlat(true);
+    btnStart->setGeometry(254, 455, 254, 23);
+    btnPreview = new QPushButton(QIcon(QStringLiteral(":/icons/view.png")), QStringLiteral("view"),
+                                 TabSheet_SetHTML);
+    btnPreview->setObjectName(QStringLiteral("btnPreview"));
+    btnPreview->setFlat(true);
+    btnPreview->setGeometry(509, 455, 254, 23);
+
+    ColorDialog = new QColorDialog(Qt::black, this);
+    ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+    ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
+    ColorDialog->setModal(true);
+
+    PageControl->addTab(TabSheet_SetHTML, QStringLiteral("HTML editor"));
+}
+
+void TFormMain::buildHtmlOptionGroups(QWidget *tab)
+{
+    QGroupBox *page = makeOptionGroup(tab, QStringLiteral("grbPages"),
+                                      QStringLiteral("Page properties"), QRect(1, 1, 563, 57));
+    addCaption(page, QStringLiteral("Title"), 6, false);
+    edtTitle = makeOptionEdit(page, QStringLiteral("edtTitle"), QStringLiteral("Page header"), 6,
+                              170, QStringLiteral("Untitled Document"));
+    addCaption(page, QStringLiteral("bgcolor="), 184);
+    pnlBGColorPage =
+        makeColourPair(page, QStringLiteral("pnlBGColorPage"), QStringLiteral("Background color"),
+                       QStringLiteral("edtBGColorPage"), QStringLiteral("Background color"), 184,
+                       16777215, QStringLiteral("#FFFFFF"), edtBGColorPage);
+    addCaption(page, QStringLiteral("text="), 276);
+    pnlTextColorPage =
+        makeColourPair(page, QStringLiteral("pnlTextColorPage"), QStringLiteral("Fonts color"),
+                       QStringLiteral("edtTextColorPage"), QStringLiteral("Page fonts color"), 276,
+                       0, QStringLiteral("#000000"), edtTextColorPage);
+    addCaption(page, QStringLiteral("leftmargin="), 370);
+    spinLeftMargin = makeOptionSpin(page, QStringLiteral("spinLeftMargin"),
+                                    QStringLiteral("left Space"), 370, 300, 0);
+    addCaption(page, QStringLiteral("topmargin="), 450);
+    spinTopMargin = makeOptionSpin(page, QStringLiteral("spinTopMargin"),
+                                   QStringLiteral("Top space"), 450, 300, 0);
+
+    QGroupBox *link = makeOptionGroup(tab, QStringLiteral("grbA"), QStringLiteral("Edit <a>"),
+                                      QRect(568, 1, 195, 57));
+    addCaption(link, QStringLiteral("href="), 6);
+    edtHref =
+        makeOptionEdit(link, QStringLiteral("edtHref"), QStringLiteral("Link to original"), 6, 90);
+    addCaption(link, QStringLiteral("target="), 102);
+    cmbTarget = makeOptionList(link, QStringLiteral("cmbTarget"),
+                               QStringLiteral("Original path load"), 102, 86,
+                               {QStringLiteral("_blank"), QStringLiteral("_parent"),
+                                QStringLiteral("_self"), QStringLiteral("_top")});
+
+    QGroupBox *header = makeOptionGroup(tab, QStringLiteral("grbHeader"),
+                                        QStringLiteral("Thumbs header"), QRect(1, 60, 564, 57));
+    addCaption(header, QStringLiteral("header text"), 6, false);
+    edtHeader = makeOptionEdit(header, QStringLiteral("edtHeader"),
+                               QStringLiteral("Text of header thumbs"), 6, 150);
+    addCaption(header, QStringLiteral("font face="), 162);
+    cmbFontHeader = makeOptionList(header, QStringLiteral("cmbFontHeader"),
+                                   QStringLiteral("Font of header thumbs"), 162, 150,
+                                   {QStringLiteral("Arial, Helvetica, sans-serif"),
+                                    QStringLiteral("Times New Roman, Times, serif"),
+                                    QStringLiteral("Courier New, Courier, mono"),
+                                    QStringLiteral("Georgia, Times New Roman, Times, serif"),
+                                    QStringLiteral("Verdana, Arial, Helvetica, sans-serif"),
+                                    QStringLiteral("Geneva, Arial, Helvetica, san-serif")});
+    addCaption(header, QStringLiteral("font size="), 318);
+    QStringList sizes;
+    for (const char *prefix : {"", "+", "-"}) {
+        for (int size = 1; size <= 7; ++size)
+            sizes << QString::fromLatin1(prefix) + QString::number(size);
+    }
+    cmbFontSize = makeOptionList(header, QStringLiteral("cmbFontSize"),
+                                 QStringLiteral("thumbs fonts size"), 318, 50, sizes);
+    addCaption(header, QStringLiteral("color="), 376);
+    pnlColorFont =
+        makeColourPair(header, QStringLiteral("pnlColorFont"), QStringLiteral("Fonts Color"),
+                       QStringLiteral("edtColorFont"), QStringLiteral("Fonts color"), 376, 16777215,
+                       QString(), edtColorFont);
+    chbBold = makeStyleCheck(header, QStringLiteral("chbBold"), QStringLiteral("B"),
+                             QStringLiteral("Semibold"), 466);
+    chbBold->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    chbItalic = makeStyleCheck(header, QStringLiteral("chbItalic"), QStringLiteral("I"),
+                               QStringLiteral("Italics"), 498);
+    chbItalic->setStyleSheet(QStringLiteral("font-weight: bold; font-style: italic;"));
+    chbUnderline = makeStyleCheck(header, QStringLiteral("chbUnderline"), QStringLiteral("U"),
+                                  QStringLiteral("Underline"), 530);
+    chbUnderline->setStyleSheet(QStringLiteral("font-weight: bold; text-decoration: underline;"));
+
+    QGroupBox *image = makeOptionGroup(tab, QStringLiteral("grbImg"), QStringLiteral("Edit <img>"),
+                                       QRect(568, 60, 195, 57));
+    addCaption(image, QStringLiteral("src="), 6);
+    edtSrc = makeOptionEdit(image, QStringLiteral("edtSrc"), QStringLiteral("Thumbs path"), 6, 110);
+    addCaption(image, QStringLiteral("border="), 124);
+    spinBorderImg = makeOptionSpin(image, QStringLiteral("spinBorderImg"),
+                                   QStringLiteral("Thumb border size"), 124, 100, 0);
+
+    QGroupBox *table = makeOptionGroup(tab, QStringLiteral("grbTable"),
+                                       QStringLiteral("Edit <table>"), QRect(1, 119, 564, 57));
+    addCaption(table, QStringLiteral("border="), 6);
+    spinBorder = makeOptionSpin(table, QStringLiteral("spinBorder"),
+                                QStringLiteral("table border size"), 6, 100, 0);
+    addCaption(table, QStringLiteral("cellpadding="), 62);
+    spinCellPad = makeOptionSpin(table, QStringLiteral("spinCellPad"),
+                                 QStringLiteral("Distance between cells"), 62, 100, 2);
+    addCaption(table, QStringLiteral("cellspacing="), 134);
+    spinCellSpac = makeOptionSpin(table, QStringLiteral("spinCellSpac"),
+                                  QStringLiteral("cells border"), 134, 100, 0);
+    addCaption(table, QStringLiteral("bgcolor="), 206);
+    pnlBgColor = makeColourPair(
+        table, QStringLiteral("pnlBgColor"), QStringLiteral("cells backgroubd color"),
+        QStringLiteral("edtBgColor"), QStringLiteral("cells backgroubd color"), 206, 16777215,
+        QStringLiteral("#FFFFFF"), edtBgColor);
+    addCaption(table, QStringLiteral("bordercolor="), 294);
+    pnlBordColor =
+        makeColourPair(table, QStringLiteral("pnlBordColor"), QStringLiteral("border color"),
+                       QStringLiteral("edtBordColor"), QStringLiteral("border color"), 294,
+                       16777215, QString(), edtBordColor);
+    addCaption(table, QStringLiteral("bordercolordark="), 382);
+    pnlBordColorD = makeColourPair(table, QStringLiteral("pnlBordColorD"),
+                                   QStringLiteral("Color of the dark side of a border"),
+                                   QStringLiteral("edtBordColorD"),
+                                   QStringLiteral("Color of the dark side of a border"), 382,
+                                   16777215, QString(), edtBordColorD);
+    addCaption(table, QStringLiteral("bordercolorlight="), 472);
+    pnlBordColorL = makeColourPair(table, QStringLiteral("pnlBordColorL"),
+                                   QStringLiteral("Color of the lite side of a border"),
+                                   QStringLiteral("edtBordColorL"),
+                                   QStringLiteral("Color of the light side of a border"), 472,
+                                   16777215, QString(), edtBordColorL);
+
+    rdbAlignTab = new RadioGroup(
+        QStringLiteral("Aligment"),
+        {QStringLiteral("Left     "), QStringLiteral("Center     "), QStringLiteral("Right")}, tab);
+    rdbAlignTab->setObjectName(QStringLiteral("rdbAlignTab"));
+    rdbAlignTab->setToolTip(QStringLiteral("Cells arrangement"));
+    rdbAlignTab->setGeometry(568, 119, 195, 57);
+    rdbAlignTab->setItemIndex(1);
+}
+
+void TFormMain::buildSourceGroup(QWidget *tab)
+{
+    QGroupBox *source = makeOptionGroup(tab, QStringLiteral("grbCode"), QStringLiteral("Cod HTML"),
+                                        QRect(1, 178, 762, 274));
+    const struct
+    {
+        QToolButton *&button;
+        const char *name;
+        const char *hint;
+        const char *icon;
+    } buttons[] = {
+        {btnDelSelText, "btnDelSelText", "Delete", "text_delete"},
+        {btnCutSelText, "btnCutSelText", "crop", "text_cut"},
+        {btnCopySelText, "btnCopySelText", "Copy", "text_copy"},
+        {btnPasteText, "btnPasteText", "Insert", "text_paste"},
+    };
+    int top = 16;
+    for (const auto &entry : buttons) {
+        entry.button =
+            makeFlatButton(source, QString::fromLatin1(entry.name), QString::fromLatin1(entry.hint),
+                           QString::fromLatin1(entry.icon));
+        entry.button->setGeometry(3, top, 22, 22);
+        top += 24;
+    }
+
+    CL = new QPlainTextEdit(source);
+    CL->setObjectName(QStringLiteral("CL"));
+    CL->setGeometry(27, 14, 732, 257);
+}

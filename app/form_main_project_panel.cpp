@@ -1,0 +1,97 @@
+#include "app/form_main.h"
+#include "app/form_widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+QGroupBox *makeProjectGroup(QWidget *panel, const QString &caption, int left, int width)
+{
+    auto *group = new QGroupBox(caption, panel);
+    group->setGeometry(left, 2, width, 39);
+    return group;
+}
+
+QLineEdit *makeFolderEdit(QGroupBox *group, const QString &name, const QString &hint,
+                          const QString &text)
+{
+    auto *edit = new QLineEdit(text, group);
+    edit->setObjectName(name);
+    edit->setToolTip(hint);
+    edit->setGeometry(4, 15, group->width() - 8, 20);
+    return edit;
+}
+
+} // namespace
+
+void TFormMain::buildProjectPanel()
+{
+    pnlDir = new QWidget(this);
+    pnlDir->setObjectName(QStringLiteral("pnlDir"));
+    pnlDir->setGeometry(0, 0, 772, 43);
+
+    QGroupBox *save = makeProjectGroup(pnlDir, QStringLiteral("Save project"), 0, 203);
+    cmbPropProj = new QComboBox(save);
+    cmbPropProj->setObjectName(QStringLiteral("cmbPropProj"));
+    cmbPropProj->setGeometry(4, 15, 149, 20);
+    cmbPropProj->addItem(QStringLiteral("Default"));
+    btnSavePropProj =
+        makeFlatButton(save, QStringLiteral("btnSavePropProj"),
+                       QStringLiteral("Save parameters as.."), QStringLiteral("save"));
+    btnSavePropProj->setGeometry(156, 13, 22, 22);
+    btnDeletePropProj = makeFlatButton(save, QStringLiteral("btnDeletePropProj"),
+                                       QStringLiteral("Delete current parameters from list"),
+                                       QStringLiteral("delete"));
+    btnDeletePropProj->setGeometry(178, 13, 22, 22);
+    btnDeletePropProj->setEnabled(false);
+
+    QGroupBox *project = makeProjectGroup(pnlDir, QStringLiteral("Project path"), 203, 203);
+    bteDirProject = makeFolderEdit(project, QStringLiteral("bteDirProject"),
+                                   QStringLiteral("Project path"), QString());
+    bteDirProject->setReadOnly(true);
+    QAction *browse = bteDirProject->addAction(QIcon(QStringLiteral(":/icons/folder.png")),
+                                               QLineEdit::TrailingPosition);
+    browse->setObjectName(QStringLiteral("bteDirProjectButton"));
+
+    QGroupBox *gallery = makeProjectGroup(pnlDir, QStringLiteral("gal. path"), 406, 77);
+    edtGalerFolder = makeFolderEdit(gallery, QStringLiteral("edtGalerFolder"),
+                                    QStringLiteral("Thumbs folder"), QStringLiteral("\\gal"));
+
+    QGroupBox *thumbs = makeProjectGroup(pnlDir, QStringLiteral("thumbs path"), 483, 77);
+    edtThumbsFolder =
+        makeFolderEdit(thumbs, QStringLiteral("edtThumbsFolder"),
+                       QStringLiteral("Папка для сохранения миниатюр"), QStringLiteral("\\thumb"));
+
+    QGroupBox *rename = makeProjectGroup(pnlDir, QStringLiteral("Rename files"), 560, 167);
+    chbRenameF = new QCheckBox(rename);
+    chbRenameF->setObjectName(QStringLiteral("chbRenameF"));
+    chbRenameF->setGeometry(3, 17, 16, 16);
+    lblOrigPref = makeLabel(rename, QStringLiteral("Original"), QStringLiteral("lblOrigPref"));
+    lblOrigPref->setGeometry(19, 18, 44, 14);
+    edtOrigPref = new QLineEdit(QStringLiteral("A_"), rename);
+    edtOrigPref->setObjectName(QStringLiteral("edtOrigPref"));
+    edtOrigPref->setToolTip(QStringLiteral("Thumbs folder"));
+    edtOrigPref->setGeometry(63, 15, 35, 20);
+    lblThumbPref = makeLabel(rename, QStringLiteral("Min."), QStringLiteral("lblThumbPref"));
+    lblThumbPref->setGeometry(104, 18, 22, 14);
+    edtThumbPref = new QLineEdit(QStringLiteral("B_"), rename);
+    edtThumbPref->setObjectName(QStringLiteral("edtThumbPref"));
+    edtThumbPref->setToolTip(QStringLiteral("Thumbs folder"));
+    edtThumbPref->setGeometry(127, 15, 35, 20);
+    for (QWidget *prefix :
+         {static_cast<QWidget *>(lblOrigPref), static_cast<QWidget *>(edtOrigPref),
+          static_cast<QWidget *>(lblThumbPref), static_cast<QWidget *>(edtThumbPref)})
+        prefix->setEnabled(false);
+
+    QGroupBox *clear = makeProjectGroup(pnlDir, QString(), 727, 41);
+    btnClearAllProject = makeFlatButton(clear, QStringLiteral("btnClearAllProject"),
+                                        QStringLiteral("Delete project"), QStringLiteral("clear"));
+    btnClearAllProject->setGeometry(3, 8, 35, 28);
+    btnClearAllProject->setIconSize(QSize(24, 24));
+}

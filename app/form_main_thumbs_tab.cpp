@@ -1,0 +1,354 @@
+#include "app/form_main.h"
+#include "app/form_widgets.h"
+#include "app/lockable_splitter.h"
+
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+void paintBlack(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::Base, Qt::black);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QSlider *makeTrackBar(QWidget *parent, const QString &name, const QString &hint, int minimum,
+                      int maximum, int value)
+{
+    auto *bar = new QSlider(Qt::Vertical, parent);
+    bar->setObjectName(name);
+    bar->setToolTip(hint);
+    bar->setRange(minimum, maximum);
+    bar->setValue(value);
+    return bar;
+}
+
+QLabel *makePicture(QWidget *parent, const QString &icon)
+{
+    auto *picture = new QLabel(parent);
+    picture->setPixmap(QIcon(QStringLiteral(":/icons/%1.png").arg(icon)).pixmap(16, 16));
+    picture->setAlignment(Qt::AlignCenter);
+    return picture;
+}
+
+// One of the three stacked option boxes, each holding one spinner.
+QGroupBox *makeSpinnerBox(QWidget *parent, const QString &caption, QSpinBox *spinner)
+{
+    auto *box = new QGroupBox(caption, parent);
+    box->setFixedSize(82, 34);
+    spinner->setParent(box);
+    spinner->setGeometry(3, 14, 76, 18);
+    return box;
+}
+
+} // namespace
+
+void TFormMain::buildThumbsTab()
+{
+    TabSheet_Thumbs = new QWidget;
+    TabSheet_Thumbs->setObjectName(QStringLiteral("TabSheet_Thumbs"));
+    auto *tabLayout = new QVBoxLayout(TabSheet_Thumbs);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+
+    auto *back = new QFrame(TabSheet_Thumbs);
+    back->setObjectName(QStringLiteral("pnlBackThumb"));
+    back->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    tabLayout->addWidget(back);
+    auto *backLayout = new QVBoxLayout(back);
+    backLayout->setContentsMargins(2, 2, 2, 2);
+
+    splitBack = new LockableSplitter(Qt::Horizontal, back);
+    splitBack->setObjectName(QStringLiteral("splitBack"));
+    splitBack->setHandleWidth(6);
+    splitBack->setChildrenCollapsible(true);
+    splitBack->setLockBar(true);
+    backLayout->addWidget(splitBack);
+
+    buildThumbsLeftPart(splitBack);
+    buildThumbsRightPart(splitBack);
+    splitBack->setSizes({560, 194});
+
+    PageControl->addTab(TabSheet_Thumbs, QStringLiteral("Thumbs"));
+}
+
+void TFormMain::buildThumbsLeftPart(QWidget *parent)
+{
+    splitBackImage = new LockableSplitter(Qt::Vertical, parent);
+    splitBackImage->setObjectName(QStringLiteral("splitBackImage"));
+    splitBackImage->setHandleWidth(5);
+    splitBackImage->setChildrenCollapsible(true);
+    paintBlack(splitBackImage);
+
+    auto *upper = new QWidget(splitBackImage);
+    paintBlack(upper);
+    auto *upperLayout = new QHBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->setSpacing(0);
+
+    pnlResizeImage = new QWidget(upper);
+    pnlResizeImage->setObjectName(QStringLiteral("pnlResizeImage"));
+    pnlResizeImage->setFixedWidth(70);
+    pnlResizeImage->setAutoFillBackground(true);
+    buildEditingTools(pnlResizeImage);
+    pnlResizeImage->hide();
+    upperLayout->addWidget(pnlResizeImage);
+
+    ImageDest = new QWidget(upper);
+    ImageDest->setObjectName(QStringLiteral("ImageDest"));
+    ImageDest->setToolTip(QStringLiteral("Thumbs space"));
+    paintBlack(ImageDest);
+    upperLayout->addWidget(ImageDest, 1);
+
+    ImgR = new QScrollArea(upper);
+    ImgR->setObjectName(QStringLiteral("ImgR"));
+    ImgR->setFrameShape(QFrame::NoFrame);
+    paintBlack(ImgR);
+    ImgR->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 14px; }"
+                                       "QScrollBar:horizontal { height: 14px; }"));
+    ImgR->hide();
+    upperLayout->addWidget(ImgR, 1);
+
+    auto *lower = new QWidget(splitBackImage);
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->setSpacing(0);
+
+    pnlViewer = new QWidget(lower);
+    pnlViewer->setObjectName(QStringLiteral("pnlViewer"));
+    pnlViewer->setFixedHeight(21);
+    pnlViewer->setAutoFillBackground(true);
+    auto *viewerLayout = new QHBoxLayout(pnlViewer);
+    viewerLayout->setContentsMargins(2, 0, 2, 0);
+    viewerLayout->setSpacing(2);
+    lblCountThubs =
+        makeLabel(pnlViewer, QStringLiteral("thumns "), QStringLiteral("lblCountThubs"));
+    viewerLayout->addWidget(lblCountThubs);
+
+    pnlStatusRes = new QWidget(pnlViewer);
+    pnlStatusRes->setObjectName(QStringLiteral("pnlStatusRes"));
+    pnlStatusRes->setStyleSheet(QStringLiteral("QLabel { color: navy; font-weight: bold; }"));
+    auto *statusLayout = new QHBoxLayout(pnlStatusRes);
+    statusLayout->setContentsMargins(0, 0, 0, 0);
+    statusLayout->setSpacing(3);
+    lblZoom = makeLabel(pnlStatusRes, QStringLiteral("100%"), QStringLiteral("lblZoom"));
+    lblImageSize = makeLabel(pnlStatusRes, QStringLiteral("0:0"), QStringLiteral("lblImageSize"));
+    lblCurrentImage =
+        makeLabel(pnlStatusRes, QStringLiteral("0"), QStringLiteral("lblCurrentImage"));
+    lblCountImage = makeLabel(pnlStatusRes, QStringLiteral("0"), QStringLiteral("lblCountImage"));
+    statusLayout->addWidget(makePicture(pnlStatusRes, QStringLiteral("zoom")));
+    statusLayout->addWidget(lblZoom);
+    statusLayout->addWidget(makePicture(pnlStatusRes, QStringLiteral("size")));
+    statusLayout->addWidget(lblImageSize);
+    statusLayout->addWidget(makeLabel(pnlStatusRes, QStringLiteral("Image ")));
+    statusLayout->addWidget(lblCurrentImage);
+    statusLayout->addWidget(makeLabel(pnlStatusRes, QStringLiteral("From")));
+    statusLayout->addWidget(lblCountImage);
+    pnlStatusRes->hide();
+    viewerLayout->addWidget(pnlStatusRes);
+    viewerLayout->addStretch(1);
+
+    btnRedactImage = makeFlatButton(pnlViewer, QStringLiteral("btnRedactImage"),
+                                    QStringLiteral("Change size and scrap of originals"),
+                                    QStringLiteral("edit"));
+    btnRedactImage->setEnabled(false);
+    btnMiddle = makeFlatButton(pnlViewer, QStringLiteral("btnMiddle"), QStringLiteral("Resore"));
+    btnMiddle->setFixedWidth(18);
+    btnViewThumbs = makeFlatButton(pnlViewer, QStringLiteral("btnViewThumbs"),
+                                   QStringLiteral("Full screen"), QStringLiteral("fullscreen"));
+    btnViewThumbs->setEnabled(false);
+    stpDestPSize = makeStatusPane(pnlViewer, QStringLiteral("stpDestPSize"), 63, true);
+    for (QWidget *w :
+         {static_cast<QWidget *>(btnRedactImage), static_cast<QWidget *>(btnMiddle),
+          static_cast<QWidget *>(btnViewThumbs), static_cast<QWidget *>(stpDestPSize)}) {
+        w->setFixedHeight(19);
+        viewerLayout->addWidget(w);
+    }
+    lowerLayout->addWidget(pnlViewer);
+
+    auto *gridRow = new QWidget(lower);
+    auto *gridRowLayout = new QHBoxLayout(gridRow);
+    gridRowLayout->setContentsMargins(0, 0, 0, 0);
+    gridRowLayout->setSpacing(0);
+
+    grbSetThumbTabl = new QWidget(gridRow);
+    grbSetThumbTabl->setObjectName(QStringLiteral("grbSetThumbTabl"));
+    grbSetThumbTabl->setFixedWidth(84);
+    grbSetThumbTabl->setAutoFillBackground(true);
+    auto *optionsLayout = new QVBoxLayout(grbSetThumbTabl);
+    optionsLayout->setContentsMargins(1, 1, 1, 1);
+    optionsLayout->setSpacing(1);
+    spinCounCol = makeSpinner(grbSetThumbTabl, QStringLiteral("spinCounCol"),
+                              QStringLiteral("Thumbs columns"), 0, 100, 1, 5);
+    spinMaxH = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxH"),
+                           QStringLiteral("Max Height thumbs"), 60, 200, 5, 110);
+    spinMaxW = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxW"),
+                           QStringLiteral("Max width thumbs"), 60, 200, 5, 110);
+    optionsLayout->addWidget(
+        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Columns"), spinCounCol));
+    optionsLayout->addWidget(
+        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max Height"), spinMaxH));
+    optionsLayout->addWidget(
+        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max width"), spinMaxW));
+    auto *optionButtons = new QHBoxLayout;
+    btnRefreshTumb = makeFlatButton(grbSetThumbTabl, QStringLiteral("btnRefreshTumb"),
+                                    QStringLiteral("Restore tumbs"), QStringLiteral("refresh"));
+    btnRefreshTumb->setEnabled(false);
+    btnClearSelecthumb =
+        makeFlatButton(grbSetThumbTabl, QStringLiteral("btnClearSelecthumb"),
+                       QStringLiteral("Delete selected thumbs"), QStringLiteral("remove"));
+    btnClearSelecthumb->setEnabled(false);
+    optionButtons->addWidget(btnRefreshTumb);
+    optionButtons->addWidget(btnClearSelecthumb);
+    optionsLayout->addLayout(optionButtons);
+    optionsLayout->addStretch(1);
+    gridRowLayout->addWidget(grbSetThumbTabl, 0, Qt::AlignTop);
+
+    scrbThumbs = new QScrollArea(gridRow);
+    scrbThumbs->setObjectName(QStringLiteral("scrbThumbs"));
+    scrbThumbs->setFrameShape(QFrame::NoFrame);
+    paintBlack(scrbThumbs);
+    scrbThumbs->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 12px; }"
+                                             "QScrollBar:horizontal { height: 12px; }"));
+    gridRowLayout->addWidget(scrbThumbs, 1);
+    lowerLayout->addWidget(gridRow, 1);
+
+    splitBackImage->setSizes({427, 48});
+}
+
+void TFormMain::buildEditingTools(QWidget *column)
+{
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(1);
+
+    auto *bars = new QHBoxLayout;
+    auto *zoomGroup = new QGroupBox(QStringLiteral("Z"), column);
+    auto *zoomLayout = new QVBoxLayout(zoomGroup);
+    zoomLayout->setContentsMargins(1, 1, 1, 1);
+    zoomLayout->addWidget(makePicture(zoomGroup, QStringLiteral("zoom")));
+    ZoomBar = makeTrackBar(zoomGroup, QStringLiteral("ZoomBar"),
+                           QStringLiteral("Reduction scale of the image"), -100, 1, 1);
+    zoomLayout->addWidget(ZoomBar, 1, Qt::AlignHCenter);
+    auto *scaleGroup = new QGroupBox(QStringLiteral("S"), column);
+    auto *scaleLayout = new QVBoxLayout(scaleGroup);
+    scaleLayout->setContentsMargins(1, 1, 1, 1);
+    scaleLayout->addWidget(makePicture(scaleGroup, QStringLiteral("size")));
+    ScaleBar = makeTrackBar(scaleGroup, QStringLiteral("ScaleBar"),
+                            QStringLiteral("Change size of the image"), -100, 100, -1);
+    scaleLayout->addWidget(ScaleBar, 1, Qt::AlignHCenter);
+    scaleLayout->addWidget(makeLabel(scaleGroup, QStringLiteral("0")), 0, Qt::AlignHCenter);
+    bars->addWidget(zoomGroup);
+    bars->addWidget(scaleGroup);
+    layout->addLayout(bars, 1);
+
+    auto *tools = new QWidget(column);
+    tools->setFixedHeight(200);
+    auto *grid = new QGridLayout(tools);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(1);
+    btnLL = makeToggleButton(tools, QStringLiteral("btnLL"), QStringLiteral("On crop"),
+                             QStringLiteral("crop_mode"));
+    btnSizeI = makeFlatButton(tools, QStringLiteral("btnSizeI"), QStringLiteral("Go crop"),
+                              QStringLiteral("crop_whole"));
+    btnSizeI->setEnabled(false);
+    btnSizeIm = makeFlatButton(tools, QStringLiteral("btnSizeIm"), QStringLiteral("Selecy crop"),
+                               QStringLiteral("crop_select"));
+    btnSizeIm->setEnabled(false);
+    spinW = makeSpinEdit(tools, QStringLiteral("spinW"),
+                         QStringLiteral("size of area vertical scraps"), 0, 1000, 400);
+    btnVH = makeToggleButton(tools, QStringLiteral("btnVH"), QStringLiteral("circl 90 "),
+                             QStringLiteral("rotate"));
+    spinH = makeSpinEdit(tools, QStringLiteral("spinH"),
+                         QStringLiteral("size of area gorisontal scraps"), 0, 1000, 300);
+    btnKant = makeToggleButton(tools, QStringLiteral("btnKant"), QStringLiteral("Cant"),
+                               QStringLiteral("frame"));
+    btnCutImage = makeFlatButton(tools, QStringLiteral("btnCutImage"),
+                                 QStringLiteral("Crop and save"), QStringLiteral("crop_save"));
+    btnRestoreImage =
+        makeFlatButton(tools, QStringLiteral("btnRestoreImage"),
+                       QStringLiteral("Incert origin imahe"), QStringLiteral("restore"));
+    btnPrevious = makeFlatButton(tools, QStringLiteral("btnPrevious"),
+                                 QStringLiteral("Prevuouse image"), QStringLiteral("previous"));
+    btnNext = makeFlatButton(tools, QStringLiteral("btnNext"), QStringLiteral("Next image"),
+                             QStringLiteral("next"));
+    grid->addWidget(btnLL, 0, 0);
+    grid->addWidget(btnSizeI, 0, 1);
+    grid->addWidget(btnSizeIm, 1, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(makeLabel(tools, QStringLiteral("W")), 2, 0, Qt::AlignRight);
+    grid->addWidget(spinW, 2, 1);
+    grid->addWidget(btnVH, 3, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(makeLabel(tools, QStringLiteral("H")), 4, 0, Qt::AlignRight);
+    grid->addWidget(spinH, 4, 1);
+    grid->addWidget(btnKant, 5, 0);
+    grid->addWidget(btnCutImage, 5, 1);
+    grid->addWidget(btnRestoreImage, 6, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(btnPrevious, 7, 0);
+    grid->addWidget(btnNext, 7, 1);
+    layout->addWidget(tools);
+}
+
+void TFormMain::buildThumbsRightPart(QWidget *parent)
+{
+    SplitterDestDir = new QSplitter(Qt::Vertical, parent);
+    SplitterDestDir->setObjectName(QStringLiteral("SplitterDestDir"));
+    SplitterDestDir->setHandleWidth(5);
+
+    m_folderModel = new QFileSystemModel(this);
+    m_folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folderModel->setRootPath(QStringLiteral("/"));
+    DirectoryTree = new QTreeView(SplitterDestDir);
+    DirectoryTree->setObjectName(QStringLiteral("DirectoryTree"));
+    DirectoryTree->setModel(m_folderModel);
+    for (int column = 1; column < m_folderModel->columnCount(); ++column)
+        DirectoryTree->hideColumn(column);
+    DirectoryTree->header()->hide();
+    DirectoryTree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DirectoryTree->setCurrentIndex(m_folderModel->index(QDir::currentPath()));
+
+    auto *files = new QWidget(SplitterDestDir);
+    auto *filesLayout = new QVBoxLayout(files);
+    filesLayout->setContentsMargins(0, 0, 0, 0);
+    filesLayout->setSpacing(0);
+    FileListBox = new QListWidget(files);
+    FileListBox->setObjectName(QStringLiteral("FileListBox"));
+    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FileListBox->setUniformItemSizes(true);
+    FileListBox->setStyleSheet(QStringLiteral("QListWidget::item { height: 18px; }"));
+    filesLayout->addWidget(FileListBox, 1);
+
+    auto *bar = new QWidget(files);
+    bar->setFixedHeight(22);
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(1, 1, 1, 1);
+    barLayout->setSpacing(1);
+    btnADDThumb = makeFlatButton(bar, QStringLiteral("btnADDThumb"),
+                                 QStringLiteral("create thumbs from file"), QStringLiteral("add"));
+    stpSelCount = makeStatusPane(bar, QStringLiteral("stpSelCount"), 107, false);
+    stpSelCount->setText(QStringLiteral("Selected"));
+    stpDestFSize = makeStatusPane(bar, QStringLiteral("stpDestFSize"), 57, true);
+    barLayout->addWidget(btnADDThumb);
+    barLayout->addWidget(stpSelCount);
+    barLayout->addWidget(stpDestFSize);
+    barLayout->addStretch(1);
+    filesLayout->addWidget(bar);
+
+    SplitterDestDir->setSizes({240, 240});
+}

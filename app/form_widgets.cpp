@@ -1,0 +1,72 @@
+#include "app/form_widgets.h"
+
+#include "app/spin_edit.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QToolButton>
+
+QToolButton *makeFlatButton(QWidget *parent, const QString &name, const QString &hint,
+                            const QString &icon)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!icon.isEmpty()) {
+        button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(icon)));
+        button->setIconSize(QSize(16, 16));
+    }
+    return button;
+}
+
+QToolButton *makeToggleButton(QWidget *parent, const QString &name, const QString &hint,
+                              const QString &icon)
+{
+    QToolButton *button = makeFlatButton(parent, name, hint, icon);
+    button->setCheckable(true);
+    return button;
+}
+
+QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int minimum,
+                      int maximum, int step, int value)
+{
+    auto *spinner = new QSpinBox(parent);
+    spinner->setObjectName(name);
+    spinner->setToolTip(hint);
+    spinner->setRange(minimum, maximum);
+    spinner->setSingleStep(step);
+    spinner->setValue(value);
+    return spinner;
+}
+
+QSpinBox *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
+                       int maximum, int value)
+{
+    auto *spin = new SpinEdit(parent);
+    spin->setObjectName(name);
+    spin->setToolTip(hint);
+    spin->setRange(minimum, maximum);
+    spin->setValue(value);
+    return spin;
+}
+
+QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred)
+{
+    auto *pane = new QLabel(parent);
+    pane->setObjectName(name);
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pane->setFixedWidth(width);
+    if (centred)
+        pane->setAlignment(Qt::AlignCenter);
+    return pane;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &text, const QString &name)
+{
+    auto *label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    return label;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QSpinBox;
+class QToolButton;
+class QWidget;
+
+// Small factories for the window's recurring kinds of control, so that every
+// control is made the same way: objectName, hint, picture.
+QToolButton *makeFlatButton(QWidget *parent, const QString &name, const QString &hint,
+                            const QString &icon = QString());
+QToolButton *makeToggleButton(QWidget *parent, const QString &name, const QString &hint,
+                              const QString &icon);
+QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int minimum,
+                      int maximum, int step, int value);
+QSpinBox *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
+                       int maximum, int value);
+QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred);
+QLabel *makeLabel(QWidget *parent, const QString &text, const QString &name = QString());

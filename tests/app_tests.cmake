@@ -1,0 +1,1 @@
+pictavel_add_test(tst_form_main pictavel_ui)

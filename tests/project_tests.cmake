@@ -1,0 +1,1 @@
+pictavel_add_test(tst_settings_store pictavel_core)
