@@ -34,7 +34,12 @@ struct TRect
 // 16.16 steps hold 32767 pixels a side, and 2^28 pixels (1 GiB) is as much
 // as a desktop picture program should ever ask for.
 constexpr int kMaxBitmapSide = 32767;
+#ifdef PICTAVEL_MAX_BITMAP_PIXELS
+// Fuzzing builds lower the limit so that each input decodes in milliseconds.
+constexpr int64_t kMaxBitmapPixels = PICTAVEL_MAX_BITMAP_PIXELS;
+#else
 constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
+#endif
 
 // True when a picture of this size may be given a pixel area.
 bool bitmapSizeAllowed(int64_t width, int64_t height);
