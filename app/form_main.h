@@ -65,6 +65,24 @@ public:
     void GenerateHtml();
     void PageControlChange();
     void connectHtmlTab();
+    void PickColor(ColourPanel *panel, QLineEdit *edit);
+    void pnlBGColorPageClick();
+    void pnlTextColorPageClick();
+    void pnlColorFontClick();
+    void pnlBgColorClick();
+    void pnlBordColorClick();
+    void pnlBordColorDClick();
+    void pnlBordColorLClick();
+    void spinBorderChange();
+    void rdbAlignTabClick();
+    void btnDelSelTextClick();
+    void btnCutSelTextClick();
+    void btnCopySelTextClick();
+    void btnPasteTextClick();
+
+private:
+    // Reading a setting may change it and ask for a rebuild inside the running one.
+    bool m_generatingPage = false;
 
 protected:
     void showEvent(QShowEvent *event) override;

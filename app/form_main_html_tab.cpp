@@ -2,6 +2,7 @@
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/radio_group.h"
+#include "html/source_pane.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -288,7 +289,7 @@ void TFormMain::buildSourceGroup(QWidget *tab)
         top += 24;
     }
 
-    CL = new QPlainTextEdit(source);
+    CL = new HtmlSourcePane(source);
     CL->setObjectName(QStringLiteral("CL"));
     CL->setGeometry(27, 14, 732, 257);
 }

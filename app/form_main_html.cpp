@@ -1,0 +1,210 @@
+#include "app/colour_panel.h"
+#include "app/error_guard.h"
+#include "app/form_main.h"
+#include "app/radio_group.h"
+#include "html/colour_text.h"
+#include "html/page_generator.h"
+#include "html/source_pane.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+// A panel colour from a colour: red in the low byte, then green, then blue.
+int panelColour(const QColor &colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+HtmlSourcePane *sourcePane(const TFormMain &window)
+{
+    return static_cast<HtmlSourcePane *>(window.CL);
+}
+
+SpinEditText readSpinEdit(QSpinBox *spin)
+{
+    // An emptied field shows its minimum once it is read; the rebuild that the
+    // change asks for is the one already running.
+    if (spin->cleanText().isEmpty())
+        spin->setValue(spin->minimum());
+    return {spin->cleanText(), spin->minimum()};
+}
+
+PageSettings pageSettings(const TFormMain &w)
+{
+    PageSettings s;
+    s.title = w.edtTitle->text();
+    s.bgColorPage = w.edtBGColorPage->text();
+    s.textColorPage = w.edtTextColorPage->text();
+    s.leftMargin = readSpinEdit(w.spinLeftMargin);
+    s.topMargin = readSpinEdit(w.spinTopMargin);
+    s.header = w.edtHeader->text();
+    s.fontHeader = w.cmbFontHeader->currentText();
+    s.fontSize = w.cmbFontSize->currentText();
+    s.colorFont = w.edtColorFont->text();
+    s.bold = w.chbBold->isChecked();
+    s.italic = w.chbItalic->isChecked();
+    s.underline = w.chbUnderline->isChecked();
+    s.alignIndex = w.rdbAlignTab->itemIndex();
+    s.border = readSpinEdit(w.spinBorder);
+    s.cellPad = readSpinEdit(w.spinCellPad);
+    s.cellSpac = readSpinEdit(w.spinCellSpac);
+    s.bgColor = w.edtBgColor->text();
+    s.bordColor = w.edtBordColor->text();
+    s.bordColorD = w.edtBordColorD->text();
+    s.bordColorL = w.edtBordColorL->text();
+    s.columnCount = w.spinCounCol->value();
+    s.href = w.edtHref->text();
+    s.target = w.cmbTarget->currentText();
+    s.src = w.edtSrc->text();
+    s.borderImg = readSpinEdit(w.spinBorderImg);
+    return s;
+}
+
+// The output names of the thumbnail set, in set order. The window holds no
+// thumbnails yet, so the page has no table.
+QList<ThumbOutputNames> thumbOutputNames(const TFormMain &)
+{
+    return {};
+}
+
+} // namespace
+
+void TFormMain::GenerateHtml()
+{
+    if (m_generatingPage)
+        return;
+    m_generatingPage = true;
+    const auto done = qScopeGuard([this] { m_generatingPage = false; });
+    sourcePane(*this)->setLines(generatePage(pageSettings(*this), thumbOutputNames(*this)));
+}
+
+void TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)
+{
+    const QColor opened = ColorDialog->currentColor();
+    if (ColorDialog->exec() != QDialog::Accepted)
+        ColorDialog->setCurrentColor(opened);
+    panel->setColor(panelColour(ColorDialog->currentColor()));
+    const QString text = colourText(panel->color());
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void TFormMain::pnlBGColorPageClick()
+{
+    PickColor(pnlBGColorPage, edtBGColorPage);
+    // The page background is the table's too, until the table's is picked alone.
+    pnlBgColor->setColor(pnlBGColorPage->color());
+    edtBgColor->setText(edtBGColorPage->text());
+}
+
+void TFormMain::pnlTextColorPageClick()
+{
+    PickColor(pnlTextColorPage, edtTextColorPage);
+}
+
+void TFormMain::pnlColorFontClick()
+{
+    PickColor(pnlColorFont, edtColorFont);
+}
+
+void TFormMain::pnlBgColorClick()
+{
+    PickColor(pnlBgColor, edtBgColor);
+}
+
+void TFormMain::pnlBordColorClick()
+{
+    PickColor(pnlBordColor, edtBordColor);
+}
+
+void TFormMain::pnlBordColorDClick()
+{
+    PickColor(pnlBordColorD, edtBordColorD);
+}
+
+void TFormMain::pnlBordColorLClick()
+{
+    PickColor(pnlBordColorL, edtBordColorL);
+}
+
+void TFormMain::spinBorderChange()
+{
+    GenerateHtml();
+}
+
+void TFormMain::rdbAlignTabClick()
+{
+    GenerateHtml();
+}
+
+void TFormMain::PageControlChange()
+{
+    if (PageControl->currentWidget() != TabSheet_SetHTML)
+        return;
+    GenerateHtml();
+    ProgressBar->setValue(ProgressBar->minimum());
+}
+
+void TFormMain::btnDelSelTextClick()
+{
+    sourcePane(*this)->deleteSelection();
+}
+
+void TFormMain::btnCutSelTextClick()
+{
+    sourcePane(*this)->cutSelection();
+}
+
+void TFormMain::btnCopySelTextClick()
+{
+    sourcePane(*this)->copySelection();
+}
+
+void TFormMain::btnPasteTextClick()
+{
+    sourcePane(*this)->pasteText();
+}
+
+void TFormMain::connectHtmlTab()
+{
+    for (QLineEdit *edit : {edtTitle, edtHeader, edtHref, edtSrc, edtBGColorPage, edtTextColorPage,
+                            edtColorFont, edtBgColor, edtBordColor, edtBordColorD, edtBordColorL})
+        connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::spinBorderChange);
+    for (QComboBox *list : {cmbFontHeader, cmbFontSize, cmbTarget})
+        connectGuarded(list, &QComboBox::editTextChanged, this, &TFormMain::spinBorderChange);
+    // The field's own text, so that every keystroke counts, in range or not.
+    for (QSpinBox *spin :
+         {spinLeftMargin, spinTopMargin, spinBorder, spinCellPad, spinCellSpac, spinBorderImg})
+        connectGuarded(spin->findChild<QLineEdit *>(), &QLineEdit::textChanged, this,
+                       &TFormMain::spinBorderChange);
+    for (QCheckBox *check : {chbBold, chbItalic, chbUnderline})
+        connectGuarded(check, &QCheckBox::toggled, this, &TFormMain::spinBorderChange);
+    connectGuarded(rdbAlignTab, &RadioGroup::clicked, this, &TFormMain::rdbAlignTabClick);
+
+    const std::pair<ColourPanel *, void (TFormMain::*)()> panels[] = {
+        {pnlBGColorPage, &TFormMain::pnlBGColorPageClick},
+        {pnlTextColorPage, &TFormMain::pnlTextColorPageClick},
+        {pnlColorFont, &TFormMain::pnlColorFontClick},
+        {pnlBgColor, &TFormMain::pnlBgColorClick},
+        {pnlBordColor, &TFormMain::pnlBordColorClick},
+        {pnlBordColorD, &TFormMain::pnlBordColorDClick},
+        {pnlBordColorL, &TFormMain::pnlBordColorLClick},
+    };
+    for (const auto &[panel, handler] : panels)
+        connectGuarded(panel, &ColourPanel::clicked, this, handler);
+
+    connectGuarded(PageControl, &QTabWidget::currentChanged, this, &TFormMain::PageControlChange);
+    connectGuarded(btnDelSelText, &QToolButton::clicked, this, &TFormMain::btnDelSelTextClick);
+    connectGuarded(btnCutSelText, &QToolButton::clicked, this, &TFormMain::btnCutSelTextClick);
+    connectGuarded(btnCopySelText, &QToolButton::clicked, this, &TFormMain::btnCopySelTextClick);
+    connectGuarded(btnPasteText, &QToolButton::clicked, this, &TFormMain::btnPasteTextClick);
+}

@@ -1,0 +1,258 @@
+#include "app/colour_panel.h"
+#include "app/form_main.h"
+#include "html/source_pane.h"
+#include "modal_dialogs.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+template <typename T> T *control(QWidget *window, const char *name)
+{
+    auto *widget = window->findChild<T *>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QString lineStartingWith(const QStringList &lines, const QString &start)
+{
+    for (const QString &line : lines) {
+        if (line.startsWith(start))
+            return line;
+    }
+    return QString();
+}
+
+// Picks a colour in the next colour dialog, or cancels it after moving to that
+// colour when accept is false.
+void answerColourDialog(const QColor &colour, bool accept)
+{
+    answerNextModal([colour, accept](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        QVERIFY(dialog);
+        dialog->setCurrentColor(colour);
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+}
+
+} // namespace
+
+class TestFormMainHtml : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void pageIsShownAtStart();
+    void colourPicking();
+    void pageBackgroundAlsoSetsTable();
+    void optionsRebuildThePage();
+    void spinEditTexts();
+    void tabChangeRebuildsAndEmptiesProgress();
+    void editButtons();
+
+private:
+    HtmlSourcePane *pane() const { return control<HtmlSourcePane>(m_window.get(), "CL"); }
+    QStringList page() const { return pane()->lines(); }
+    void click(const char *name) const
+    {
+        QTest::mouseClick(control<QWidget>(m_window.get(), name), Qt::LeftButton);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<TFormMain> m_window;
+};
+
+void TestFormMainHtml::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_window = std::make_unique<TFormMain>(m_folder->path());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestFormMainHtml::cleanup()
+{
+    // Closed first, as the program's own window is: hiding a window moves the
+    // focus out of a spin edit, whose fix-up then asks the window for a rebuild.
+    m_window->close();
+    m_window.reset();
+    m_folder.reset();
+}
+
+void TestFormMainHtml::pageIsShownAtStart()
+{
+    const QStringList lines = page();
+    QCOMPARE(lines.value(3), QStringLiteral("<title>Untitled Document</title>"));
+    QCOMPARE(lineStartingWith(lines, "<body"),
+             QStringLiteral(
+                 "<body bgcolor=\"#FFFFFF\" text=\"#000000\" leftmargin=\"0\" topmargin=\"0\">"));
+    QVERIFY(lineStartingWith(lines, "<table").isEmpty());
+    QCOMPARE(lines.last(), QStringLiteral("</html>"));
+}
+
+void TestFormMainHtml::colourPicking()
+{
+    auto *panel = control<ColourPanel>(m_window.get(), "pnlColorFont");
+    auto *edit = control<QLineEdit>(m_window.get(), "edtColorFont");
+    auto *header = control<QLineEdit>(m_window.get(), "edtHeader");
+    header->setText(QStringLiteral("Trip"));
+
+    // The first use opens on black; a cancel keeps what it opened on.
+    answerColourDialog(QColor(0x11, 0x22, 0x33), false);
+    click("pnlColorFont");
+    QCOMPARE(panel->color(), 0);
+    QCOMPARE(edit->text(), QStringLiteral("#000000"));
+    QVERIFY(lineStartingWith(page(), "<div").contains(QLatin1String("color=\"#000000\">Trip")));
+
+    answerColourDialog(QColor(0x12, 0x34, 0xAB), true);
+    click("pnlColorFont");
+    QCOMPARE(panel->color(), 0xAB3412);
+    QCOMPARE(edit->text(), QStringLiteral("#1234AB"));
+    QVERIFY(lineStartingWith(page(), "<div").contains(QLatin1String("color=\"#1234AB\">Trip")));
+
+    // The dialog keeps the confirmed colour for every panel; the same colour
+    // again leaves the text alone and does not rebuild over a hand edit.
+    auto *border = control<ColourPanel>(m_window.get(), "pnlBordColor");
+    answerColourDialog(Qt::red, false);
+    click("pnlBordColor");
+    QCOMPARE(border->color(), 0xAB3412);
+    QCOMPARE(control<QLineEdit>(m_window.get(), "edtBordColor")->text(), QStringLiteral("#1234AB"));
+
+    pane()->setLines({"hand edit"});
+    answerColourDialog(QColor(0x12, 0x34, 0xAB), true);
+    click("pnlColorFont");
+    QCOMPARE(page(), QStringList({"hand edit"}));
+}
+
+void TestFormMainHtml::pageBackgroundAlsoSetsTable()
+{
+    answerColourDialog(QColor(0xFF, 0x00, 0x80), true);
+    click("pnlBGColorPage");
+    QCOMPARE(control<QLineEdit>(m_window.get(), "edtBGColorPage")->text(),
+             QStringLiteral("#FF0080"));
+    QCOMPARE(control<QLineEdit>(m_window.get(), "edtBgColor")->text(), QStringLiteral("#FF0080"));
+    QCOMPARE(control<ColourPanel>(m_window.get(), "pnlBgColor")->color(), 0x8000FF);
+    QVERIFY(
+        lineStartingWith(page(), "<body").startsWith(QLatin1String("<body bgcolor=\"#FF0080\"")));
+
+    // The table's own panel changes the table alone.
+    answerColourDialog(QColor(0x00, 0x00, 0xFF), true);
+    click("pnlBgColor");
+    QCOMPARE(control<QLineEdit>(m_window.get(), "edtBgColor")->text(), QStringLiteral("#0000FF"));
+    QCOMPARE(control<QLineEdit>(m_window.get(), "edtBGColorPage")->text(),
+             QStringLiteral("#FF0080"));
+}
+
+void TestFormMainHtml::optionsRebuildThePage()
+{
+    control<QLineEdit>(m_window.get(), "edtHeader")->setText(QStringLiteral("Trip"));
+    auto *face = control<QComboBox>(m_window.get(), "cmbFontHeader");
+    QTest::keyClicks(face, "Tahoma");
+    QVERIFY(lineStartingWith(page(), "<div").contains(QLatin1String("face=\"Tahoma\"")));
+
+    face->setCurrentIndex(1);
+    QVERIFY(lineStartingWith(page(), "<div")
+                .contains(QLatin1String("face=\"Times New Roman, Times, serif\"")));
+
+    click("chbBold");
+    QVERIFY(lineStartingWith(page(), "<div").contains(QLatin1String("<b>Trip</b>")));
+    control<QCheckBox>(m_window.get(), "chbBold")->setChecked(false);
+    QVERIFY(!lineStartingWith(page(), "<div").contains(QLatin1String("<b>")));
+
+    auto *align = control<QWidget>(m_window.get(), "rdbAlignTab");
+    const QList<QRadioButton *> items = align->findChildren<QRadioButton *>();
+    QCOMPARE(items.size(), 3);
+    QTest::mouseClick(items[2], Qt::LeftButton);
+    QVERIFY(lineStartingWith(page(), "<div").startsWith(QLatin1String("<div align=\"right\">")));
+
+    QTest::keyClicks(control<QLineEdit>(m_window.get(), "edtTitle"), "!");
+    QCOMPARE(page().value(3), QStringLiteral("<title>Untitled Document!</title>"));
+
+    // The column count is read at the next rebuild only.
+    pane()->setLines({"hand edit"});
+    control<QSpinBox>(m_window.get(), "spinCounCol")->setValue(3);
+    QCOMPARE(page(), QStringList({"hand edit"}));
+}
+
+void TestFormMainHtml::spinEditTexts()
+{
+    auto *spin = control<QSpinBox>(m_window.get(), "spinLeftMargin");
+    auto *field = spin->findChild<QLineEdit *>();
+    spin->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "350");
+    QVERIFY(lineStartingWith(page(), "<body").contains(QLatin1String("leftmargin=\"350\"")));
+
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QStringLiteral("0"));
+    QVERIFY(lineStartingWith(page(), "<body").contains(QLatin1String("leftmargin=\"0\"")));
+
+    QTest::keyClicks(field, "-");
+    QVERIFY(lineStartingWith(page(), "<body").contains(QLatin1String("leftmargin=\"0\"")));
+}
+
+void TestFormMainHtml::tabChangeRebuildsAndEmptiesProgress()
+{
+    auto *tabs = control<QTabWidget>(m_window.get(), "PageControl");
+    auto *progress = control<QProgressBar>(m_window.get(), "ProgressBar");
+    tabs->setCurrentIndex(1);
+    pane()->setLines({"hand edit"});
+    progress->setValue(50);
+
+    tabs->setCurrentIndex(0);
+    QCOMPARE(page(), QStringList({"hand edit"}));
+    QCOMPARE(progress->value(), 50);
+
+    tabs->setCurrentIndex(1);
+    QCOMPARE(page().value(0), QStringLiteral("<html>"));
+    QCOMPARE(progress->value(), 0);
+}
+
+void TestFormMainHtml::editButtons()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    control<QTabWidget>(m_window.get(), "PageControl")->setCurrentIndex(1);
+    HtmlSourcePane *source = pane();
+    source->setLines({"abc def"});
+
+    QTextCursor cursor(source->document());
+    cursor.setPosition(4);
+    cursor.setPosition(7, QTextCursor::KeepAnchor);
+    source->setTextCursor(cursor);
+    click("btnCopySelText");
+    QCOMPARE(clipboard->text(), QStringLiteral("def"));
+    click("btnCutSelText");
+    QCOMPARE(source->lines(), QStringList({"abc "}));
+    click("btnPasteText");
+    click("btnPasteText");
+    QCOMPARE(source->lines(), QStringList({"abc defdef"}));
+
+    cursor.setPosition(0);
+    cursor.setPosition(4, QTextCursor::KeepAnchor);
+    source->setTextCursor(cursor);
+    click("btnDelSelText");
+    QCOMPARE(source->lines(), QStringList({"defdef"}));
+    click("btnCopySelText");
+    QCOMPARE(clipboard->text(), QString());
+}
+
+QTEST_MAIN(TestFormMainHtml)
+#include "tst_form_main_html.moc"
