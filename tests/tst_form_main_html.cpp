@@ -207,6 +207,12 @@ void TestFormMainHtml::spinEditTexts()
 
     QTest::keyClicks(field, "-");
     QVERIFY(lineStartingWith(page(), "<body").contains(QLatin1String("leftmargin=\"0\"")));
+
+    // A field already at its minimum shows it again once emptied.
+    auto *top = control<QSpinBox>(m_window.get(), "spinTopMargin");
+    QCOMPARE(top->value(), 0);
+    top->findChild<QLineEdit *>()->clear();
+    QCOMPARE(top->text(), QStringLiteral("0"));
 }
 
 void TestFormMainHtml::tabChangeRebuildsAndEmptiesProgress()
