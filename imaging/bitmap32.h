@@ -66,6 +66,9 @@ public:
     // Takes size, pixels, draw mode, master alpha, outer colour and filter of
     // `source`; a null source empties the bitmap. Always notifies.
     void assign(const TBitmap32 *source);
+    // Takes size and pixels of a plain image; alpha becomes 255 unless the
+    // image has 32 bits per pixel. Always notifies.
+    void assign(const QImage &image);
 
     TColor32 *bits() { return m_pixels.data; }
     const TColor32 *bits() const { return m_pixels.data; }

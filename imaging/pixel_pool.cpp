@@ -9,7 +9,7 @@ namespace {
 
 // Blocks below this size come cheaply from the heap and are not kept.
 constexpr size_t kMinKeptBytes = size_t(1) << 20;
-constexpr size_t kMaxKeptBlocks = 2;
+constexpr size_t kMaxKeptBlocks = 4;
 constexpr size_t kMaxKeptBytes = size_t(256) << 20;
 
 std::mutex &poolMutex()

@@ -404,6 +404,7 @@ private slots:
     void jpegOrientation();
     void jpegMalformed();
     void jpegTruncatedShowsWhatIsThere();
+    void jpegDecodeErrorAfterSizeIsTaken();
     void gifFirstFrameOverPixels();
     void gifInterlaced();
     void gifMalformed_data();
@@ -420,6 +421,8 @@ private:
 void TestPictureFile::init()
 {
     QVERIFY(m_dir.isValid());
+    // Kept on request, as seeds for the decoders' fuzz targets.
+    m_dir.setAutoRemove(qEnvironmentVariableIsEmpty("PICTAVEL_KEEP_TEST_FILES"));
 }
 
 void TestPictureFile::missingFileLeavesBitmap()
@@ -836,6 +839,46 @@ void TestPictureFile::jpegTruncatedShowsWhatIsThere()
     QCOMPARE(b.width(), 64);
     QCOMPARE(b.height(), 64);
     QCOMPARE(b.pixel(0, 0) >> 24, 255u);
+}
+
+void TestPictureFile::jpegDecodeErrorAfterSizeIsTaken()
+{
+    // A CMYK file passes the header but cannot be converted for display:
+    // the bitmap has taken the picture's size when the error comes.
+    FILE *f = std::fopen(QFile::encodeName(path("cmyk.jpg")).constData(), "wb");
+    QVERIFY(f);
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = 16;
+    c.image_height = 8;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(64, 0x70);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::fclose(f);
+
+    TBitmap32 other;
+    fillSentinel(other);
+    QVERIFY(errorOfLoad(path("cmyk.jpg"), other).startsWith(QStringLiteral("JPEG error #")));
+    QCOMPARE(other.width(), 16);
+    QCOMPARE(other.height(), 8);
+    QCOMPARE(std::count(other.bits(), other.bits() + 128, 0u), 128);
+
+    TBitmap32 same;
+    same.setSize(16, 8);
+    std::fill(same.bits(), same.bits() + 128, 0xFF0A0B0Cu);
+    QVERIFY(errorOfLoad(path("cmyk.jpg"), same).startsWith(QStringLiteral("JPEG error #")));
+    QCOMPARE(std::count(same.bits(), same.bits() + 128, 0xFF0A0B0Cu), 128);
 }
 
 void TestPictureFile::gifFirstFrameOverPixels()
