@@ -79,6 +79,11 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
 
 TFormMain::~TFormMain()
 {
+    // Hiding moves the focus, which may still run a handler; after that, no
+    // control's signal may reach a window that is being taken apart.
+    hide();
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
     FormDestroy();
 }
 

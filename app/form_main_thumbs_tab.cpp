@@ -351,4 +351,17 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     filesLayout->addWidget(bar);
 
     SplitterDestDir->setSizes({240, 240});
+
+    // The bar's small button folds the file list away and brings it back.
+    auto *collapse = new QToolButton(SplitterDestDir->handle(1));
+    collapse->setObjectName(QStringLiteral("btnCollapseFiles"));
+    collapse->setAutoRaise(true);
+    collapse->setFocusPolicy(Qt::NoFocus);
+    collapse->setGeometry(80, 0, 34, 5);
+    connect(collapse, &QToolButton::clicked, this, [this] {
+        const QList<int> sizes = SplitterDestDir->sizes();
+        const int whole = sizes.value(0) + sizes.value(1);
+        SplitterDestDir->setSizes(sizes.value(1) == 0 ? QList<int>{whole / 2, whole - whole / 2}
+                                                      : QList<int>{whole, 0});
+    });
 }
