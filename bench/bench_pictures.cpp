@@ -140,12 +140,9 @@ public:
         const size_t stride = size_t(w) * 3;
         if (m_rgb.size() < stride * size_t(h))
             m_rgb.resize(stride * size_t(h));
-        JSAMPROW rows[16];
+        JSAMPROW rows[kBatch];
         while (m_d.output_scanline < m_d.output_height) {
-            const JDIMENSION first = m_d.output_scanline;
-            const JDIMENSION n = std::min<JDIMENSION>(16, m_d.output_height - first);
-            for (JDIMENSION i = 0; i < n; ++i)
-                rows[i] = m_rgb.data() + (first + i) * stride;
+            const JDIMENSION n = rowBatch(rows, stride, m_d.output_scanline, m_d.output_height);
             jpeg_read_scanlines(&m_d, rows, n);
         }
         jpeg_finish_decompress(&m_d);
@@ -178,12 +175,9 @@ public:
         jpeg_set_quality(&m_c, 90, TRUE);
         jpeg_start_compress(&m_c, TRUE);
         const size_t stride = size_t(w) * 3;
-        JSAMPROW rows[16];
+        JSAMPROW rows[kBatch];
         while (m_c.next_scanline < m_c.image_height) {
-            const JDIMENSION first = m_c.next_scanline;
-            const JDIMENSION n = std::min<JDIMENSION>(16, m_c.image_height - first);
-            for (JDIMENSION i = 0; i < n; ++i)
-                rows[i] = m_rgb.data() + (first + i) * stride;
+            const JDIMENSION n = rowBatch(rows, stride, m_c.next_scanline, m_c.image_height);
             jpeg_write_scanlines(&m_c, rows, n);
         }
         jpeg_finish_compress(&m_c);
@@ -191,6 +185,17 @@ public:
     }
 
 private:
+    static constexpr JDIMENSION kBatch = 16;
+
+    // Points `rows` at the next rows of the RGB buffer; returns how many.
+    JDIMENSION rowBatch(JSAMPROW *rows, size_t stride, JDIMENSION first, JDIMENSION total)
+    {
+        const JDIMENSION n = std::min(kBatch, total - first);
+        for (JDIMENSION i = 0; i < n; ++i)
+            rows[i] = m_rgb.data() + (first + i) * stride;
+        return n;
+    }
+
     jpeg_decompress_struct m_d;
     jpeg_compress_struct m_c;
     jpeg_error_mgr m_derr, m_cerr;

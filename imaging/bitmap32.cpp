@@ -43,23 +43,25 @@ void TBitmap32::reallocate(int width, int height, bool zero)
     m_height = height;
 }
 
-void TBitmap32::setSize(int width, int height)
+bool TBitmap32::resize(int width, int height, bool zero)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == m_width && height == m_height)
-        return;
-    reallocate(width, height, true);
-    notifyChanged();
+        return false;
+    reallocate(width, height, zero);
+    return true;
+}
+
+void TBitmap32::setSize(int width, int height)
+{
+    if (resize(width, height, true))
+        notifyChanged();
 }
 
 void TBitmap32::setSizeForOverwrite(int width, int height)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == m_width && height == m_height)
-        return;
-    reallocate(width, height, false);
+    resize(width, height, false);
 }
 
 void TBitmap32::replacePixels(int width, int height, PixelPool::Block block)

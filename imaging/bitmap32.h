@@ -107,6 +107,8 @@ public:
 
 private:
     void reallocate(int width, int height, bool zero);
+    // False when the size is unchanged.
+    bool resize(int width, int height, bool zero);
 
     int m_width = 0;
     int m_height = 0;
