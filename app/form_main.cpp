@@ -288,9 +288,7 @@ void TFormMain::edtThumbsFolderChange()
 void TFormMain::chbRenameFClick()
 {
     const bool renaming = chbRenameF->isChecked();
-    for (QWidget *prefix :
-         {static_cast<QWidget *>(lblOrigPref), static_cast<QWidget *>(edtOrigPref),
-          static_cast<QWidget *>(lblThumbPref), static_cast<QWidget *>(edtThumbPref)})
+    for (QWidget *prefix : renamingPrefixControls())
         prefix->setEnabled(renaming);
     GenerateHtml();
 }

@@ -98,6 +98,7 @@ private:
     void buildSourceGroup(QWidget *tab);
     void connectHandlers();
     void centreOnScreen();
+    QList<QWidget *> renamingPrefixControls() const;
     // Whether the name may become a profile name; tells the user why not.
     bool acceptProfileName(const QString &name);
 

@@ -28,7 +28,21 @@ QLineEdit *makeFolderEdit(QGroupBox *group, const QString &name, const QString &
     return edit;
 }
 
+QLineEdit *makePrefixEdit(QGroupBox *group, const QString &name, const QString &text, int left)
+{
+    auto *edit = new QLineEdit(text, group);
+    edit->setObjectName(name);
+    edit->setToolTip(QStringLiteral("Thumbs folder"));
+    edit->setGeometry(left, 15, 35, 20);
+    return edit;
+}
+
 } // namespace
+
+QList<QWidget *> TFormMain::renamingPrefixControls() const
+{
+    return {lblOrigPref, edtOrigPref, lblThumbPref, edtThumbPref};
+}
 
 void TFormMain::buildProjectPanel()
 {
@@ -74,19 +88,12 @@ void TFormMain::buildProjectPanel()
     chbRenameF->setGeometry(3, 17, 16, 16);
     lblOrigPref = makeLabel(rename, QStringLiteral("Original"), QStringLiteral("lblOrigPref"));
     lblOrigPref->setGeometry(19, 18, 44, 14);
-    edtOrigPref = new QLineEdit(QStringLiteral("A_"), rename);
-    edtOrigPref->setObjectName(QStringLiteral("edtOrigPref"));
-    edtOrigPref->setToolTip(QStringLiteral("Thumbs folder"));
-    edtOrigPref->setGeometry(63, 15, 35, 20);
+    edtOrigPref = makePrefixEdit(rename, QStringLiteral("edtOrigPref"), QStringLiteral("A_"), 63);
     lblThumbPref = makeLabel(rename, QStringLiteral("Min."), QStringLiteral("lblThumbPref"));
     lblThumbPref->setGeometry(104, 18, 22, 14);
-    edtThumbPref = new QLineEdit(QStringLiteral("B_"), rename);
-    edtThumbPref->setObjectName(QStringLiteral("edtThumbPref"));
-    edtThumbPref->setToolTip(QStringLiteral("Thumbs folder"));
-    edtThumbPref->setGeometry(127, 15, 35, 20);
-    for (QWidget *prefix :
-         {static_cast<QWidget *>(lblOrigPref), static_cast<QWidget *>(edtOrigPref),
-          static_cast<QWidget *>(lblThumbPref), static_cast<QWidget *>(edtThumbPref)})
+    edtThumbPref =
+        makePrefixEdit(rename, QStringLiteral("edtThumbPref"), QStringLiteral("B_"), 127);
+    for (QWidget *prefix : renamingPrefixControls())
         prefix->setEnabled(false);
 
     QGroupBox *clear = makeProjectGroup(pnlDir, QString(), 727, 41);

@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 #include "modal_dialogs.h"
+#include "test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,19 +32,6 @@ const QByteArray DefaultProfileLines =
     "spinBorder.Value=0\r\nspinBorderImg.Value=0\r\nspinCellPad.Value=2\r\nspinCellSpac.Value=0\r\n"
     "spinCounCol.Value=5\r\nspinH.Value=300\r\nspinLeftMargin.Value=0\r\nspinMaxH.Value=110\r\n"
     "spinMaxW.Value=110\r\nspinTopMargin.Value=0\r\nspinW.Value=400\r\n";
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 template <typename T> T *control(QWidget *window, const char *name)
 {

@@ -3,6 +3,7 @@
 #include "project/setting_value.h"
 #include "project/settings_store.h"
 #include "project/windows1251.h"
+#include "test_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,19 +12,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Settings held in plain variables, standing in for a window's controls.
 struct FakeControls
