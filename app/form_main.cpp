@@ -3,6 +3,7 @@
 #include "app/error_guard.h"
 #include "app/lockable_splitter.h"
 #include "app/settings_table.h"
+#include "imaging/image32.h"
 #include "project/project_folders.h"
 #include "project/settings_props.h"
 

@@ -27,6 +27,7 @@ class QTabWidget;
 class QToolButton;
 class QTreeView;
 class RadioGroup;
+class TImage32;
 
 // The program's one window. It owns every control; the gallery settings live
 // in the controls and nowhere else.
@@ -155,7 +156,7 @@ public:
     QToolButton *btnRestoreImage = nullptr;
     QToolButton *btnPrevious = nullptr;
     QToolButton *btnNext = nullptr;
-    QWidget *ImageDest = nullptr;
+    TImage32 *ImageDest = nullptr;
     QScrollArea *ImgR = nullptr;
     QWidget *pnlViewer = nullptr;
     QLabel *lblCountThubs = nullptr;

@@ -1,6 +1,7 @@
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/lockable_splitter.h"
+#include "imaging/image32.h"
 
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -111,10 +112,14 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     pnlResizeImage->hide();
     upperLayout->addWidget(pnlResizeImage);
 
-    ImageDest = new QWidget(upper);
+    // The preview: the picture fitted into the pane, centred, drawn smoothly.
+    ImageDest = new TImage32(upper);
     ImageDest->setObjectName(QStringLiteral("ImageDest"));
     ImageDest->setToolTip(QStringLiteral("Thumbs space"));
-    paintBlack(ImageDest);
+    ImageDest->setScaleMode(smResize);
+    ImageDest->setBitmapAlign(baCenter);
+    ImageDest->setColor(Qt::black);
+    ImageDest->bitmap().setStretchFilter(sfLinear);
     upperLayout->addWidget(ImageDest, 1);
 
     ImgR = new QScrollArea(upper);

@@ -1,4 +1,5 @@
 #include "app/form_main.h"
+#include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
 
@@ -215,6 +216,10 @@ void TestFormMain::windowIsFixedAndStartsOnThumbs()
              QStringLiteral("Выбрано: 0 из 0"));
     QCOMPARE(control<QLineEdit>(window.get(), "edtOrigPref")->text(), QStringLiteral("A_"));
     QCOMPARE(control<QLineEdit>(window.get(), "edtThumbPref")->text(), QStringLiteral("B_"));
+    auto *preview = control<TImage32>(window.get(), "ImageDest");
+    QCOMPARE(preview->scaleMode(), smResize);
+    QCOMPARE(preview->bitmapAlign(), baCenter);
+    QCOMPARE(preview->bitmap().stretchFilter(), sfLinear);
     auto *fonts = control<QComboBox>(window.get(), "cmbFontSize");
     QCOMPARE(fonts->count(), 21);
     QCOMPARE(fonts->itemText(7), QStringLiteral("+1"));
