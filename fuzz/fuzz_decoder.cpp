@@ -11,6 +11,9 @@
 #define loadjpegData loadJpegData
 #define loadgifData loadGifData
 
+// Read by nobody; keeps the pixel walk below from being optimised away.
+uint32_t g_pixelSink;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     TBitmap32 bitmap;
@@ -23,11 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const PictavelError &) {
     }
     // Touch every pixel so that a wrong size shows up as an overflow.
-    static volatile uint32_t sink;
     uint32_t sum = 0;
     if (!bitmap.empty())
         for (int y = 0; y < bitmap.height(); ++y)
             sum += bitmap.scanLine(y)[bitmap.width() - 1];
-    sink = sum;
+    g_pixelSink = sum;
     return 0;
 }

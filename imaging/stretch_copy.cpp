@@ -12,20 +12,16 @@ int32_t MulDivRound(int64_t a, int64_t b, int64_t c)
 {
     if (c == 0)
         return -1;
-    // |a * b| stays far below 2^63 for every caller (sides of at most 2^15
-    // times 2^16); the guard keeps hostile values from overflowing.
-    if (a > (int64_t(1) << 40) || a < -(int64_t(1) << 40) || b > (int64_t(1) << 20) ||
-        b < -(int64_t(1) << 20))
+    int64_t p;
+    if (__builtin_mul_overflow(a, b, &p))
         return -1;
-    const int64_t p = a * b;
     const bool negative = (p < 0) != (c < 0);
-    const uint64_t up = uint64_t(p < 0 ? -p : p);
-    const uint64_t uc = uint64_t(c < 0 ? -c : c);
+    const uint64_t up = p < 0 ? uint64_t(0) - uint64_t(p) : uint64_t(p);
+    const uint64_t uc = c < 0 ? uint64_t(0) - uint64_t(c) : uint64_t(c);
     const uint64_t q = (up + uc / 2) / uc;
-    const int64_t result = negative ? -int64_t(q) : int64_t(q);
-    if (result > std::numeric_limits<int32_t>::max() ||
-        result < std::numeric_limits<int32_t>::min())
+    if (q > uint64_t(std::numeric_limits<int32_t>::max()) + (negative ? 1 : 0))
         return -1;
+    const int64_t result = negative ? -int64_t(q) : int64_t(q);
     return int32_t(result);
 }
 

@@ -174,6 +174,14 @@ void TestStretchCopy::mulDivRound_data()
     QTest::newRow("zero divisor") << qint64(5) << qint64(5) << qint64(0) << -1;
     QTest::newRow("quotient past 32 bits") << qint64(65536) << qint64(65536) << qint64(1) << -1;
     QTest::newRow("big product") << (qint64(1) << 31) << qint64(65535) << qint64(1) << -1;
+    QTest::newRow("big product, big divisor")
+        << (qint64(1) << 31) << qint64(65535) << (qint64(1) << 20) << 134215680;
+    QTest::newRow("smallest 32-bit quotient")
+        << -(qint64(1) << 31) << qint64(1) << qint64(1) << int(-2147483647 - 1);
+    QTest::newRow("extreme product")
+        << std::numeric_limits<qint64>::min() << qint64(1) << qint64(1) << -1;
+    QTest::newRow("product past 64 bits")
+        << (qint64(1) << 40) << (qint64(1) << 30) << qint64(3) << -1;
 }
 
 void TestStretchCopy::mulDivRound()
