@@ -180,7 +180,7 @@ extern "C" void testJpegErrorExit(j_common_ptr cinfo)
 // optional APP1 segment.
 bool writeJpegDirect(const QString &path, int w, int h, int components,
                      const std::function<uint8_t(int, int, int)> &sample,
-                     const QByteArray &app1 = QByteArray())
+                     const QByteArray &app1 = QByteArray(), bool progressive = false)
 {
     FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!f)
@@ -203,6 +203,8 @@ bool writeJpegDirect(const QString &path, int w, int h, int components,
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     if (!app1.isEmpty())
         jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET *>(app1.constData()),
@@ -400,6 +402,7 @@ private slots:
     void bmpMalformed();
     void jpegRoundTrip();
     void jpegGreyscale();
+    void jpegProgressive();
     void jpegOrientation_data();
     void jpegOrientation();
     void jpegMalformed();
@@ -738,6 +741,31 @@ void TestPictureFile::jpegGreyscale()
     QVERIFY(levels.size() > 100);
     QVERIFY(levels.contains(0));
     QVERIFY(levels.contains(255));
+}
+
+void TestPictureFile::jpegProgressive()
+{
+    auto sample = [](int x, int y, int k) {
+        return uint8_t(k == 1 ? 200 - y * 3 : x * 5 + k * 20);
+    };
+    QVERIFY(
+        writeJpegDirect(path("prog.jpg"), 40, 30, 3, sample, exifWithOrientation(6, false), true));
+    QVERIFY(readJpegFacts(path("prog.jpg")).progressive);
+    TBitmap32 b;
+    LoadPicture(path("prog.jpg"), b);
+    // Turned a quarter clockwise: the stored bottom-left corner is shown at
+    // the top left.
+    QCOMPARE(b.width(), 30);
+    QCOMPARE(b.height(), 40);
+    for (int y = 0; y < 40; y += 7) {
+        for (int x = 0; x < 30; x += 7) {
+            const int sx = y, sy = 29 - x;
+            const TColor32 p = b.pixel(x, y);
+            QCOMPARE(p >> 24, 255u);
+            QVERIFY(std::abs(int((p >> 16) & 255) - sample(sx, sy, 0)) <= 12);
+            QVERIFY(std::abs(int((p >> 8) & 255) - sample(sx, sy, 1)) <= 12);
+        }
+    }
 }
 
 void TestPictureFile::jpegOrientation_data()
