@@ -54,9 +54,9 @@ QLabel *makePicture(QWidget *parent, const QString &icon)
 QGroupBox *makeSpinnerBox(QWidget *parent, const QString &caption, QSpinBox *spinner)
 {
     auto *box = new QGroupBox(caption, parent);
-    box->setFixedSize(82, 34);
+    box->setFixedSize(82, 32);
     spinner->setParent(box);
-    spinner->setGeometry(3, 14, 76, 18);
+    spinner->setGeometry(3, 14, 76, 17);
     return box;
 }
 

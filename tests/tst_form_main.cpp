@@ -1,4 +1,5 @@
 #include "app/form_main.h"
+#include "app/hint_delay_style.h"
 #include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
@@ -84,6 +85,8 @@ private slots:
     void controlsStartAsLaidOut();
     void windowIsFixedAndStartsOnThumbs();
     void storedValuesAreClampedAndParsed();
+    void numbersAreClampedWhenLeftOrStepped();
+    void hintsWaitOneSecond();
     void saveAsNewNameOverwriteAndDelete();
     void saveRefusesNamesThatWouldSplit();
     void saveOverExistingNameSelectsIt();
@@ -245,6 +248,40 @@ void TestFormMain::storedValuesAreClampedAndParsed()
     QVERIFY(stored.contains("spinMaxW.Value=200\r\n"));
     QVERIFY(stored.contains("rdbAlignTab.ItemIndex=2\r\n"));
     QVERIFY(stored.contains("pnlBgColor.Color=255\r\n"));
+}
+
+void TestFormMain::numbersAreClampedWhenLeftOrStepped()
+{
+    auto window = showWindow();
+    QApplication::setActiveWindow(window.get());
+    auto *margin = control<QSpinBox>(window.get(), "spinLeftMargin");
+    auto *field = margin->findChild<QLineEdit *>();
+    margin->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "350");
+    QCOMPARE(field->text(), QStringLiteral("350"));
+    control<QLineEdit>(window.get(), "edtTitle")->setFocus();
+    QCOMPARE(field->text(), QStringLiteral("300"));
+    QCOMPARE(margin->value(), 300);
+
+    margin->setFocus();
+    field->clear();
+    control<QLineEdit>(window.get(), "edtTitle")->setFocus();
+    QCOMPARE(margin->value(), 0);
+
+    auto *width = control<QSpinBox>(window.get(), "spinMaxW");
+    QCOMPARE(width->singleStep(), 5);
+    width->setValue(198);
+    width->stepUp();
+    QCOMPARE(width->value(), 200);
+    width->setValue(20);
+    QCOMPARE(width->value(), 60);
+}
+
+void TestFormMain::hintsWaitOneSecond()
+{
+    const HintDelayStyle style;
+    QCOMPARE(style.styleHint(QStyle::SH_ToolTip_WakeUpDelay), 1000);
 }
 
 void TestFormMain::saveAsNewNameOverwriteAndDelete()
