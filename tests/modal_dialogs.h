@@ -5,20 +5,22 @@
 #include <QWidget>
 #include <functional>
 
-// Answers the next modal dialog from a timer: once a modal widget is up, the
-// action runs on it (and should close it). Tests never wait for a person.
-inline void answerNextModal(const std::function<void(QWidget *)> &action)
+// Answers the next modal dialog of the given kind from a timer: once such a
+// dialog is the active modal widget, the action runs on it (and should close
+// it). Several answers may wait at once, each for its own kind of dialog.
+// Tests never wait for a person.
+template <typename Dialog> void answerNextModal(const std::function<void(Dialog *)> &action)
 {
     auto *timer = new QTimer(qApp);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            action(modal);
+            action(dialog);
         }
     });
     timer->start();
     // Gives up after a while so that a missing dialog fails the test instead of hanging.
-    QTimer::singleShot(5000, timer, [timer] { timer->deleteLater(); });
+    QTimer::singleShot(30000, timer, [timer] { timer->deleteLater(); });
 }

@@ -46,9 +46,7 @@ template <typename T> T *control(QWidget *window, const char *name)
 // Types the name into the save dialog and confirms it.
 void answerSaveDialog(const QString &name, QString *title = nullptr, QString *prefill = nullptr)
 {
-    answerNextModal([=](QWidget *modal) {
-        auto *dialog = qobject_cast<QInputDialog *>(modal);
-        QVERIFY(dialog);
+    answerNextModal<QInputDialog>([=](QInputDialog *dialog) {
         if (title)
             *title = dialog->windowTitle();
         if (prefill)
@@ -61,9 +59,7 @@ void answerSaveDialog(const QString &name, QString *title = nullptr, QString *pr
 // Records the text of the next message box and closes it.
 void answerMessage(QStringList *texts)
 {
-    answerNextModal([texts](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
+    answerNextModal<QMessageBox>([texts](QMessageBox *box) {
         *texts << box->windowTitle() + u'|' + box->text();
         box->accept();
     });
@@ -344,7 +340,7 @@ void TestFormMain::saveRefusesNamesThatWouldSplit()
     const QByteArray before = readBytes(m_iniPath);
     QStringList messages;
     answerSaveDialog(QStringLiteral("a|b"));
-    QTimer::singleShot(200, [&messages] { answerMessage(&messages); });
+    answerMessage(&messages);
     window->btnSavePropProjClick();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages.first().startsWith(QStringLiteral("Pictavel|")));
@@ -438,7 +434,7 @@ void TestFormMain::unwritableFolderShowsMessagesAndKeepsFiles()
     auto second = std::make_unique<TFormMain>(folder);
     second->show();
     answerSaveDialog(QStringLiteral("Default"));
-    QTimer::singleShot(200, [&saveMessages] { answerMessage(&saveMessages); });
+    answerMessage(&saveMessages);
     second->btnSavePropProjClick();
     QCOMPARE(saveMessages,
              QStringList{QStringLiteral("Pictavel|SettingsStore: проблемы c btnKant.Down")});

@@ -40,9 +40,7 @@ QString lineStartingWith(const QStringList &lines, const QString &start)
 // colour when accept is false.
 void answerColourDialog(const QColor &colour, bool accept)
 {
-    answerNextModal([colour, accept](QWidget *modal) {
-        auto *dialog = qobject_cast<QColorDialog *>(modal);
-        QVERIFY(dialog);
+    answerNextModal<QColorDialog>([colour, accept](QColorDialog *dialog) {
         dialog->setCurrentColor(colour);
         if (accept)
             dialog->accept();
