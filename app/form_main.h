@@ -7,6 +7,7 @@
 #include <memory>
 
 class ColourPanel;
+class HtmlSourcePane;
 class LockableSplitter;
 class QCheckBox;
 class QColorDialog;
@@ -16,7 +17,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
@@ -218,7 +218,7 @@ public:
     QToolButton *btnCutSelText = nullptr;
     QToolButton *btnCopySelText = nullptr;
     QToolButton *btnPasteText = nullptr;
-    QPlainTextEdit *CL = nullptr;
+    HtmlSourcePane *CL = nullptr;
     QProgressBar *ProgressBar = nullptr;
     QPushButton *btnStart = nullptr;
     QPushButton *btnPreview = nullptr;

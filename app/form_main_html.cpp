@@ -24,11 +24,6 @@ int panelColour(const QColor &colour)
     return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
 }
 
-HtmlSourcePane *sourcePane(const TFormMain &window)
-{
-    return static_cast<HtmlSourcePane *>(window.CL);
-}
-
 SpinEditText readSpinEdit(QSpinBox *spin)
 {
     // An emptied field shows its minimum once it is read; the rebuild that the
@@ -84,7 +79,7 @@ void TFormMain::GenerateHtml()
         return;
     m_generatingPage = true;
     const auto done = qScopeGuard([this] { m_generatingPage = false; });
-    sourcePane(*this)->setLines(generatePage(pageSettings(*this), thumbOutputNames(*this)));
+    CL->setLines(generatePage(pageSettings(*this), thumbOutputNames(*this)));
 }
 
 void TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)
@@ -156,22 +151,22 @@ void TFormMain::PageControlChange()
 
 void TFormMain::btnDelSelTextClick()
 {
-    sourcePane(*this)->deleteSelection();
+    CL->deleteSelection();
 }
 
 void TFormMain::btnCutSelTextClick()
 {
-    sourcePane(*this)->cutSelection();
+    CL->cutSelection();
 }
 
 void TFormMain::btnCopySelTextClick()
 {
-    sourcePane(*this)->copySelection();
+    CL->copySelection();
 }
 
 void TFormMain::btnPasteTextClick()
 {
-    sourcePane(*this)->pasteText();
+    CL->pasteText();
 }
 
 void TFormMain::connectHtmlTab()
