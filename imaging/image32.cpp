@@ -21,45 +21,37 @@ TImage32::~TImage32()
     m_bitmap.removeChangeHandler(m_changeHandler);
 }
 
+template <typename Value> void TImage32::changePlacement(Value TImagePlacement::*field, Value value)
+{
+    if (m_placement.*field == value)
+        return;
+    m_placement.*field = value;
+    update();
+}
+
 void TImage32::setScaleMode(TScaleMode mode)
 {
-    if (mode == m_scaleMode)
-        return;
-    m_scaleMode = mode;
-    update();
+    changePlacement(&TImagePlacement::scaleMode, mode);
 }
 
 void TImage32::setScale(float scale)
 {
-    scale = NormalizedScale(scale);
-    if (scale == m_scale)
-        return;
-    m_scale = scale;
-    update();
+    changePlacement(&TImagePlacement::scale, NormalizedScale(scale));
 }
 
 void TImage32::setBitmapAlign(TBitmapAlign alignment)
 {
-    if (alignment == m_alignment)
-        return;
-    m_alignment = alignment;
-    update();
+    changePlacement(&TImagePlacement::alignment, alignment);
 }
 
 void TImage32::setOffsetHorz(float offset)
 {
-    if (offset == m_offsetHorz)
-        return;
-    m_offsetHorz = offset;
-    update();
+    changePlacement(&TImagePlacement::offsetHorz, offset);
 }
 
 void TImage32::setOffsetVert(float offset)
 {
-    if (offset == m_offsetVert)
-        return;
-    m_offsetVert = offset;
-    update();
+    changePlacement(&TImagePlacement::offsetVert, offset);
 }
 
 void TImage32::setColor(const QColor &color)
@@ -86,16 +78,11 @@ void TImage32::removeLayer(TImageLayer *layer)
 
 TImagePlacement TImage32::placement() const
 {
-    TImagePlacement p;
+    TImagePlacement p = m_placement;
     p.bitmapWidth = m_bitmap.empty() ? 0 : m_bitmap.width();
     p.bitmapHeight = m_bitmap.empty() ? 0 : m_bitmap.height();
     p.controlWidth = width();
     p.controlHeight = height();
-    p.scaleMode = m_scaleMode;
-    p.scale = m_scale;
-    p.alignment = m_alignment;
-    p.offsetHorz = m_offsetHorz;
-    p.offsetVert = m_offsetVert;
     return p;
 }
 

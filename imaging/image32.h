@@ -34,15 +34,15 @@ public:
     TBitmap32 &bitmap() { return m_bitmap; }
     const TBitmap32 &bitmap() const { return m_bitmap; }
 
-    TScaleMode scaleMode() const { return m_scaleMode; }
+    TScaleMode scaleMode() const { return m_placement.scaleMode; }
     void setScaleMode(TScaleMode mode);
-    float scale() const { return m_scale; }
+    float scale() const { return m_placement.scale; }
     // Values below 0.001 are stored as 0.001.
     void setScale(float scale);
-    TBitmapAlign bitmapAlign() const { return m_alignment; }
+    TBitmapAlign bitmapAlign() const { return m_placement.alignment; }
     void setBitmapAlign(TBitmapAlign alignment);
-    float offsetHorz() const { return m_offsetHorz; }
-    float offsetVert() const { return m_offsetVert; }
+    float offsetHorz() const { return m_placement.offsetHorz; }
+    float offsetVert() const { return m_placement.offsetVert; }
     void setOffsetHorz(float offset);
     void setOffsetVert(float offset);
     QColor color() const { return m_color; }
@@ -67,17 +67,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    template <typename Value> void changePlacement(Value TImagePlacement::*field, Value value);
     void paintBuffer();
     void drawTo(QPainter &painter);
 
     TBitmap32 m_bitmap;
     TBitmap32 m_buffer;
     int m_changeHandler = 0;
-    TScaleMode m_scaleMode = smNormal;
-    float m_scale = 1.0f;
-    TBitmapAlign m_alignment = baTopLeft;
-    float m_offsetHorz = 0.0f;
-    float m_offsetVert = 0.0f;
+    // Scale mode, scale, alignment and offsets; the sizes are filled in when
+    // the placement is asked for.
+    TImagePlacement m_placement;
     QColor m_color = Qt::white;
     std::vector<std::unique_ptr<TImageLayer>> m_layers;
 };
