@@ -1,5 +1,7 @@
 #include "app/colour_panel.h"
 
+#include "html/colour_text.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,8 +22,7 @@ void ColourPanel::setColor(int color)
 void ColourPanel::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(contentsRect(),
-                     QColor(m_color & 0xFF, (m_color >> 8) & 0xFF, (m_color >> 16) & 0xFF));
+    painter.fillRect(contentsRect(), colourOfPanel(m_color));
     painter.end();
     QFrame::paintEvent(event);
 }

@@ -1,6 +1,6 @@
 #include "app/error_guard.h"
 
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
 
 #include <QMessageBox>
 #include <QWidget>

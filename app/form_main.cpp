@@ -98,13 +98,10 @@ void TFormMain::FormCreate(const QString &exeFolder)
     CellTop = 2;
     RowNumber = 1;
 
-    m_settingsStore = std::make_unique<SettingsStore>(
+    Store = std::make_unique<SettingsStore>(
         ExePath + QStringLiteral("propstor.ini"), objectName(), galleryProps(),
-        controlSettingResolver(this), [this](const QString &message) {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("Pictavel"), message,
-                            QMessageBox::Ok, this);
-            box.exec();
-        });
+        controlSettingResolver(this),
+        [this](const QString &message) { showErrorMessage(this, message); });
 }
 
 void TFormMain::FormShow()
@@ -113,10 +110,9 @@ void TFormMain::FormShow()
     splitBackImage->setLockBar(true);
     FileCount = FileListBox->count();
 
-    SettingsStore &store = *m_settingsStore;
-    store.Profile.clear();
+    SettingsStore &store = *Store;
     QStringList profiles = comboItems(cmbPropProj);
-    if (QFileInfo::exists(store.iniFile().path())) {
+    if (QFileInfo::exists(store.iniPath())) {
         store.ReadList(ListSection, ListKey, profiles);
         // A list stored empty would leave nothing to select.
         if (profiles.isEmpty())
@@ -126,7 +122,7 @@ void TFormMain::FormShow()
         cmbPropProj->addItems(profiles);
     } else {
         store.WriteList(ListSection, ListKey, profiles);
-        store.Profile = QStringLiteral("Default");
+        store.setProfile(QStringLiteral("Default"));
         store.Save();
     }
 
@@ -181,8 +177,8 @@ void TFormMain::connectHandlers()
 void TFormMain::cmbPropProjChange()
 {
     btnDeletePropProj->setEnabled(cmbPropProj->currentIndex() > 0);
-    m_settingsStore->Profile = cmbPropProj->currentText();
-    m_settingsStore->Load();
+    Store->setProfile(cmbPropProj->currentText());
+    Store->Load();
 }
 
 bool TFormMain::acceptProfileName(const QString &name)
@@ -213,7 +209,7 @@ void TFormMain::btnSavePropProjClick()
     if (!acceptProfileName(name))
         return;
 
-    SettingsStore &store = *m_settingsStore;
+    SettingsStore &store = *Store;
     if (name != cmbPropProj->currentText()) {
         // Sections compare without regard to case, so a name that differs from
         // a stored one only in case is that profile.
@@ -236,12 +232,11 @@ void TFormMain::btnSavePropProjClick()
                 cmbPropProj->addItem(name);
                 cmbPropProj->setCurrentIndex(cmbPropProj->count() - 1);
             }
-            store.Profile.clear();
             store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
             cmbPropProjChange();
         }
     }
-    store.Profile = name;
+    store.setProfile(name);
     store.Save();
 }
 
@@ -250,20 +245,19 @@ void TFormMain::btnDeletePropProjClick()
     const int selected = cmbPropProj->currentIndex();
     if (selected <= 0)
         return;
-    SettingsStore &store = *m_settingsStore;
+    SettingsStore &store = *Store;
     store.EraseProfile(cmbPropProj->currentText());
     {
         const QSignalBlocker blocker(cmbPropProj);
         cmbPropProj->removeItem(selected);
     }
-    store.Profile.clear();
     store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
     {
         const QSignalBlocker blocker(cmbPropProj);
         cmbPropProj->setCurrentIndex(0);
     }
     btnDeletePropProj->setEnabled(false);
-    store.Profile = QStringLiteral("Default");
+    store.setProfile(QStringLiteral("Default"));
     store.Load();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/spin_edit.h"
 #include "project/settings_store.h"
 
 #include <QStringList>
@@ -41,7 +42,6 @@ public:
     ~TFormMain() override;
 
     const QString &exePath() const { return ExePath; }
-    SettingsStore &settingsStore() { return *m_settingsStore; }
 
     // Lifecycle.
     void FormCreate(const QString &exeFolder);
@@ -62,10 +62,9 @@ public:
     void FileListBoxClick();
     void btnMiddleClick();
 
-    // html-tab handlers: ready for integration
+    // The page and its options.
     void GenerateHtml();
     void PageControlChange();
-    void connectHtmlTab();
     void PickColor(ColourPanel *panel, QLineEdit *edit);
     void pnlBGColorPageClick();
     void pnlTextColorPageClick();
@@ -81,45 +80,6 @@ public:
     void btnCopySelTextClick();
     void btnPasteTextClick();
 
-private:
-    // Reading a setting may change it and ask for a rebuild inside the running one.
-    bool m_generatingPage = false;
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void buildProjectPanel();
-    void buildThumbsTab();
-    void buildThumbsLeftPart(QWidget *parent);
-    void buildEditingTools(QWidget *parent);
-    void buildThumbsRightPart(QWidget *parent);
-    void buildHtmlTab();
-    void buildHtmlOptionGroups(QWidget *tab);
-    void buildSourceGroup(QWidget *tab);
-    void connectHandlers();
-    void centreOnScreen();
-    QList<QWidget *> renamingPrefixControls() const;
-    // Whether the name may become a profile name; tells the user why not.
-    bool acceptProfileName(const QString &name);
-
-    // Globals of the window (paths, grid layout cursor, thumbnail set).
-    QString ExePath;
-    QString ProjectPath;
-    QString GalleryPath;
-    QString ThumbsPath;
-    int CellLeft = 2;
-    int CellTop = 2;
-    int RowNumber = 1;
-    int FileCount = 0;
-    int ThumbsCount = 0;
-    int CurrentThumb = 0;
-    double ViewerPercent = 74;
-    bool m_shownOnce = false;
-
-    std::unique_ptr<SettingsStore> m_settingsStore;
-
-public:
     // The named controls, in the order of the window's areas.
     QWidget *pnlDir = nullptr;
     QComboBox *cmbPropProj = nullptr;
@@ -148,9 +108,9 @@ public:
     QToolButton *btnLL = nullptr;
     QToolButton *btnSizeI = nullptr;
     QToolButton *btnSizeIm = nullptr;
-    QSpinBox *spinW = nullptr;
+    SpinEdit *spinW = nullptr;
     QToolButton *btnVH = nullptr;
-    QSpinBox *spinH = nullptr;
+    SpinEdit *spinH = nullptr;
     QToolButton *btnKant = nullptr;
     QToolButton *btnCutImage = nullptr;
     QToolButton *btnRestoreImage = nullptr;
@@ -177,7 +137,6 @@ public:
     QToolButton *btnClearSelecthumb = nullptr;
     QScrollArea *scrbThumbs = nullptr;
     QTreeView *DirectoryTree = nullptr;
-    QFileSystemModel *m_folderModel = nullptr;
     QListWidget *FileListBox = nullptr;
     QToolButton *btnADDThumb = nullptr;
     QLabel *stpSelCount = nullptr;
@@ -188,8 +147,8 @@ public:
     QLineEdit *edtBGColorPage = nullptr;
     ColourPanel *pnlTextColorPage = nullptr;
     QLineEdit *edtTextColorPage = nullptr;
-    QSpinBox *spinLeftMargin = nullptr;
-    QSpinBox *spinTopMargin = nullptr;
+    SpinEdit *spinLeftMargin = nullptr;
+    SpinEdit *spinTopMargin = nullptr;
     QLineEdit *edtHref = nullptr;
     QComboBox *cmbTarget = nullptr;
     QLineEdit *edtHeader = nullptr;
@@ -201,10 +160,10 @@ public:
     QCheckBox *chbItalic = nullptr;
     QCheckBox *chbUnderline = nullptr;
     QLineEdit *edtSrc = nullptr;
-    QSpinBox *spinBorderImg = nullptr;
-    QSpinBox *spinBorder = nullptr;
-    QSpinBox *spinCellPad = nullptr;
-    QSpinBox *spinCellSpac = nullptr;
+    SpinEdit *spinBorderImg = nullptr;
+    SpinEdit *spinBorder = nullptr;
+    SpinEdit *spinCellPad = nullptr;
+    SpinEdit *spinCellSpac = nullptr;
     ColourPanel *pnlBgColor = nullptr;
     QLineEdit *edtBgColor = nullptr;
     ColourPanel *pnlBordColor = nullptr;
@@ -223,4 +182,40 @@ public:
     QPushButton *btnStart = nullptr;
     QPushButton *btnPreview = nullptr;
     QColorDialog *ColorDialog = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildProjectPanel();
+    void buildThumbsTab();
+    void buildThumbsLeftPart(QWidget *parent);
+    void buildEditingTools(QWidget *parent);
+    void buildThumbsRightPart(QWidget *parent);
+    void buildHtmlTab();
+    void buildHtmlOptionGroups(QWidget *tab);
+    void buildSourceGroup(QWidget *tab);
+    void connectHandlers();
+    void connectHtmlTab();
+    void centreOnScreen();
+    QList<QWidget *> renamingPrefixControls() const;
+    // Whether the name may become a profile name; tells the user why not.
+    bool acceptProfileName(const QString &name);
+
+    // The window's state: folder paths, the grid's layout cursor, the set.
+    QString ExePath;
+    QString ProjectPath;
+    QString GalleryPath;
+    QString ThumbsPath;
+    int CellLeft = 2;
+    int CellTop = 2;
+    int RowNumber = 1;
+    int FileCount = 0;
+    int ThumbsCount = 0;
+    int CurrentThumb = 0;
+    double ViewerPercent = 74;
+    QFileSystemModel *FolderModel = nullptr;
+    std::unique_ptr<SettingsStore> Store;
+    // Reading a setting may change it and ask for a rebuild inside the running one.
+    bool GeneratingPage = false;
 };

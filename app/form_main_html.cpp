@@ -18,12 +18,6 @@
 
 namespace {
 
-// A panel colour from a colour: red in the low byte, then green, then blue.
-int panelColour(const QColor &colour)
-{
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
-}
-
 SpinEditText readSpinEdit(QSpinBox *spin)
 {
     // An emptied field shows its minimum once it is read; the rebuild that the
@@ -75,10 +69,10 @@ QList<ThumbOutputNames> thumbOutputNames(const TFormMain &)
 
 void TFormMain::GenerateHtml()
 {
-    if (m_generatingPage)
+    if (GeneratingPage)
         return;
-    m_generatingPage = true;
-    const auto done = qScopeGuard([this] { m_generatingPage = false; });
+    GeneratingPage = true;
+    const auto done = qScopeGuard([this] { GeneratingPage = false; });
     CL->setLines(generatePage(pageSettings(*this), thumbOutputNames(*this)));
 }
 
@@ -176,11 +170,10 @@ void TFormMain::connectHtmlTab()
         connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::spinBorderChange);
     for (QComboBox *list : {cmbFontHeader, cmbFontSize, cmbTarget})
         connectGuarded(list, &QComboBox::editTextChanged, this, &TFormMain::spinBorderChange);
-    // The field's own text, so that every keystroke counts, in range or not.
-    for (QSpinBox *spin :
+    // Every change of the text on show counts, typed in range or not, or stepped.
+    for (SpinEdit *spin :
          {spinLeftMargin, spinTopMargin, spinBorder, spinCellPad, spinCellSpac, spinBorderImg})
-        connectGuarded(spin->findChild<QLineEdit *>(), &QLineEdit::textChanged, this,
-                       &TFormMain::spinBorderChange);
+        connectGuarded(spin, &SpinEdit::valueTextChanged, this, &TFormMain::spinBorderChange);
     for (QCheckBox *check : {chbBold, chbItalic, chbUnderline})
         connectGuarded(check, &QCheckBox::toggled, this, &TFormMain::spinBorderChange);
     connectGuarded(rdbAlignTab, &RadioGroup::clicked, this, &TFormMain::rdbAlignTabClick);

@@ -33,11 +33,7 @@ void addCaption(QWidget *group, const QString &text, int left, bool attribute = 
 QLineEdit *makeOptionEdit(QWidget *group, const QString &name, const QString &hint, int left,
                           int width, const QString &text = QString())
 {
-    auto *edit = new QLineEdit(text, group);
-    edit->setObjectName(name);
-    edit->setToolTip(hint);
-    edit->setGeometry(left, ControlTop, width, ControlHeight);
-    return edit;
+    return makeLineEdit(group, name, hint, text, QRect(left, ControlTop, width, ControlHeight));
 }
 
 QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hint, int left,
@@ -55,10 +51,10 @@ QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hi
     return list;
 }
 
-QSpinBox *makeOptionSpin(QWidget *group, const QString &name, const QString &hint, int left,
+SpinEdit *makeOptionSpin(QWidget *group, const QString &name, const QString &hint, int left,
                          int maximum, int value)
 {
-    QSpinBox *spin = makeSpinEdit(group, name, hint, 0, maximum, value);
+    SpinEdit *spin = makeSpinEdit(group, name, hint, 0, maximum, value);
     spin->setGeometry(left, ControlTop, 52, ControlHeight);
     return spin;
 }

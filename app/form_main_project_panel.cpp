@@ -21,20 +21,13 @@ QGroupBox *makeProjectGroup(QWidget *panel, const QString &caption, int left, in
 QLineEdit *makeFolderEdit(QGroupBox *group, const QString &name, const QString &hint,
                           const QString &text)
 {
-    auto *edit = new QLineEdit(text, group);
-    edit->setObjectName(name);
-    edit->setToolTip(hint);
-    edit->setGeometry(4, 15, group->width() - 8, 20);
-    return edit;
+    return makeLineEdit(group, name, hint, text, QRect(4, 15, group->width() - 8, 20));
 }
 
 QLineEdit *makePrefixEdit(QGroupBox *group, const QString &name, const QString &text, int left)
 {
-    auto *edit = new QLineEdit(text, group);
-    edit->setObjectName(name);
-    edit->setToolTip(QStringLiteral("Thumbs folder"));
-    edit->setGeometry(left, 15, 35, 20);
-    return edit;
+    return makeLineEdit(group, name, QStringLiteral("Thumbs folder"), text,
+                        QRect(left, 15, 35, 20));
 }
 
 } // namespace

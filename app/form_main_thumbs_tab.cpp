@@ -316,17 +316,17 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     SplitterDestDir->setObjectName(QStringLiteral("SplitterDestDir"));
     SplitterDestDir->setHandleWidth(5);
 
-    m_folderModel = new QFileSystemModel(this);
-    m_folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_folderModel->setRootPath(QStringLiteral("/"));
+    FolderModel = new QFileSystemModel(this);
+    FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    FolderModel->setRootPath(QStringLiteral("/"));
     DirectoryTree = new QTreeView(SplitterDestDir);
     DirectoryTree->setObjectName(QStringLiteral("DirectoryTree"));
-    DirectoryTree->setModel(m_folderModel);
-    for (int column = 1; column < m_folderModel->columnCount(); ++column)
+    DirectoryTree->setModel(FolderModel);
+    for (int column = 1; column < FolderModel->columnCount(); ++column)
         DirectoryTree->hideColumn(column);
     DirectoryTree->header()->hide();
     DirectoryTree->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DirectoryTree->setCurrentIndex(m_folderModel->index(QDir::currentPath()));
+    DirectoryTree->setCurrentIndex(FolderModel->index(QDir::currentPath()));
 
     auto *files = new QWidget(SplitterDestDir);
     auto *filesLayout = new QVBoxLayout(files);

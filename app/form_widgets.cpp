@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QToolButton>
 
 QToolButton *makeFlatButton(QWidget *parent, const QString &name, const QString &hint,
@@ -41,7 +42,7 @@ QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint,
     return spinner;
 }
 
-QSpinBox *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
+SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
                        int maximum, int value)
 {
     auto *spin = new SpinEdit(parent);
@@ -50,6 +51,16 @@ QSpinBox *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint
     spin->setRange(minimum, maximum);
     spin->setValue(value);
     return spin;
+}
+
+QLineEdit *makeLineEdit(QWidget *parent, const QString &name, const QString &hint,
+                        const QString &text, const QRect &place)
+{
+    auto *edit = new QLineEdit(text, parent);
+    edit->setObjectName(name);
+    edit->setToolTip(hint);
+    edit->setGeometry(place);
+    return edit;
 }
 
 QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred)

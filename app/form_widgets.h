@@ -3,7 +3,10 @@
 #include <QString>
 
 class QLabel;
+class QLineEdit;
+class QRect;
 class QSpinBox;
+class SpinEdit;
 class QToolButton;
 class QWidget;
 
@@ -15,7 +18,9 @@ QToolButton *makeToggleButton(QWidget *parent, const QString &name, const QStrin
                               const QString &icon);
 QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int minimum,
                       int maximum, int step, int value);
-QSpinBox *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
+SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
                        int maximum, int value);
+QLineEdit *makeLineEdit(QWidget *parent, const QString &name, const QString &hint,
+                        const QString &text, const QRect &place);
 QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred);
 QLabel *makeLabel(QWidget *parent, const QString &text, const QString &name = QString());

@@ -21,22 +21,16 @@ RadioGroup::RadioGroup(const QString &caption, const QStringList &items, QWidget
     }
 }
 
-int RadioGroup::itemIndex() const
-{
-    for (int i = 0; i < m_buttons.size(); ++i) {
-        if (m_buttons.at(i)->isChecked())
-            return i;
-    }
-    return -1;
-}
-
 void RadioGroup::setItemIndex(int index)
 {
     if (index >= m_buttons.size())
         index = int(m_buttons.size()) - 1;
-    const int before = itemIndex();
+    if (index < 0)
+        index = -1;
     for (int i = 0; i < m_buttons.size(); ++i)
         m_buttons.at(i)->setChecked(i == index);
-    if (itemIndex() != before)
-        emit clicked();
+    if (index == m_index)
+        return;
+    m_index = index;
+    emit clicked();
 }

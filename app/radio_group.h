@@ -13,7 +13,7 @@ class RadioGroup : public QGroupBox
 public:
     RadioGroup(const QString &caption, const QStringList &items, QWidget *parent = nullptr);
 
-    int itemIndex() const;
+    int itemIndex() const { return m_index; }
     void setItemIndex(int index);
     QRadioButton *button(int index) const { return m_buttons.at(index); }
 
@@ -23,4 +23,7 @@ signals:
 
 private:
     QList<QRadioButton *> m_buttons;
+    // Kept apart from the buttons: a click checks its button before the group
+    // hears of it, so the buttons alone cannot tell what was chosen before.
+    int m_index = -1;
 };

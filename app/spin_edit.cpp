@@ -13,6 +13,26 @@ bool isNumberText(const QString &text)
 
 } // namespace
 
+SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
+{
+    // Typing changes the field first and the value after it, both inside the
+    // field's textChanged; stepping and setValue() change the field with its
+    // signals blocked and report through the spin box's textChanged alone. A
+    // slot connected before the spin box takes the field brackets the typing,
+    // so that each change is reported once.
+    auto *field = new QLineEdit(this);
+    connect(field, &QLineEdit::textChanged, this, [this] { m_typing = true; });
+    setLineEdit(field);
+    connect(field, &QLineEdit::textChanged, this, [this] {
+        m_typing = false;
+        emit valueTextChanged();
+    });
+    connect(this, &QSpinBox::textChanged, this, [this] {
+        if (!m_typing)
+            emit valueTextChanged();
+    });
+}
+
 QValidator::State SpinEdit::validate(QString &input, int &) const
 {
     static const QRegularExpression typing(QStringLiteral("^[+-]?\\d*$"));

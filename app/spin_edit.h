@@ -9,10 +9,18 @@ class SpinEdit : public QSpinBox
 {
     Q_OBJECT
 public:
-    using QSpinBox::QSpinBox;
+    explicit SpinEdit(QWidget *parent = nullptr);
+
+signals:
+    // The text on show changed, whatever changed it: typing, stepping, the
+    // program. Raised once per change.
+    void valueTextChanged();
 
 protected:
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
     void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool m_typing = false;
 };

@@ -5,11 +5,11 @@
 // pictavel-bench --peak FILE  (internal) one 12 MP load, thumbnail and export
 //                             in a fresh process, printing its peak memory
 
+#include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
-#include "imaging/fit_geometry.h"
-#include "imaging/pictavel_error.h"
+#include "imaging/jpeg_error.h"
 #include "imaging/picture_file.h"
-#include "imaging/stretch_copy.h"
+#include "imaging/thumbnail.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,9 +21,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -55,14 +54,31 @@ void makePhotoRow(std::vector<uint8_t> &row, int width, int height, int y, uint3
     }
 }
 
-bool writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed)
+struct FileCloser
 {
-    FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!f)
+    void operator()(FILE *f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// A compressor destroyed with its owner.
+class Compressor
+{
+public:
+    Compressor() { c.err = jpegErrorJump(err); }
+    ~Compressor() { jpeg_destroy_compress(&c); }
+    Compressor(const Compressor &) = delete;
+    Compressor &operator=(const Compressor &) = delete;
+
+    jpeg_compress_struct c{};
+    JpegErrorJump err{};
+};
+
+bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t seed,
+                        std::vector<uint8_t> &row)
+{
+    jpeg_compress_struct &c = e.c;
+    if (setjmp(e.err.jump))
         return false;
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
     jpeg_create_compress(&c);
     jpeg_stdio_dest(&c, f);
     c.image_width = JDIMENSION(width);
@@ -72,19 +88,25 @@ bool writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed)
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
     jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(size_t(width) * 3);
     while (c.next_scanline < c.image_height) {
         makePhotoRow(row, width, height, int(c.next_scanline), seed);
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&c, &r, 1);
     }
     jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
     return true;
 }
 
-void reduceToThumbnail(const TBitmap32 &picture, TBitmap32 &thumb);
+void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed)
+{
+    FilePtr f(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    if (!f)
+        throw PictavelError(QStringLiteral("Cannot create file %1").arg(path));
+    Compressor e;
+    std::vector<uint8_t> row(size_t(width) * 3);
+    if (!compressCorpusJpeg(e, f.get(), width, height, seed, row))
+        throw jpegError(e.err);
+}
 
 // The work a thumbnail control does when a picture is added.
 void addThumbnail(const QString &path)
@@ -92,7 +114,7 @@ void addThumbnail(const QString &path)
     TBitmap32 control; // every thumbnail has its own control
     LoadPicture(path, control);
     TBitmap32 thumb;
-    reduceToThumbnail(control, thumb);
+    MakeThumbnail(control, kThumbBox, kThumbBox, thumb);
     thumb.setStretchFilter(sfLinear);
     control.assign(&thumb);
 }
@@ -103,50 +125,42 @@ void exportPicture(TBitmap32 &work, const QString &path, const QString &out)
     WriteJpegFile(out, work, 90);
 }
 
+// A decompressor destroyed with its owner.
+class Decompressor
+{
+public:
+    Decompressor() { d.err = jpegErrorJump(err); }
+    ~Decompressor() { jpeg_destroy_decompress(&d); }
+    Decompressor(const Decompressor &) = delete;
+    Decompressor &operator=(const Decompressor &) = delete;
+
+    jpeg_decompress_struct d{};
+    JpegErrorJump err{};
+};
+
 // The floor: the same two jobs straight on libjpeg-turbo, buffers reused.
+// A libjpeg error ends the run as PictavelError.
 class DirectJpeg
 {
 public:
     DirectJpeg()
     {
-        m_d.err = jpeg_std_error(&m_derr);
-        jpeg_create_decompress(&m_d);
-        m_c.err = jpeg_std_error(&m_cerr);
-        jpeg_create_compress(&m_c);
-    }
-    ~DirectJpeg()
-    {
-        jpeg_destroy_decompress(&m_d);
-        jpeg_destroy_compress(&m_c);
+        if (!create())
+            throw PictavelError(QStringLiteral("libjpeg cannot start"));
     }
 
-    // Decodes to RGB into the kept buffer; returns false on a bad file.
-    bool decode(const QString &path, int &w, int &h)
+    void decode(const QString &path, int &w, int &h)
     {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
-            return false;
+            throw PictavelError(QStringLiteral("Cannot open file %1").arg(path));
         const qint64 size = f.size();
         if (m_file.size() < size_t(size))
             m_file.resize(size_t(size));
-        f.read(reinterpret_cast<char *>(m_file.data()), size);
-        jpeg_mem_src(&m_d, m_file.data(), (unsigned long)size);
-        jpeg_read_header(&m_d, TRUE);
-        m_d.out_color_space = JCS_RGB;
-        m_d.dct_method = JDCT_ISLOW;
-        jpeg_start_decompress(&m_d);
-        w = int(m_d.output_width);
-        h = int(m_d.output_height);
-        const size_t stride = size_t(w) * 3;
-        if (m_rgb.size() < stride * size_t(h))
-            m_rgb.resize(stride * size_t(h));
-        JSAMPROW rows[kBatch];
-        while (m_d.output_scanline < m_d.output_height) {
-            const JDIMENSION n = rowBatch(rows, stride, m_d.output_scanline, m_d.output_height);
-            jpeg_read_scanlines(&m_d, rows, n);
-        }
-        jpeg_finish_decompress(&m_d);
-        return true;
+        if (f.read(reinterpret_cast<char *>(m_file.data()), size) != size)
+            throw PictavelError(QStringLiteral("Cannot read file %1").arg(path));
+        if (!decodeRgb(size_t(size), w, h))
+            throw jpegError(m_dec.err);
     }
 
     void thumbnail(int w, int h)
@@ -165,27 +179,79 @@ public:
 
     void encode(const QString &out, int w, int h)
     {
-        FILE *f = std::fopen(QFile::encodeName(out).constData(), "wb");
-        jpeg_stdio_dest(&m_c, f);
-        m_c.image_width = JDIMENSION(w);
-        m_c.image_height = JDIMENSION(h);
-        m_c.input_components = 3;
-        m_c.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&m_c);
-        jpeg_set_quality(&m_c, 90, TRUE);
-        jpeg_start_compress(&m_c, TRUE);
-        const size_t stride = size_t(w) * 3;
-        JSAMPROW rows[kBatch];
-        while (m_c.next_scanline < m_c.image_height) {
-            const JDIMENSION n = rowBatch(rows, stride, m_c.next_scanline, m_c.image_height);
-            jpeg_write_scanlines(&m_c, rows, n);
-        }
-        jpeg_finish_compress(&m_c);
-        std::fclose(f);
+        FilePtr f(std::fopen(QFile::encodeName(out).constData(), "wb"));
+        if (!f)
+            throw PictavelError(QStringLiteral("Cannot create file %1").arg(out));
+        if (!encodeRgb(f.get(), w, h))
+            throw jpegError(m_enc.err);
     }
 
 private:
     static constexpr JDIMENSION kBatch = 16;
+
+    bool create()
+    {
+        if (setjmp(m_dec.err.jump))
+            return false;
+        jpeg_create_decompress(&m_dec.d);
+        if (setjmp(m_enc.err.jump))
+            return false;
+        jpeg_create_compress(&m_enc.c);
+        return true;
+    }
+
+    // Decodes the first `size` bytes of the file buffer to RGB into the kept
+    // buffer.
+    bool decodeRgb(size_t size, int &w, int &h)
+    {
+        jpeg_decompress_struct &d = m_dec.d;
+        if (setjmp(m_dec.err.jump)) {
+            jpeg_abort_decompress(&d);
+            return false;
+        }
+        jpeg_mem_src(&d, m_file.data(), (unsigned long)size);
+        jpeg_read_header(&d, TRUE);
+        d.out_color_space = JCS_RGB;
+        d.dct_method = JDCT_ISLOW;
+        jpeg_start_decompress(&d);
+        w = int(d.output_width);
+        h = int(d.output_height);
+        const size_t stride = size_t(w) * 3;
+        if (m_rgb.size() < stride * size_t(h))
+            m_rgb.resize(stride * size_t(h));
+        JSAMPROW rows[kBatch];
+        while (d.output_scanline < d.output_height) {
+            const JDIMENSION n = rowBatch(rows, stride, d.output_scanline, d.output_height);
+            jpeg_read_scanlines(&d, rows, n);
+        }
+        jpeg_finish_decompress(&d);
+        return true;
+    }
+
+    bool encodeRgb(FILE *f, int w, int h)
+    {
+        jpeg_compress_struct &c = m_enc.c;
+        if (setjmp(m_enc.err.jump)) {
+            jpeg_abort_compress(&c);
+            return false;
+        }
+        jpeg_stdio_dest(&c, f);
+        c.image_width = JDIMENSION(w);
+        c.image_height = JDIMENSION(h);
+        c.input_components = 3;
+        c.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&c);
+        jpeg_set_quality(&c, 90, TRUE);
+        jpeg_start_compress(&c, TRUE);
+        const size_t stride = size_t(w) * 3;
+        JSAMPROW rows[kBatch];
+        while (c.next_scanline < c.image_height) {
+            const JDIMENSION n = rowBatch(rows, stride, c.next_scanline, c.image_height);
+            jpeg_write_scanlines(&c, rows, n);
+        }
+        jpeg_finish_compress(&c);
+        return true;
+    }
 
     // Points `rows` at the next rows of the RGB buffer; returns how many.
     JDIMENSION rowBatch(JSAMPROW *rows, size_t stride, JDIMENSION first, JDIMENSION total)
@@ -196,9 +262,8 @@ private:
         return n;
     }
 
-    jpeg_decompress_struct m_d;
-    jpeg_compress_struct m_c;
-    jpeg_error_mgr m_derr, m_cerr;
+    Decompressor m_dec;
+    Compressor m_enc;
     std::vector<uint8_t> m_file, m_rgb, m_thumb;
 };
 
@@ -214,27 +279,13 @@ long statusKb(const char *field)
     return -1;
 }
 
-// Makes a thumbnail of `picture` the way a thumbnail control does.
-void reduceToThumbnail(const TBitmap32 &picture, TBitmap32 &thumb)
-{
-    TImagePlacement p;
-    p.bitmapWidth = picture.width();
-    p.bitmapHeight = picture.height();
-    p.controlWidth = kThumbBox;
-    p.controlHeight = kThumbBox;
-    p.scaleMode = smResize;
-    const QSize fit = FitSize(p);
-    thumb.setSize(fit.width(), fit.height());
-    StretchCopy(picture, thumb, TRect{0, 0, fit.width(), fit.height()});
-}
-
 int runPeak(const QString &path)
 {
     const long before = statusKb("VmRSS:");
     TBitmap32 work, thumb;
     LoadPicture(path, work);
     const double area = double(work.width()) * work.height() * 4;
-    reduceToThumbnail(work, thumb);
+    MakeThumbnail(work, kThumbBox, kThumbBox, thumb);
     WriteJpegFile(path + QStringLiteral(".out.jpg"), work, 90);
     const long peak = statusKb("VmHWM:");
     std::printf("%.3f\n", double(peak - before) * 1024.0 / area);
@@ -247,16 +298,8 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int runComparison(const QString &self, int rounds)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == QLatin1String("--peak"))
-        return runPeak(args[2]);
-    const int rounds = args.size() > 1 ? std::max(1, args[1].toInt()) : 5;
-
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -265,8 +308,7 @@ int main(int argc, char **argv)
                             {1600, 1200}, {3000, 4000}, {1632, 1224}};
     for (int i = 0; i < 6; ++i) {
         const QString path = dir.filePath(QStringLiteral("photo%1.jpg").arg(i));
-        if (!writeCorpusJpeg(path, sizes[i][0], sizes[i][1], uint32_t(i + 1)))
-            return 1;
+        writeCorpusJpeg(path, sizes[i][0], sizes[i][1], uint32_t(i + 1));
         corpus.push_back({path, sizes[i][0], sizes[i][1]});
     }
     double megapixels = 0;
@@ -280,40 +322,35 @@ int main(int argc, char **argv)
     TBitmap32 work;
     DirectJpeg direct;
     const QString out = dir.filePath(QStringLiteral("out.jpg"));
-    try {
-        for (int round = 0; round <= rounds; ++round) {
-            QElapsedTimer t;
-            t.start();
-            for (const CorpusFile &f : corpus)
-                addThumbnail(f.path);
-            const double add = double(t.nsecsElapsed()) / 1e9;
-            t.restart();
-            for (const CorpusFile &f : corpus)
-                exportPicture(work, f.path, out);
-            const double exp = double(t.nsecsElapsed()) / 1e9;
-            t.restart();
-            int w = 0, h = 0;
-            for (const CorpusFile &f : corpus) {
-                direct.decode(f.path, w, h);
-                direct.thumbnail(w, h);
-            }
-            const double floorAdd = double(t.nsecsElapsed()) / 1e9;
-            t.restart();
-            for (const CorpusFile &f : corpus) {
-                direct.decode(f.path, w, h);
-                direct.encode(out, w, h);
-            }
-            const double floorExp = double(t.nsecsElapsed()) / 1e9;
-            if (round == 0)
-                continue; // warming up
-            addTimes.push_back(add);
-            exportTimes.push_back(exp);
-            floorAddTimes.push_back(floorAdd);
-            floorExportTimes.push_back(floorExp);
+    for (int round = 0; round <= rounds; ++round) {
+        QElapsedTimer t;
+        t.start();
+        for (const CorpusFile &f : corpus)
+            addThumbnail(f.path);
+        const double add = double(t.nsecsElapsed()) / 1e9;
+        t.restart();
+        for (const CorpusFile &f : corpus)
+            exportPicture(work, f.path, out);
+        const double exp = double(t.nsecsElapsed()) / 1e9;
+        t.restart();
+        int w = 0, h = 0;
+        for (const CorpusFile &f : corpus) {
+            direct.decode(f.path, w, h);
+            direct.thumbnail(w, h);
         }
-    } catch (const PictavelError &e) {
-        std::fprintf(stderr, "error: %s\n", qPrintable(e.message()));
-        return 1;
+        const double floorAdd = double(t.nsecsElapsed()) / 1e9;
+        t.restart();
+        for (const CorpusFile &f : corpus) {
+            direct.decode(f.path, w, h);
+            direct.encode(out, w, h);
+        }
+        const double floorExp = double(t.nsecsElapsed()) / 1e9;
+        if (round == 0)
+            continue; // warming up
+        addTimes.push_back(add);
+        exportTimes.push_back(exp);
+        floorAddTimes.push_back(floorAdd);
+        floorExportTimes.push_back(floorExp);
     }
     const double add = median(addTimes), exp = median(exportTimes);
     const double floorAdd = median(floorAddTimes), floorExp = median(floorExportTimes);
@@ -325,7 +362,7 @@ int main(int argc, char **argv)
                 megapixels / exp, megapixels / floorExp, exp / floorExp);
 
     QProcess peak;
-    peak.start(app.applicationFilePath(), {QStringLiteral("--peak"), corpus[0].path});
+    peak.start(self, {QStringLiteral("--peak"), corpus[0].path});
     if (peak.waitForFinished(120000) && peak.exitCode() == 0)
         std::printf("peak memory for one 12 MP picture (load, thumbnail, export): %.2f x its "
                     "32-bit pixel area\n",
@@ -334,4 +371,21 @@ int main(int argc, char **argv)
         std::printf("peak memory: measurement failed\n");
     std::printf("ratio add=%.2f export=%.2f\n", add / floorAdd, exp / floorExp);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    try {
+        if (args.size() == 3 && args[1] == QLatin1String("--peak"))
+            return runPeak(args[2]);
+        return runComparison(app.applicationFilePath(),
+                             args.size() > 1 ? std::max(1, args[1].toInt()) : 5);
+    } catch (const PictavelError &e) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(e.message()));
+        return 1;
+    }
 }

@@ -1,7 +1,7 @@
 // One decoder fed with arbitrary bytes; built once per decoder with
 // PICTAVEL_FUZZ_DECODER naming it.
+#include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
-#include "imaging/pictavel_error.h"
 #include "imaging/picture_decoders.h"
 
 #include <cstddef>

@@ -1,14 +1,17 @@
 #include "html/colour_text.h"
 
-QString colourText(int panelColour)
+int panelColour(const QColor &colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+QColor colourOfPanel(int panelColour)
 {
     const auto value = static_cast<quint32>(panelColour);
-    const quint32 red = value & 0xFF;
-    const quint32 green = (value >> 8) & 0xFF;
-    const quint32 blue = (value >> 16) & 0xFF;
-    return QStringLiteral("#%1%2%3")
-        .arg(red, 2, 16, QLatin1Char('0'))
-        .arg(green, 2, 16, QLatin1Char('0'))
-        .arg(blue, 2, 16, QLatin1Char('0'))
-        .toUpper();
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+QString colourText(int panelColour)
+{
+    return colourOfPanel(panelColour).name(QColor::HexRgb).toUpper();
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 
-// The colour text the page uses, "#RRGGBB" in upper case, of a panel colour:
-// an integer with red in the low byte, then green, then blue.
+// A panel colour is an integer with red in the low byte, then green, then blue
+// (white is 16777215). These are the one packing and unpacking of it.
+int panelColour(const QColor &colour);
+QColor colourOfPanel(int panelColour);
+
+// The colour text the page uses, "#RRGGBB" in upper case, of a panel colour.
 QString colourText(int panelColour);

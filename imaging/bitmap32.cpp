@@ -1,6 +1,6 @@
 #include "imaging/bitmap32.h"
 
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
 
 #include <algorithm>
 #include <cstring>

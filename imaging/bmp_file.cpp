@@ -1,4 +1,4 @@
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
 #include "imaging/picture_decoders.h"
 
 #include <algorithm>

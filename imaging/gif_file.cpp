@@ -1,4 +1,4 @@
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
 #include "imaging/picture_decoders.h"
 
 #include <algorithm>
@@ -185,15 +185,17 @@ void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
         haveFirst = true;
     }
 
+    // A screen with nothing drawn on it is no picture.
+    if (!haveFirst)
+        gifFailure("GIF file holds no image");
+
     bitmap.setSize(screenWidth, screenHeight);
-    if (haveFirst) {
-        for (int y = 0; y < first.height; ++y) {
-            const uint8_t *src = first.indices.data() + size_t(y) * size_t(first.width);
-            TColor32 *out = bitmap.scanLine(first.top + y) + first.left;
-            for (int x = 0; x < first.width; ++x)
-                if (src[x] != first.transparent)
-                    out[x] = first.palette[src[x]];
-        }
+    for (int y = 0; y < first.height; ++y) {
+        const uint8_t *src = first.indices.data() + size_t(y) * size_t(first.width);
+        TColor32 *out = bitmap.scanLine(first.top + y) + first.left;
+        for (int x = 0; x < first.width; ++x)
+            if (src[x] != first.transparent)
+                out[x] = first.palette[src[x]];
     }
     bitmap.makeOpaque();
     bitmap.notifyChanged();

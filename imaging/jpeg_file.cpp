@@ -1,40 +1,22 @@
+#include "base/pictavel_error.h"
+#include "imaging/bitmap_turns.h"
 #include "imaging/exif_orientation.h"
-#include "imaging/pictavel_error.h"
+#include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
 
 #include <QSaveFile>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include <jerror.h>
-#include <jpeglib.h>
 
-// libjpeg reports fatal errors by calling error_exit, which must not return.
-// It jumps back into one of the short functions below that called setjmp
-// (they hold only trivially destructible locals); those return false and the
-// C++ caller throws.
+// libjpeg's errors jump back into the short functions below that called
+// setjmp (see jpeg_error.h); those return false and the C++ caller throws.
 
 namespace {
-
-struct JpegErrorJump
-{
-    jpeg_error_mgr pub; // first member: libjpeg sees only this part
-    jmp_buf jump;
-};
-
-extern "C" void jpegErrorExit(j_common_ptr cinfo)
-{
-    longjmp(reinterpret_cast<JpegErrorJump *>(cinfo->err)->jump, 1);
-}
-
-// Warnings are ignored, so a truncated file shows what could be decoded.
-extern "C" void jpegEmitMessage(j_common_ptr, int) {}
-extern "C" void jpegOutputMessage(j_common_ptr) {}
 
 // A progressive file of thousands of tiny scans would keep the decoder busy
 // for minutes; no camera or editor writes more than a few dozen.
@@ -51,23 +33,10 @@ extern "C" void jpegLimitScans(j_common_ptr cinfo)
     }
 }
 
-void initErrorManager(JpegErrorJump &err)
-{
-    jpeg_std_error(&err.pub);
-    err.pub.error_exit = jpegErrorExit;
-    err.pub.emit_message = jpegEmitMessage;
-    err.pub.output_message = jpegOutputMessage;
-}
-
-PictavelError jpegError(const JpegErrorJump &err)
-{
-    return PictavelError(QStringLiteral("JPEG error #%1").arg(err.pub.msg_code));
-}
-
 class JpegDecoder
 {
 public:
-    JpegDecoder() { initErrorManager(err); }
+    JpegDecoder() { cinfo.err = jpegErrorJump(err); }
     ~JpegDecoder()
     {
         if (created)
@@ -84,7 +53,6 @@ public:
 
 bool createDecoder(JpegDecoder &d)
 {
-    d.cinfo.err = &d.err.pub;
     if (setjmp(d.err.jump))
         return false;
     jpeg_create_decompress(&d.cinfo);
@@ -110,9 +78,35 @@ bool isGreyscale(const JpegDecoder &d)
     return d.cinfo.jpeg_color_space == JCS_GRAYSCALE;
 }
 
+// a * b / 255 rounded, for a and b up to 255.
+uint32_t mulDiv255(uint32_t a, uint32_t b)
+{
+    const uint32_t t = a * b + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+// Turns `width` CMYK samples, decoded where their BGRA pixels belong, into
+// those pixels. Files with Adobe's marker hold the inks inverted (0 is full
+// ink); others hold them as they are.
+void cmykRowToBgra(uint8_t *row, size_t width, bool inverted)
+{
+    const uint32_t flip = inverted ? 0 : 255;
+    for (uint8_t *p = row, *end = row + width * 4; p != end; p += 4) {
+        const uint32_t k = p[3] ^ flip;
+        const uint32_t r = mulDiv255(p[0] ^ flip, k);
+        const uint32_t g = mulDiv255(p[1] ^ flip, k);
+        const uint32_t b = mulDiv255(p[2] ^ flip, k);
+        p[0] = uint8_t(b);
+        p[1] = uint8_t(g);
+        p[2] = uint8_t(r);
+        p[3] = 255;
+    }
+}
+
 // Decodes at full size into `pixels` (image_width x image_height words):
-// colour straight to BGRA, greyscale quantised to 236 levels through
-// `greyRow` (image_width bytes).
+// colour straight to BGRA, CMYK and YCCK as CMYK converted row by row in
+// place, greyscale quantised to 236 levels through `greyRow` (image_width
+// bytes).
 bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
 {
     if (setjmp(d.err.jump))
@@ -123,12 +117,14 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
     c.do_block_smoothing = TRUE;
     c.dct_method = JDCT_ISLOW;
     const bool grey = c.jpeg_color_space == JCS_GRAYSCALE;
+    // libjpeg turns YCCK into CMYK itself, but neither into BGRA.
+    const bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
     if (grey) {
         c.out_color_space = JCS_GRAYSCALE;
         c.quantize_colors = TRUE;
         c.desired_number_of_colors = 236;
     } else {
-        c.out_color_space = JCS_EXT_BGRA;
+        c.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     }
     jpeg_start_decompress(&c);
     const size_t width = c.output_width;
@@ -146,71 +142,23 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
                 out[x] = palette[greyRow[x]];
         }
     } else {
+        const bool inverted = c.saw_Adobe_marker;
         JSAMPROW rows[16];
         while (c.output_scanline < c.output_height) {
             const JDIMENSION first = c.output_scanline;
             const JDIMENSION count = std::min<JDIMENSION>(16, c.output_height - first);
             for (JDIMENSION i = 0; i < count; ++i)
                 rows[i] = reinterpret_cast<JSAMPROW>(pixels + (first + i) * width);
-            if (jpeg_read_scanlines(&c, rows, count) == 0)
+            const JDIMENSION read = jpeg_read_scanlines(&c, rows, count);
+            if (read == 0)
                 break;
+            if (cmyk)
+                for (JDIMENSION i = 0; i < read; ++i)
+                    cmykRowToBgra(rows[i], width, inverted);
         }
     }
     jpeg_abort_decompress(&c);
     return true;
-}
-
-// Turns a w x h picture as the EXIF orientation says; orientations 5 to 8
-// swap width and height.
-void orientPixels(const uint32_t *src, int w, int h, int orientation, uint32_t *dst)
-{
-    const bool swap = orientation >= 5;
-    const int dw = swap ? h : w;
-    const int dh = swap ? w : h;
-    constexpr int kTile = 32;
-    for (int ty = 0; ty < dh; ty += kTile) {
-        for (int tx = 0; tx < dw; tx += kTile) {
-            const int ey = std::min(ty + kTile, dh);
-            const int ex = std::min(tx + kTile, dw);
-            for (int y = ty; y < ey; ++y) {
-                uint32_t *out = dst + size_t(y) * size_t(dw);
-                for (int x = tx; x < ex; ++x) {
-                    int sx = x, sy = y;
-                    switch (orientation) {
-                    case 2:
-                        sx = w - 1 - x;
-                        break;
-                    case 3:
-                        sx = w - 1 - x;
-                        sy = h - 1 - y;
-                        break;
-                    case 4:
-                        sy = h - 1 - y;
-                        break;
-                    case 5:
-                        sx = y;
-                        sy = x;
-                        break;
-                    case 6:
-                        sx = y;
-                        sy = h - 1 - x;
-                        break;
-                    case 7:
-                        sx = w - 1 - y;
-                        sy = h - 1 - x;
-                        break;
-                    case 8:
-                        sx = w - 1 - y;
-                        sy = x;
-                        break;
-                    default:
-                        break;
-                    }
-                    out[x] = src[size_t(sy) * size_t(w) + size_t(sx)];
-                }
-            }
-        }
-    }
 }
 
 int savedOrientation(const JpegDecoder &d)
@@ -242,13 +190,13 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
     const int h = int(d.cinfo.image_height);
     checkBitmapSize(w, h);
     const int orientation = savedOrientation(d);
-    const bool swap = orientation >= 5;
+    const QSize shown = OrientedSize(w, h, orientation);
     std::vector<uint8_t> &greyRow = greyRowBuffer();
     if (isGreyscale(d) && greyRow.size() < size_t(w))
         greyRow.resize(size_t(w));
 
     const bool sameSize =
-        !bitmap.empty() && bitmap.width() == (swap ? h : w) && bitmap.height() == (swap ? w : h);
+        !bitmap.empty() && bitmap.width() == shown.width() && bitmap.height() == shown.height();
     if (orientation == 1 && !sameSize) {
         // A fresh pixel area is written directly; if decoding fails it is
         // cleared, as a new area reads all zero.
@@ -263,15 +211,15 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
         // a second area anyway.
         PooledPixels decoded(size_t(w) * size_t(h));
         if (!decodePixels(d, decoded.data(), greyRow.data())) {
-            bitmap.setSize(swap ? h : w, swap ? w : h);
+            bitmap.setSize(shown.width(), shown.height());
             throw jpegError(d.err);
         }
         if (orientation == 1) {
             bitmap.replacePixels(w, h, decoded.take());
         } else {
             PooledPixels turned(size_t(w) * size_t(h));
-            orientPixels(decoded.data(), w, h, orientation, turned.data());
-            bitmap.replacePixels(swap ? h : w, swap ? w : h, turned.take());
+            OrientPixels(decoded.data(), w, h, orientation, turned.data());
+            bitmap.replacePixels(shown.width(), shown.height(), turned.take());
         }
     }
     bitmap.notifyChanged();
@@ -325,7 +273,7 @@ extern "C" void jpegTermDestination(j_compress_ptr cinfo)
 class JpegEncoder
 {
 public:
-    JpegEncoder() { initErrorManager(err); }
+    JpegEncoder() { cinfo.err = jpegErrorJump(err); }
     ~JpegEncoder()
     {
         if (created)
@@ -342,7 +290,6 @@ public:
 
 bool createEncoder(JpegEncoder &e)
 {
-    e.cinfo.err = &e.err.pub;
     if (setjmp(e.err.jump))
         return false;
     jpeg_create_compress(&e.cinfo);

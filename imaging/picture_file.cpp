@@ -1,6 +1,6 @@
 #include "imaging/picture_file.h"
 
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
 #include "imaging/picture_decoders.h"
 
 #include <QFile>

@@ -98,10 +98,4 @@ void trim()
     keptBlocks().clear();
 }
 
-size_t keptBytes()
-{
-    std::lock_guard lock(poolMutex());
-    return bytesOf(keptBlocks());
-}
-
 } // namespace PixelPool

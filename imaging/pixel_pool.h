@@ -22,6 +22,5 @@ void release(Block block);
 
 // Frees every kept block (tests and memory measurements).
 void trim();
-size_t keptBytes();
 
 } // namespace PixelPool

@@ -1,7 +1,7 @@
 #include "imaging/stretch_copy.h"
 
+#include "base/pictavel_error.h"
 #include "imaging/colour_blend.h"
-#include "imaging/pictavel_error.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,9 @@
 #include "project/ini_file.h"
 
-#include "imaging/pictavel_error.h"
-#include "project/windows1251.h"
+#include "base/pictavel_error.h"
+#include "base/text_file.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -51,12 +49,12 @@ qsizetype sectionEnd(const QStringList &lines, qsizetype start)
 
 } // namespace
 
-IniFile::IniFile(const QString &path) : m_path(path) {}
+IniFile::IniFile(const QString &path) : m_path(path), m_lines(readTextFile1251(path)) {}
 
 QString IniFile::readString(const QString &section, const QString &key,
                             const QString &defaultValue) const
 {
-    const QStringList lines = readLines();
+    const QStringList &lines = m_lines;
     const qsizetype start = findSection(lines, section);
     if (start < 0)
         return defaultValue;
@@ -70,7 +68,7 @@ QString IniFile::readString(const QString &section, const QString &key,
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = readLines();
+    QStringList &lines = m_lines;
     const QString entry = key + u'=' + value;
     const qsizetype start = findSection(lines, section);
     if (start < 0) {
@@ -94,50 +92,29 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             lines.insert(at, entry);
         }
     }
-    writeLines(lines);
 }
 
-void IniFile::eraseSection(const QString &section)
+bool IniFile::eraseSection(const QString &section)
 {
-    QStringList lines = readLines();
-    const qsizetype start = findSection(lines, section);
+    const qsizetype start = findSection(m_lines, section);
     if (start < 0)
-        return;
-    lines.remove(start, sectionEnd(lines, start) - start);
-    writeLines(lines);
+        return false;
+    m_lines.remove(start, sectionEnd(m_lines, start) - start);
+    return true;
 }
 
-QStringList IniFile::readLines() const
+void IniFile::save() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = decodeWindows1251(file.readAll());
-    text.remove(u'\r');
-    QStringList lines = text.split(u'\n');
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-void IniFile::writeLines(const QStringList &lines)
-{
-    const auto unableToWrite = [this] {
-        return PictavelError(
-            QStringLiteral("Unable to write to %1").arg(QFileInfo(m_path).absoluteFilePath()));
-    };
+    const QFileInfo info(m_path);
+    const PictavelError unableToWrite(
+        QStringLiteral("Unable to write to %1").arg(info.absoluteFilePath()));
     // The save goes through a new file that replaces the old one, which would
     // slip past a write-protected file; honour the protection here.
-    const QFileInfo info(m_path);
     if (info.exists() && !info.isWritable())
-        throw unableToWrite();
-
-    QByteArray bytes;
-    for (const QString &line : lines) {
-        bytes += encodeWindows1251(line);
-        bytes += "\r\n";
+        throw unableToWrite;
+    try {
+        writeTextFile1251(m_path, m_lines);
+    } catch (const PictavelError &) {
+        throw unableToWrite;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw unableToWrite();
 }

@@ -4,11 +4,11 @@
 #include <QStringList>
 
 // A sectioned key=value text file in the Windows-1251 code page with CR LF line
-// ends. Every call opens the file for that one value, as the settings store
-// keeps nothing in memory. Section and key names compare without regard to
-// case. A write replaces the value in place, appends a new key to the end of its
-// section and a new section to the end of the file; the file is rewritten through
-// a temporary file, so a failed write leaves the old file as it was.
+// ends, read once when constructed and changed in memory until save() writes it
+// back in one piece. Section and key names compare without regard to case. A
+// write replaces the value in place, appends a new key to the end of its section
+// and a new section to the end of the file; save() replaces the file through a
+// temporary file, so a failed save leaves the old file as it was.
 class IniFile
 {
 public:
@@ -21,13 +21,14 @@ public:
 
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue) const;
-    // Raises "Unable to write to %s" when the file cannot be written.
     void writeString(const QString &section, const QString &key, const QString &value);
-    void eraseSection(const QString &section);
+    // Whether the section was there to erase.
+    bool eraseSection(const QString &section);
+
+    // Raises "Unable to write to %s" when the file cannot be written.
+    void save() const;
 
 private:
-    QStringList readLines() const;
-    void writeLines(const QStringList &lines);
-
     QString m_path;
+    QStringList m_lines;
 };

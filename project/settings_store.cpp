@@ -1,6 +1,7 @@
 #include "project/settings_store.h"
 
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
+#include "project/ini_file.h"
 
 #include <exception>
 
@@ -19,39 +20,48 @@ QString joinList(const QStringList &lines)
 SettingsStore::SettingsStore(const QString &iniPath, const QString &ownerName,
                              const QStringList &props, SettingResolver resolver,
                              SaveProblemReporter reportSaveProblem)
-    : m_file(iniPath), m_ownerName(ownerName), m_props(props), m_resolver(std::move(resolver)),
+    : m_iniPath(iniPath), m_ownerName(ownerName), m_props(props), m_resolver(std::move(resolver)),
       m_reportSaveProblem(std::move(reportSaveProblem))
 {
 }
 
-QString SettingsStore::fullSection(const QString &section) const
+QString SettingsStore::sectionOf(const QString &profile) const
 {
-    return Profile + section;
-}
-
-QString SettingsStore::sectionName() const
-{
-    return Profile.isEmpty() ? m_ownerName : fullSection(Profile);
+    return profile.isEmpty() ? m_ownerName : profile + profile;
 }
 
 void SettingsStore::Save()
 {
+    IniFile file(m_iniPath);
     const QString section = sectionName();
+    // The entry a failure is reported for: the one being read, or the first one
+    // written when the file itself cannot be written.
+    QString firstWritten;
     for (const QString &entry : std::as_const(m_props)) {
         try {
             const auto binding = m_resolver(entry);
             if (!binding)
                 continue;
-            m_file.writeString(section, entry, formatSettingValue(binding->kind, binding->get()));
+            file.writeString(section, entry, formatSettingValue(binding->kind, binding->get()));
+            if (firstWritten.isNull())
+                firstWritten = entry;
         } catch (const std::exception &) {
             m_reportSaveProblem(QStringLiteral("SettingsStore: проблемы c ") + entry);
             return;
         }
     }
+    if (firstWritten.isNull())
+        return;
+    try {
+        file.save();
+    } catch (const std::exception &) {
+        m_reportSaveProblem(QStringLiteral("SettingsStore: проблемы c ") + firstWritten);
+    }
 }
 
 void SettingsStore::Load()
 {
+    const IniFile file(m_iniPath);
     const QString section = sectionName();
     for (const QString &entry : std::as_const(m_props)) {
         try {
@@ -60,7 +70,7 @@ void SettingsStore::Load()
                 continue;
             const QVariant current = binding->get();
             const QString stored =
-                m_file.readString(section, entry, formatSettingValue(binding->kind, current));
+                file.readString(section, entry, formatSettingValue(binding->kind, current));
             if (const auto value = parseSettingValue(binding->kind, stored))
                 binding->set(*value);
         } catch (const PictavelError &error) {
@@ -74,12 +84,14 @@ void SettingsStore::Load()
 
 void SettingsStore::EraseProfile(const QString &name)
 {
-    m_file.eraseSection(fullSection(name));
+    IniFile file(m_iniPath);
+    if (file.eraseSection(sectionOf(name)))
+        file.save();
 }
 
 void SettingsStore::ReadList(const QString &section, const QString &key, QStringList &lines) const
 {
-    const QString value = m_file.readString(fullSection(section), key, joinList(lines));
+    const QString value = IniFile(m_iniPath).readString(section, key, joinList(lines));
     QStringList pieces = value.split(u'|');
     if (!pieces.isEmpty() && pieces.constLast().isEmpty())
         pieces.removeLast();
@@ -88,5 +100,7 @@ void SettingsStore::ReadList(const QString &section, const QString &key, QString
 
 void SettingsStore::WriteList(const QString &section, const QString &key, const QStringList &lines)
 {
-    m_file.writeString(fullSection(section), key, joinList(lines));
+    IniFile file(m_iniPath);
+    file.writeString(section, key, joinList(lines));
+    file.save();
 }

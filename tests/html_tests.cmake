@@ -1,5 +1,4 @@
 pictavel_add_test(tst_page_generator pictavel_core)
 pictavel_add_test(tst_html_colouring pictavel_core)
-pictavel_add_test(tst_page_file pictavel_core)
 pictavel_add_test(tst_source_pane pictavel_ui)
 pictavel_add_test(tst_form_main_html pictavel_ui)

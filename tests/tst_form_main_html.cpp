@@ -7,10 +7,13 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyleOptionSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +65,10 @@ private slots:
     void pageBackgroundAlsoSetsTable();
     void optionsRebuildThePage();
     void spinEditTexts();
+    void steppingASpinEditRebuilds_data();
+    void steppingASpinEditRebuilds();
+    void loadingSpinValuesRebuilds();
+    void everyAlignmentChangeRebuilds();
     void tabChangeRebuildsAndEmptiesProgress();
     void editButtons();
 
@@ -211,6 +218,88 @@ void TestFormMainHtml::spinEditTexts()
     QCOMPARE(top->value(), 0);
     top->findChild<QLineEdit *>()->clear();
     QCOMPARE(top->text(), QStringLiteral("0"));
+}
+
+void TestFormMainHtml::steppingASpinEditRebuilds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("how");
+    const char *names[] = {"spinLeftMargin", "spinTopMargin", "spinBorder",
+                           "spinCellPad",    "spinCellSpac",  "spinBorderImg"};
+    const char *ways[] = {"arrow key", "page key", "step button", "typed digit"};
+    for (const char *name : names) {
+        for (int how = 0; how < 4; ++how)
+            QTest::addRow("%s %s", name, ways[how]) << QString::fromLatin1(name) << how;
+    }
+}
+
+void TestFormMainHtml::steppingASpinEditRebuilds()
+{
+    QFETCH(QString, name);
+    QFETCH(int, how);
+    auto *spin = control<SpinEdit>(m_window.get(), name.toLatin1().constData());
+    const int before = spin->value();
+    pane()->setLines({"hand edit"});
+    QSignalSpy changes(spin, &SpinEdit::valueTextChanged);
+    if (how == 3) {
+        spin->setFocus();
+        QTest::keyClick(spin->findChild<QLineEdit *>(), Qt::Key_End);
+        QTest::keyClick(spin->findChild<QLineEdit *>(), Qt::Key_7);
+    } else if (how == 0) {
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_Up);
+    } else if (how == 1) {
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_PageUp);
+    } else {
+        QStyleOptionSpinBox option;
+        option.initFrom(spin);
+        option.subControls = QStyle::SC_SpinBoxUp;
+        option.stepEnabled = QAbstractSpinBox::StepUpEnabled;
+        const QRect up =
+            spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spin);
+        QTest::mouseClick(spin, Qt::LeftButton, {}, up.center());
+    }
+    QVERIFY(spin->value() > before);
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(page() != QStringList({"hand edit"}));
+    if (name == u"spinLeftMargin" || name == u"spinTopMargin") {
+        const QString attribute = name.mid(4).toLower() + QStringLiteral("=\"%1\"");
+        QVERIFY(lineStartingWith(page(), "<body").contains(attribute.arg(spin->value())));
+    }
+}
+
+void TestFormMainHtml::loadingSpinValuesRebuilds()
+{
+    // A profile that differs from the shown settings in two spin values only.
+    QFile ini(m_folder->filePath(QStringLiteral("propstor.ini")));
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[TripTrip]\r\nspinLeftMargin.Value=12\r\nspinTopMargin.Value=34\r\n");
+    ini.close();
+    auto *profiles = control<QComboBox>(m_window.get(), "cmbPropProj");
+    profiles->addItem(QStringLiteral("Trip"));
+    profiles->setCurrentIndex(1);
+    pane()->setLines({"hand edit"});
+    m_window->cmbPropProjChange();
+    QVERIFY(lineStartingWith(page(), "<body")
+                .endsWith(QLatin1String("leftmargin=\"12\" topmargin=\"34\">")));
+}
+
+void TestFormMainHtml::everyAlignmentChangeRebuilds()
+{
+    control<QLineEdit>(m_window.get(), "edtHeader")->setText(QStringLiteral("Trip"));
+    const QList<QRadioButton *> items =
+        control<QWidget>(m_window.get(), "rdbAlignTab")->findChildren<QRadioButton *>();
+    const char *words[] = {"left", "center", "right"};
+    // Every order of moving between the three, leftwards included.
+    for (int to : {2, 1, 0, 2, 0, 1, 2}) {
+        QTest::mouseClick(items[to], Qt::LeftButton);
+        QVERIFY2(lineStartingWith(page(), "<div")
+                     .startsWith(QStringLiteral("<div align=\"%1\">").arg(words[to])),
+                 words[to]);
+        QCOMPARE(items[to]->isChecked(), true);
+        QCOMPARE(items[(to + 1) % 3]->isChecked() || items[(to + 2) % 3]->isChecked(), false);
+    }
 }
 
 void TestFormMainHtml::tabChangeRebuildsAndEmptiesProgress()

@@ -1,5 +1,6 @@
+#include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
-#include "imaging/pictavel_error.h"
+#include "imaging/jpeg_error.h"
 #include "imaging/picture_file.h"
 
 #include <QDir>
@@ -8,13 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csetjmp>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <gif_lib.h>
-#include <jpeglib.h>
 
 namespace {
 
@@ -165,60 +165,127 @@ bool isSentinel(const TBitmap32 &b)
     return true;
 }
 
-struct JpegJump
+struct FileCloser
 {
-    jpeg_error_mgr pub;
-    jmp_buf jump;
+    void operator()(FILE *f) const { std::fclose(f); }
 };
 
-extern "C" void testJpegErrorExit(j_common_ptr cinfo)
+// libjpeg's structs, destroyed with their owner; errors jump to err.jump.
+struct TestCompressor
 {
-    longjmp(reinterpret_cast<JpegJump *>(cinfo->err)->jump, 1);
-}
+    Q_DISABLE_COPY(TestCompressor)
+    TestCompressor() { c.err = jpegErrorJump(err); }
+    ~TestCompressor() { jpeg_destroy_compress(&c); }
+    jpeg_compress_struct c{};
+    JpegErrorJump err{};
+};
 
-// Writes a JPEG with libjpeg directly: `components` 1 (grey) or 3, and an
-// optional APP1 segment.
-bool writeJpegDirect(const QString &path, int w, int h, int components,
-                     const std::function<uint8_t(int, int, int)> &sample,
-                     const QByteArray &app1 = QByteArray(), bool progressive = false)
+struct TestDecompressor
 {
-    FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!f)
+    Q_DISABLE_COPY(TestDecompressor)
+    TestDecompressor() { d.err = jpegErrorJump(err); }
+    ~TestDecompressor() { jpeg_destroy_decompress(&d); }
+    jpeg_decompress_struct d{};
+    JpegErrorJump err{};
+};
+
+struct JpegLayout
+{
+    int width, height;
+    int components;      // 1 grey, 2 unnamed, 3 RGB, 4 CMYK as Adobe stores it
+    J_COLOR_SPACE coded; // JCS_UNKNOWN: libjpeg's default for the input
+    bool adobeMarker;    // with CMYK or YCCK coding
+    bool progressive;
+};
+
+// The libjpeg side of writeJpegDirect; `samples` holds the rows one after
+// another.
+bool compressSamples(TestCompressor &e, FILE *f, const JpegLayout &l, const uint8_t *samples,
+                     const QByteArray &app1)
+{
+    jpeg_compress_struct &c = e.c;
+    if (setjmp(e.err.jump))
         return false;
-    jpeg_compress_struct c;
-    JpegJump err;
-    c.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = testJpegErrorExit;
-    std::vector<uint8_t> row(size_t(w * components));
-    if (setjmp(err.jump)) {
-        jpeg_destroy_compress(&c);
-        std::fclose(f);
-        return false;
-    }
     jpeg_create_compress(&c);
     jpeg_stdio_dest(&c, f);
-    c.image_width = JDIMENSION(w);
-    c.image_height = JDIMENSION(h);
-    c.input_components = components;
-    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    c.image_width = JDIMENSION(l.width);
+    c.image_height = JDIMENSION(l.height);
+    c.input_components = l.components;
+    c.in_color_space = l.components == 1   ? JCS_GRAYSCALE
+                       : l.components == 3 ? JCS_RGB
+                       : l.components == 4 ? JCS_CMYK
+                                           : JCS_UNKNOWN;
     jpeg_set_defaults(&c);
+    if (l.coded != JCS_UNKNOWN) {
+        jpeg_set_colorspace(&c, l.coded);
+        c.write_Adobe_marker = l.adobeMarker;
+    }
     jpeg_set_quality(&c, 95, TRUE);
-    if (progressive)
+    if (l.progressive)
         jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     if (!app1.isEmpty())
         jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET *>(app1.constData()),
                           unsigned(app1.size()));
+    const size_t stride = size_t(l.width) * size_t(l.components);
     while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < w; ++x)
-            for (int k = 0; k < components; ++k)
-                row[size_t(x * components + k)] = sample(x, int(c.next_scanline), k);
-        JSAMPROW r = row.data();
+        JSAMPROW r = const_cast<JSAMPROW>(samples + c.next_scanline * stride);
         jpeg_write_scanlines(&c, &r, 1);
     }
     jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
+    return true;
+}
+
+// Writes a JPEG with libjpeg directly, `sample(x, y, k)` giving component k
+// of each pixel, with an optional APP1 segment.
+bool writeJpegDirect(const QString &path, int w, int h, int components,
+                     const std::function<uint8_t(int, int, int)> &sample,
+                     const QByteArray &app1 = QByteArray(), bool progressive = false,
+                     J_COLOR_SPACE coded = JCS_UNKNOWN, bool adobeMarker = true)
+{
+    std::vector<uint8_t> samples(size_t(w) * size_t(h) * size_t(components));
+    uint8_t *p = samples.data();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < components; ++k)
+                *p++ = sample(x, y, k);
+    std::unique_ptr<FILE, FileCloser> f(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    if (!f)
+        return false;
+    TestCompressor e;
+    return compressSamples(e, f.get(), {w, h, components, coded, adobeMarker, progressive},
+                           samples.data(), app1);
+}
+
+// Where the shown pixel (x, y) of a w x h stored picture comes from under an
+// EXIF orientation.
+QPoint storedPoint(int x, int y, int w, int h, int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return {w - 1 - x, y};
+    case 3:
+        return {w - 1 - x, h - 1 - y};
+    case 4:
+        return {x, h - 1 - y};
+    case 5:
+        return {y, x};
+    case 6:
+        return {y, h - 1 - x};
+    case 7:
+        return {w - 1 - y, h - 1 - x};
+    case 8:
+        return {w - 1 - y, x};
+    default:
+        return {x, y};
+    }
+}
+
+bool sameWithin(TColor32 a, TColor32 b, int tolerance)
+{
+    for (int shift : {0, 8, 16, 24})
+        if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > tolerance)
+            return false;
     return true;
 }
 
@@ -265,10 +332,31 @@ struct JpegFacts
     int width = 0;
     int height = 0;
     int components = 0;
+    int colorSpace = JCS_UNKNOWN;
     bool progressive = false;
     bool baseline = false;
     std::vector<int> lumaTable;
 };
+
+bool readFacts(TestDecompressor &e, const QByteArray &data, JpegFacts &facts)
+{
+    jpeg_decompress_struct &d = e.d;
+    if (setjmp(e.err.jump))
+        return false;
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, reinterpret_cast<const unsigned char *>(data.constData()),
+                 (unsigned long)data.size());
+    jpeg_read_header(&d, TRUE);
+    facts.width = int(d.image_width);
+    facts.height = int(d.image_height);
+    facts.components = d.num_components;
+    facts.colorSpace = d.jpeg_color_space;
+    facts.progressive = d.progressive_mode;
+    if (d.quant_tbl_ptrs[0])
+        for (int i = 0; i < DCTSIZE2; ++i)
+            facts.lumaTable.push_back(d.quant_tbl_ptrs[0]->quantval[i]);
+    return true;
+}
 
 JpegFacts readJpegFacts(const QString &path)
 {
@@ -278,46 +366,36 @@ JpegFacts readJpegFacts(const QString &path)
         return facts;
     const QByteArray data = file.readAll();
     facts.baseline = data.contains(QByteArray("\xFF\xC0", 2));
-    jpeg_decompress_struct d;
-    JpegJump err;
-    d.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = testJpegErrorExit;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&d);
-        return facts;
-    }
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, reinterpret_cast<const unsigned char *>(data.constData()),
-                 (unsigned long)data.size());
-    jpeg_read_header(&d, TRUE);
-    facts.width = int(d.image_width);
-    facts.height = int(d.image_height);
-    facts.components = d.num_components;
-    facts.progressive = d.progressive_mode;
-    if (d.quant_tbl_ptrs[0])
-        for (int i = 0; i < DCTSIZE2; ++i)
-            facts.lumaTable.push_back(d.quant_tbl_ptrs[0]->quantval[i]);
-    jpeg_destroy_decompress(&d);
+    TestDecompressor e;
+    if (!readFacts(e, data, facts))
+        return {};
     return facts;
+}
+
+bool defaultLumaTable(TestCompressor &e, int quality, std::vector<int> &table)
+{
+    jpeg_compress_struct &c = e.c;
+    if (setjmp(e.err.jump))
+        return false;
+    jpeg_create_compress(&c);
+    c.in_color_space = JCS_RGB;
+    c.input_components = 3;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    for (int i = 0; i < DCTSIZE2; ++i)
+        table.push_back(c.quant_tbl_ptrs[0]->quantval[i]);
+    return true;
 }
 
 // The luminance table libjpeg makes for a quality, in natural order like the
 // decoder's.
 std::vector<int> lumaTableForQuality(int quality)
 {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    c.in_color_space = JCS_RGB;
-    c.input_components = 3;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    std::vector<int> t;
-    for (int i = 0; i < DCTSIZE2; ++i)
-        t.push_back(c.quant_tbl_ptrs[0]->quantval[i]);
-    jpeg_destroy_compress(&c);
-    return t;
+    TestCompressor e;
+    std::vector<int> table;
+    if (!defaultLumaTable(e, quality, table))
+        return {};
+    return table;
 }
 
 // A GIF through giflib's encoder: each frame is (left, top, width, height,
@@ -408,6 +486,8 @@ private slots:
     void jpegMalformed();
     void jpegTruncatedShowsWhatIsThere();
     void jpegDecodeErrorAfterSizeIsTaken();
+    void jpegCmyk_data();
+    void jpegCmyk();
     void gifFirstFrameOverPixels();
     void gifInterlaced();
     void gifMalformed_data();
@@ -797,35 +877,12 @@ void TestPictureFile::jpegOrientation()
     const bool swap = orientation >= 5;
     QCOMPARE(b.width(), swap ? 32 : 48);
     QCOMPARE(b.height(), swap ? 48 : 32);
-    // Where each shown pixel comes from in the stored picture.
-    auto source = [&](int x, int y) -> QPoint {
-        const int w = 48, h = 32;
-        switch (orientation) {
-        case 2:
-            return {w - 1 - x, y};
-        case 3:
-            return {w - 1 - x, h - 1 - y};
-        case 4:
-            return {x, h - 1 - y};
-        case 5:
-            return {y, x};
-        case 6:
-            return {y, h - 1 - x};
-        case 7:
-            return {w - 1 - y, h - 1 - x};
-        case 8:
-            return {w - 1 - y, x};
-        default:
-            return {x, y};
-        }
-    };
     for (int y = 8; y < b.height(); y += 16) {
         for (int x = 8; x < b.width(); x += 16) {
-            const QPoint s = source(x, y);
+            const QPoint s = storedPoint(x, y, 48, 32, orientation);
             const TColor32 want = stored(s.x(), s.y()), got = b.pixel(x, y);
-            for (int shift : {0, 8, 16})
-                QVERIFY2(std::abs(int((want >> shift) & 255) - int((got >> shift) & 255)) <= 16,
-                         qPrintable(QStringLiteral("(%1, %2): %3").arg(x).arg(y).arg(got, 8, 16)));
+            QVERIFY2(sameWithin(want, got, 16),
+                     qPrintable(QStringLiteral("(%1, %2): %3").arg(x).arg(y).arg(got, 8, 16)));
         }
     }
 }
@@ -879,33 +936,15 @@ void TestPictureFile::jpegTruncatedShowsWhatIsThere()
 
 void TestPictureFile::jpegDecodeErrorAfterSizeIsTaken()
 {
-    // A CMYK file passes the header but cannot be converted for display:
-    // the bitmap has taken the picture's size when the error comes.
-    FILE *f = std::fopen(QFile::encodeName(path("cmyk.jpg")).constData(), "wb");
-    QVERIFY(f);
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = 16;
-    c.image_height = 8;
-    c.input_components = 4;
-    c.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(64, 0x70);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
+    // A file of two unnamed components passes the header but has no
+    // conversion for display: the bitmap has taken the picture's size when
+    // the error comes.
+    QVERIFY(
+        writeJpegDirect(path("two.jpg"), 16, 8, 2, [](int, int, int) { return uint8_t(0x70); }));
 
     TBitmap32 other;
     fillSentinel(other);
-    QVERIFY(errorOfLoad(path("cmyk.jpg"), other).startsWith(QStringLiteral("JPEG error #")));
+    QVERIFY(errorOfLoad(path("two.jpg"), other).startsWith(QStringLiteral("JPEG error #")));
     QCOMPARE(other.width(), 16);
     QCOMPARE(other.height(), 8);
     QCOMPARE(std::count(other.bits(), other.bits() + 128, 0u), 128);
@@ -913,8 +952,63 @@ void TestPictureFile::jpegDecodeErrorAfterSizeIsTaken()
     TBitmap32 same;
     same.setSize(16, 8);
     std::fill(same.bits(), same.bits() + 128, 0xFF0A0B0Cu);
-    QVERIFY(errorOfLoad(path("cmyk.jpg"), same).startsWith(QStringLiteral("JPEG error #")));
+    QVERIFY(errorOfLoad(path("two.jpg"), same).startsWith(QStringLiteral("JPEG error #")));
     QCOMPARE(std::count(same.bits(), same.bits() + 128, 0xFF0A0B0Cu), 128);
+}
+
+void TestPictureFile::jpegCmyk_data()
+{
+    QTest::addColumn<int>("coded");
+    QTest::addColumn<bool>("adobeMarker");
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("CMYK") << int(JCS_CMYK) << true << 1;
+    QTest::newRow("YCCK") << int(JCS_YCCK) << true << 1;
+    QTest::newRow("CMYK, turned a quarter") << int(JCS_CMYK) << true << 6;
+    QTest::newRow("CMYK without Adobe's marker") << int(JCS_CMYK) << false << 1;
+}
+
+void TestPictureFile::jpegCmyk()
+{
+    QFETCH(int, coded);
+    QFETCH(bool, adobeMarker);
+    QFETCH(int, orientation);
+    // 48 x 32 in 16 x 16 blocks of inks as Adobe stores them, inverted (255
+    // is no ink); a file without the marker holds them as they are.
+    struct InkBlock
+    {
+        uint8_t inks[4];
+        TColor32 shown;
+    };
+    const InkBlock blocks[6] = {
+        {{255, 0, 0, 255}, 0xFFFF0000},   {{0, 255, 0, 255}, 0xFF00FF00},
+        {{0, 0, 255, 255}, 0xFF0000FF},   {{255, 255, 255, 255}, 0xFFFFFFFF},
+        {{255, 255, 255, 0}, 0xFF000000}, {{200, 100, 50, 128}, 0xFF643219},
+    };
+    auto block = [&](int x, int y) -> const InkBlock & {
+        return blocks[(y / 16) * 3 + x / 16];
+    };
+    QVERIFY(writeJpegDirect(
+        path("cmyk.jpg"), 48, 32, 4,
+        [&](int x, int y, int k) {
+            const uint8_t ink = block(x, y).inks[k];
+            return adobeMarker ? ink : uint8_t(255 - ink);
+        },
+        orientation == 1 ? QByteArray() : exifWithOrientation(orientation, false), false,
+        J_COLOR_SPACE(coded), adobeMarker));
+    QCOMPARE(readJpegFacts(path("cmyk.jpg")).colorSpace, coded);
+    TBitmap32 b;
+    LoadPicture(path("cmyk.jpg"), b);
+    const bool swap = orientation >= 5;
+    QCOMPARE(b.width(), swap ? 32 : 48);
+    QCOMPARE(b.height(), swap ? 48 : 32);
+    for (int y = 8; y < b.height(); y += 16) {
+        for (int x = 8; x < b.width(); x += 16) {
+            const QPoint s = storedPoint(x, y, 48, 32, orientation);
+            const TColor32 got = b.pixel(x, y);
+            QVERIFY2(sameWithin(block(s.x(), s.y()).shown, got, 12),
+                     qPrintable(QStringLiteral("(%1, %2): %3").arg(x).arg(y).arg(got, 8, 16)));
+        }
+    }
 }
 
 void TestPictureFile::gifFirstFrameOverPixels()
@@ -999,6 +1093,7 @@ void TestPictureFile::gifMalformed_data()
                                 << QStringLiteral("Invalid GIF data");
     QTest::newRow("bad record") << header + QByteArray("\x99", 1)
                                 << QStringLiteral("Invalid GIF data");
+    QTest::newRow("no image") << header + trailer << QStringLiteral("GIF file holds no image");
 }
 
 void TestPictureFile::gifMalformed()

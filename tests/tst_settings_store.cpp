@@ -1,8 +1,8 @@
-#include "imaging/pictavel_error.h"
+#include "base/pictavel_error.h"
+#include "base/windows1251.h"
 #include "project/ini_file.h"
 #include "project/setting_value.h"
 #include "project/settings_store.h"
-#include "project/windows1251.h"
 #include "test_files.h"
 
 #include <QFile>
@@ -20,13 +20,19 @@ struct FakeControls
     QMap<QString, SettingKind> kinds;
     QStringList setOrder;
     QString failingEntry;
+    std::function<void(const QString &entry)> onRead = [](const QString &) {
+    };
 
     SettingResolver resolver()
     {
         return [this](const QString &entry) -> std::optional<SettingBinding> {
             if (!kinds.contains(entry))
                 return std::nullopt;
-            return SettingBinding{kinds.value(entry), [this, entry] { return values.value(entry); },
+            return SettingBinding{kinds.value(entry),
+                                  [this, entry] {
+                                      onRead(entry);
+                                      return values.value(entry);
+                                  },
                                   [this, entry](const QVariant &value) {
                                       if (entry == failingEntry)
                                           throw PictavelError(QStringLiteral("boom"));
@@ -54,6 +60,7 @@ private slots:
     void saveAndLoadFollowPropsOrder();
     void loadKeepsValuesThatCannotBeRead();
     void saveProblemStopsAndReports();
+    void saveWritesTheFileOnceAtTheEnd();
     void loadProblemIsRaisedWithPrefix();
     void listsSplitAndJoin();
 };
@@ -82,6 +89,8 @@ void TestSettingsStore::iniLayoutIsKeptInPlace()
     ini.writeString(QStringLiteral("Second"), QStringLiteral("x"), QStringLiteral("Заголовок"));
     ini.writeString(QStringLiteral("first"), QStringLiteral("b"), QStringLiteral("2"));
     ini.writeString(QStringLiteral("FIRST"), QStringLiteral("A"), QStringLiteral("3"));
+    QVERIFY(!QFile::exists(path));
+    ini.save();
     QCOMPARE(readBytes(path), QByteArray("[First]\r\na=3\r\nb=2\r\n[Second]\r\nx=\xC7\xE0\xE3\xEE"
                                          "\xEB\xEE\xE2\xEE\xEA\r\n"));
     QCOMPARE(ini.readString(QStringLiteral("second"), QStringLiteral("X"), QString()),
@@ -92,7 +101,9 @@ void TestSettingsStore::iniLayoutIsKeptInPlace()
     QCOMPARE(ini.readString(QStringLiteral("Third"), QStringLiteral("a"), QStringLiteral("d")),
              QStringLiteral("d"));
 
-    ini.eraseSection(QStringLiteral("FIRST"));
+    QVERIFY(ini.eraseSection(QStringLiteral("FIRST")));
+    QVERIFY(!ini.eraseSection(QStringLiteral("Third")));
+    ini.save();
     QCOMPARE(readBytes(path), QByteArray("[Second]\r\nx=\xC7\xE0\xE3\xEE\xEB\xEE\xE2\xEE\xEA\r\n"));
 }
 
@@ -110,6 +121,7 @@ void TestSettingsStore::iniReadsLfFilesAndCapsValues()
              QStringLiteral("a=b"));
     // A new key goes to the end of its section, before the blank line.
     ini.writeString(QStringLiteral("S"), QStringLiteral("new"), QStringLiteral("n"));
+    ini.save();
     QCOMPARE(readBytes(path),
              "[S]\r\nkey = spaced\r\nlong=" + longValue + "\r\nnew=n\r\n\r\n[T]\r\nk=a=b\r\n");
 }
@@ -123,6 +135,7 @@ void TestSettingsStore::iniWriteFailureKeepsOldFile()
     IniFile unwritable(blocker + QStringLiteral("/propstor.ini"));
     try {
         unwritable.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+        unwritable.save();
         QFAIL("the write should fail");
     } catch (const PictavelError &error) {
         QCOMPARE(error.message(),
@@ -136,9 +149,8 @@ void TestSettingsStore::iniWriteFailureKeepsOldFile()
     IniFile readOnly(path);
     if (QFileInfo(path).isWritable())
         QSKIP("running with rights that ignore file permissions");
-    QVERIFY_THROWS_EXCEPTION(
-        PictavelError,
-        readOnly.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new")));
+    readOnly.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
+    QVERIFY_THROWS_EXCEPTION(PictavelError, readOnly.save());
     QCOMPARE(readBytes(path), QByteArray("[S]\r\nk=old\r\n"));
 }
 
@@ -209,18 +221,20 @@ void TestSettingsStore::saveAndLoadFollowPropsOrder()
     SettingsStore store(path, QStringLiteral("FormMain"), props, controls.resolver(),
                         [](const QString &) { QFAIL("no problem expected"); });
 
-    store.Profile = QStringLiteral("Trip");
+    store.setProfile(QStringLiteral("Trip"));
     store.Save();
-    store.Profile.clear();
+    store.setProfile(QString());
     store.Save();
     QCOMPARE(readBytes(path), QByteArray("[TripTrip]\r\nb.Value=5\r\na.Text=x\r\nc.Down=1\r\n"
                                          "[FormMain]\r\nb.Value=5\r\na.Text=x\r\nc.Down=1\r\n"));
 
-    IniFile(path).writeString(QStringLiteral("TripTrip"), QStringLiteral("a.Text"),
-                              QStringLiteral("stored"));
+    IniFile stored(path);
+    stored.writeString(QStringLiteral("TripTrip"), QStringLiteral("a.Text"),
+                       QStringLiteral("stored"));
+    stored.save();
     controls.values["a.Text"] = QStringLiteral("changed");
     controls.values["b.Value"] = 9;
-    store.Profile = QStringLiteral("Trip");
+    store.setProfile(QStringLiteral("Trip"));
     store.Load();
     QCOMPARE(controls.values.value("a.Text").toString(), QStringLiteral("stored"));
     QCOMPARE(controls.values.value("b.Value").toInt(), 5);
@@ -239,7 +253,7 @@ void TestSettingsStore::loadKeepsValuesThatCannotBeRead()
     controls.values = {{"n.Value", 7}, {"m.Value", 1}, {"k.Value", 3}};
     SettingsStore store(path, QStringLiteral("FormMain"), {"n.Value", "m.Value", "k.Value"},
                         controls.resolver(), [](const QString &) {});
-    store.Profile = QStringLiteral("P");
+    store.setProfile(QStringLiteral("P"));
     store.Load();
     QCOMPARE(controls.values.value("n.Value").toInt(), 7);
     QCOMPARE(controls.values.value("m.Value").toInt(), 30);
@@ -257,9 +271,44 @@ void TestSettingsStore::saveProblemStopsAndReports()
     SettingsStore store(blocker + QStringLiteral("/propstor.ini"), QStringLiteral("FormMain"),
                         {"a.Down", "b.Down"}, controls.resolver(),
                         [&reports](const QString &message) { reports << message; });
-    store.Profile = QStringLiteral("Default");
+    store.setProfile(QStringLiteral("Default"));
     store.Save();
     QCOMPARE(reports, QStringList{QStringLiteral("SettingsStore: проблемы c a.Down")});
+}
+
+void TestSettingsStore::saveWritesTheFileOnceAtTheEnd()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("propstor.ini"));
+    const QByteArray old = "[PropertyProject]\r\nNameProp=Default|\r\n[DefaultDefault]\r\nb=0\r\n";
+    writeBytes(path, old);
+    FakeControls controls;
+    controls.kinds = {{"a", SettingKind::Integer}, {"b", SettingKind::Integer}};
+    controls.values = {{"a", 1}, {"b", 2}};
+    // While the entries are gathered the file on disk is still the old one.
+    QList<QByteArray> seen;
+    controls.onRead = [&](const QString &) {
+        seen << readBytes(path);
+    };
+    QStringList reports;
+    SettingsStore store(path, QStringLiteral("FormMain"), {"a", "b"}, controls.resolver(),
+                        [&reports](const QString &message) { reports << message; });
+    store.setProfile(QStringLiteral("Default"));
+    store.Save();
+    QCOMPARE(seen, QList<QByteArray>({old, old}));
+    QCOMPARE(readBytes(path), QByteArray("[PropertyProject]\r\nNameProp=Default|\r\n"
+                                         "[DefaultDefault]\r\nb=2\r\na=1\r\n"));
+
+    // A save that fails at its second entry leaves the whole file as it was.
+    const QByteArray saved = readBytes(path);
+    controls.values = {{"a", 7}, {"b", 8}};
+    controls.onRead = [](const QString &entry) {
+        if (entry == u"b")
+            throw PictavelError(QStringLiteral("boom"));
+    };
+    store.Save();
+    QCOMPARE(readBytes(path), saved);
+    QCOMPARE(reports, QStringList{QStringLiteral("SettingsStore: проблемы c b")});
 }
 
 void TestSettingsStore::loadProblemIsRaisedWithPrefix()
@@ -303,9 +352,11 @@ void TestSettingsStore::listsSplitAndJoin()
     QCOMPARE(lines,
              QStringList({QStringLiteral("Default"), QString(), QStringLiteral("Summer trip")}));
 
-    store.Profile = QStringLiteral("Trip");
+    store.setProfile(QStringLiteral("Default"));
     store.EraseProfile(QStringLiteral("Trip"));
-    IniFile(path).writeString(QStringLiteral("TripTrip"), QStringLiteral("k"), QStringLiteral("v"));
+    IniFile other(path);
+    other.writeString(QStringLiteral("TripTrip"), QStringLiteral("k"), QStringLiteral("v"));
+    other.save();
     store.EraseProfile(QStringLiteral("Trip"));
     QCOMPARE(readBytes(path),
              QByteArray("[PropertyProject]\r\nNameProp=Default||Summer trip|\r\n"));

@@ -1,8 +1,10 @@
+#include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
+#include "imaging/bitmap_turns.h"
 #include "imaging/colour_blend.h"
 #include "imaging/fit_geometry.h"
-#include "imaging/pictavel_error.h"
 #include "imaging/stretch_copy.h"
+#include "imaging/thumbnail.h"
 
 #include <QTest>
 
@@ -53,6 +55,10 @@ private slots:
     void fitSize();
     void bitmapRect();
     void scaleFloor();
+    void thumbnail_data();
+    void thumbnail();
+    void orientPixels_data();
+    void orientPixels();
 };
 
 void TestStretchCopy::setSizeKeepsPixelsWhenUnchanged()
@@ -443,6 +449,86 @@ void TestStretchCopy::scaleFloor()
     QCOMPARE(NormalizedScale(-3.0f), 0.001f);
     QCOMPARE(NormalizedScale(0.0005f), 0.001f);
     QCOMPARE(NormalizedScale(2.5f), 2.5f);
+}
+
+void TestStretchCopy::thumbnail_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("landscape") << QSize(400, 300) << int(sfNearest) << QSize(110, 83);
+    QTest::newRow("landscape, half to even") << QSize(640, 480) << int(sfLinear) << QSize(110, 82);
+    QTest::newRow("portrait") << QSize(300, 400) << int(sfNearest) << QSize(83, 110);
+    QTest::newRow("enlarged") << QSize(50, 40) << int(sfLinear) << QSize(110, 88);
+    QTest::newRow("empty picture") << QSize(0, 0) << int(sfLinear) << QSize(0, 0);
+}
+
+void TestStretchCopy::thumbnail()
+{
+    QFETCH(QSize, picture);
+    QFETCH(int, filter);
+    QFETCH(QSize, expected);
+    // Left half red, right half blue: the thumb shows both halves in place.
+    TBitmap32 p;
+    p.setSize(picture.width(), picture.height());
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            p.setPixel(x, y, x < p.width() / 2 ? 0xFFFF0000u : 0xFF0000FFu);
+    p.setStretchFilter(TStretchFilter(filter));
+    TBitmap32 thumb;
+    thumb.setSize(5, 5);
+    MakeThumbnail(p, 110, 110, thumb);
+    QCOMPARE(QSize(thumb.width(), thumb.height()), expected);
+    QCOMPARE(int(thumb.stretchFilter()), filter);
+    if (thumb.empty())
+        return;
+    const int bottom = thumb.height() - 1;
+    QCOMPARE(thumb.pixel(0, 0), TColor32(0xFFFF0000));
+    QCOMPARE(thumb.pixel(thumb.width() / 4, bottom), TColor32(0xFFFF0000));
+    QCOMPARE(thumb.pixel(thumb.width() * 3 / 4, bottom), TColor32(0xFF0000FF));
+    QCOMPARE(thumb.pixel(thumb.width() - 1, 0), TColor32(0xFF0000FF));
+}
+
+void TestStretchCopy::orientPixels_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<int>("inverse");
+    QTest::addColumn<QList<TColor32>>("shown");
+    // The stored picture is 3 x 2:  0 1 2
+    //                               3 4 5
+    QTest::newRow("1 upright") << 1 << 1 << QList<TColor32>{0, 1, 2, 3, 4, 5};
+    QTest::newRow("2 mirrored") << 2 << 2 << QList<TColor32>{2, 1, 0, 5, 4, 3};
+    QTest::newRow("3 half round") << 3 << 3 << QList<TColor32>{5, 4, 3, 2, 1, 0};
+    QTest::newRow("4 upside down") << 4 << 4 << QList<TColor32>{3, 4, 5, 0, 1, 2};
+    QTest::newRow("5 main diagonal") << 5 << 5 << QList<TColor32>{0, 3, 1, 4, 2, 5};
+    QTest::newRow("6 clockwise") << 6 << 8 << QList<TColor32>{3, 0, 4, 1, 5, 2};
+    QTest::newRow("7 other diagonal") << 7 << 7 << QList<TColor32>{5, 2, 4, 1, 3, 0};
+    QTest::newRow("8 anticlockwise") << 8 << 6 << QList<TColor32>{2, 5, 1, 4, 0, 3};
+    QTest::newRow("9 taken as upright") << 9 << 9 << QList<TColor32>{0, 1, 2, 3, 4, 5};
+}
+
+void TestStretchCopy::orientPixels()
+{
+    QFETCH(int, orientation);
+    QFETCH(int, inverse);
+    QFETCH(QList<TColor32>, shown);
+    const TColor32 small[6] = {0, 1, 2, 3, 4, 5};
+    const QSize size = OrientedSize(3, 2, orientation);
+    QCOMPARE(size, orientation >= 5 && orientation <= 8 ? QSize(2, 3) : QSize(3, 2));
+    QList<TColor32> out(6, 99);
+    OrientPixels(small, 3, 2, orientation, out.data());
+    QCOMPARE(out, shown);
+
+    // Larger than the tiles the turns walk in: turning back restores every
+    // pixel.
+    constexpr int w = 70, h = 37;
+    QList<TColor32> picture(w * h), turned(w * h), back(w * h);
+    for (int i = 0; i < w * h; ++i)
+        picture[i] = TColor32(i);
+    OrientPixels(picture.constData(), w, h, orientation, turned.data());
+    const QSize t = OrientedSize(w, h, orientation);
+    OrientPixels(turned.constData(), t.width(), t.height(), inverse, back.data());
+    QCOMPARE(back, picture);
 }
 
 QTEST_GUILESS_MAIN(TestStretchCopy)

@@ -1,4 +1,4 @@
-#include "project/windows1251.h"
+#include "base/windows1251.h"
 
 #include <QList>
 

@@ -1,5 +1,5 @@
-#include "html/page_file.h"
-#include "imaging/pictavel_error.h"
+#include "base/text_file.h"
+#include "base/pictavel_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ QByteArray readAll(const QString &path)
 QString errorOf(const QString &path, const QStringList &lines)
 {
     try {
-        writePageFile(path, lines);
+        writeTextFile1251(path, lines);
     } catch (const PictavelError &error) {
         return error.message();
     }
@@ -28,7 +28,7 @@ QString errorOf(const QString &path, const QStringList &lines)
 
 } // namespace
 
-class TestPageFile : public QObject
+class TestTextFile : public QObject
 {
     Q_OBJECT
 private slots:
@@ -37,30 +37,30 @@ private slots:
     void failureKeepsWhatWasThere();
 };
 
-void TestPageFile::linesEndWithCrLfInWindows1251()
+void TestTextFile::linesEndWithCrLfInWindows1251()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("~thumbs.html"));
-    writePageFile(path, {"<title>Привет</title>", "", "x ✓ y", "last"});
+    writeTextFile1251(path, {"<title>Привет</title>", "", "x ✓ y", "last"});
     QCOMPARE(readAll(path), QByteArray("<title>\xCF\xF0\xE8\xE2\xE5\xF2</title>\r\n"
                                        "\r\n"
                                        "x &#10003; y\r\n"
                                        "last\r\n"));
-    writePageFile(path, {});
+    writeTextFile1251(path, {});
     QCOMPARE(readAll(path), QByteArray());
 }
 
-void TestPageFile::replacesAnExistingFile()
+void TestTextFile::replacesAnExistingFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("page.html"));
-    writePageFile(path, {"a much longer first version of the page"});
-    writePageFile(path, {"short"});
+    writeTextFile1251(path, {"a much longer first version of the page"});
+    writeTextFile1251(path, {"short"});
     QCOMPARE(readAll(path), QByteArray("short\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"page.html"}));
 }
 
-void TestPageFile::failureKeepsWhatWasThere()
+void TestTextFile::failureKeepsWhatWasThere()
 {
     QTemporaryDir dir;
     // A folder of the page's name cannot be replaced by the page.
@@ -75,5 +75,5 @@ void TestPageFile::failureKeepsWhatWasThere()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
-QTEST_APPLESS_MAIN(TestPageFile)
-#include "tst_page_file.moc"
+QTEST_APPLESS_MAIN(TestTextFile)
+#include "tst_text_file.moc"

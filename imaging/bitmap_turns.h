@@ -1,0 +1,21 @@
+#pragma once
+
+#include "imaging/bitmap32.h"
+
+#include <QSize>
+
+// The eight ways a picture may lie, numbered as EXIF's orientation tag: 1 is
+// upright, 2 mirrored left to right, 3 turned half round, 4 mirrored top to
+// bottom, 5 mirrored across the main diagonal, 6 turned a quarter clockwise,
+// 7 mirrored across the other diagonal, 8 turned a quarter anticlockwise.
+// Any other value is taken as 1.
+
+// The size of a width x height picture once shown as `orientation` says:
+// 5 to 8 swap the sides.
+QSize OrientedSize(int width, int height, int orientation);
+
+// Writes the width x height pixels of `source` to `destination` as they are
+// shown under `orientation`; `destination` holds OrientedSize() pixels and
+// does not overlap `source`.
+void OrientPixels(const TColor32 *source, int width, int height, int orientation,
+                  TColor32 *destination);

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "imaging/bitmap32.h"
+
+// Makes `thumb` the picture reduced (or enlarged) to fit maxWidth x maxHeight
+// as an image control in resize mode shows it, resampled with the picture's
+// StretchFilter, which the thumb takes too. An empty picture or box gives an
+// empty thumb.
+void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb);
