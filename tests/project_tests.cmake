@@ -1,1 +1,2 @@
 pictavel_add_test(tst_settings_store pictavel_core)
+pictavel_add_test(tst_settings_location pictavel_core)
