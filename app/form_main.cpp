@@ -3,8 +3,11 @@
 #include "app/error_guard.h"
 #include "app/lockable_splitter.h"
 #include "app/settings_table.h"
+#include "base/pictavel_error.h"
+#include "collection/thumb_set.h"
 #include "imaging/image32.h"
 #include "project/project_folders.h"
+#include "project/settings_location.h"
 #include "project/settings_props.h"
 
 #include <QCheckBox>
@@ -94,13 +97,19 @@ void TFormMain::FormCreate(const QString &exeFolder)
     while (folder.size() > 1 && folder.endsWith(u'/'))
         folder.chop(1);
     ExePath = folder == u"/" ? folder : folder + u'/';
-    CellLeft = 2;
-    CellTop = 2;
-    RowNumber = 1;
+    LayoutCursor = GridCursor();
 
+    // An installed program's folder cannot be written; its profiles then live
+    // in the user's configuration folder. Should even that be impossible, the
+    // first write reports the file that could not be written.
+    QString iniPath;
+    try {
+        iniPath = settingsFilePath(folder);
+    } catch (const PictavelError &) {
+        iniPath = ExePath + QStringLiteral("propstor.ini");
+    }
     Store = std::make_unique<SettingsStore>(
-        ExePath + QStringLiteral("propstor.ini"), objectName(), galleryProps(),
-        controlSettingResolver(this),
+        iniPath, objectName(), galleryProps(), controlSettingResolver(this),
         [this](const QString &message) { showErrorMessage(this, message); });
 }
 
@@ -139,6 +148,7 @@ void TFormMain::FormShow()
 
 void TFormMain::FormDestroy()
 {
+    Thumbs.clear();
     ThumbsCount = 0;
 }
 
@@ -168,9 +178,9 @@ void TFormMain::connectHandlers()
     for (QLineEdit *edit : {edtThumbsFolder, edtOrigPref, edtThumbPref})
         connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::edtThumbsFolderChange);
     connectGuarded(chbRenameF, &QCheckBox::toggled, this, &TFormMain::chbRenameFClick);
-    connectGuarded(FileListBox, &QListWidget::itemSelectionChanged, this,
-                   &TFormMain::FileListBoxClick);
+    connectBrowser();
     connectGuarded(btnMiddle, &QToolButton::clicked, this, &TFormMain::btnMiddleClick);
+    connectThumbSet();
     connectHtmlTab();
 }
 
@@ -285,25 +295,49 @@ void TFormMain::chbRenameFClick()
     const bool renaming = chbRenameF->isChecked();
     for (QWidget *prefix : renamingPrefixControls())
         prefix->setEnabled(renaming);
+    // The thumbnail files an earlier export wrote carry the names of the
+    // naming in force before this pass.
+    NamingSettings before = namingSettings();
+    before.renaming = RenamingWasOn;
+    QStringList previousThumbnailNames;
+    for (int i = 0; i < ThumbsCount; ++i)
+        previousThumbnailNames << outputFileName(i, TFileKind::Thumbnail, before,
+                                                 Thumbs[i].CaptionLabel->text());
+    QList<ThumbEntry> entries = thumbEntries();
+    ThumbSet set(entries, namingSettings(), projectFolders());
+    if (renaming)
+        set.renameToNumbers(previousThumbnailNames);
+    else
+        set.renameToSources();
+    applyThumbEntries(entries);
+    RenamingWasOn = renaming;
     GenerateHtml();
 }
 
-void TFormMain::FileListBoxClick()
+NamingSettings TFormMain::namingSettings() const
 {
-    stpSelCount->setText(QStringLiteral("Выбрано: %1 из %2")
-                             .arg(FileListBox->selectedItems().size())
-                             .arg(FileCount));
+    return {chbRenameF->isChecked(), edtOrigPref->text(), edtThumbPref->text()};
+}
+
+QString TFormMain::OutputFileName(int index, TFileKind kind) const
+{
+    return outputFileName(index, kind, namingSettings(), Thumbs.at(index).CaptionLabel->text());
 }
 
 void TFormMain::btnMiddleClick()
 {
     splitBack->setPercent(ViewerPercent);
+    FitThumbStrip();
     ImgR->hide();
     pnlResizeImage->hide();
     pnlStatusRes->hide();
     ImageDest->show();
     lblCountThubs->show();
     stpDestPSize->show();
-    const QSignalBlocker blocker(btnLL);
-    btnLL->setChecked(false);
+    {
+        const QSignalBlocker blocker(btnLL);
+        btnLL->setChecked(false);
+    }
+    if (ThumbsCount > 0)
+        ShowPreview(Thumbs[CurrentThumb].PicturePath);
 }

@@ -1,13 +1,21 @@
 #pragma once
 
 #include "app/spin_edit.h"
+#include "collection/grid_layout.h"
+#include "collection/output_names.h"
+#include "collection/thumb_set.h"
+#include "collection/thumbs_collection.h"
+#include "imaging/bitmap32.h"
 #include "project/settings_store.h"
+
+#include <QList>
 
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 
 class ColourPanel;
+class ProjectFolderDialog;
 class HtmlSourcePane;
 class LockableSplitter;
 class QCheckBox;
@@ -28,6 +36,7 @@ class QTabWidget;
 class QToolButton;
 class QTreeView;
 class RadioGroup;
+class ThumbCell;
 class TImage32;
 
 // The program's one window. It owns every control; the gallery settings live
@@ -42,6 +51,13 @@ public:
     ~TFormMain() override;
 
     const QString &exePath() const { return ExePath; }
+    const QList<TThumbsCollection> &thumbs() const { return Thumbs; }
+    int thumbsCount() const { return ThumbsCount; }
+    int currentThumb() const { return CurrentThumb; }
+    QString projectPath() const { return ProjectPath; }
+    QString galleryPath() const { return GalleryPath; }
+    QString thumbsPath() const { return ThumbsPath; }
+    bool swapPending() const { return SwapPending; }
 
     // Lifecycle.
     void FormCreate(const QString &exeFolder);
@@ -53,13 +69,36 @@ public:
     void btnSavePropProjClick();
     void btnDeletePropProjClick();
 
-    // Project folders.
+    // Project folders and file names.
+    QString OutputFileName(int index, TFileKind kind) const;
+    void bteDirProjectButtonClick();
+    void AskProjectFolder();
     void edtGalerFolderChange();
     void edtThumbsFolderChange();
     void chbRenameFClick();
 
-    // Source browser and viewer.
+    // Source browser.
+    void DirectoryTreeClick();
+    void FileListBoxChange();
     void FileListBoxClick();
+    void FileListBoxDblClick();
+    void FileListBoxKeyPress(QChar key);
+    void ShowPreview(const QString &path);
+
+    // Thumbnail set and grid.
+    void btnADDThumbClick();
+    void AddThumb(const QString &path);
+    void RenderThumb(TImage32 *image, const QString &path, bool reload);
+    void RelayoutThumbs(bool reload);
+    void FitThumbStrip();
+    void ThumbClick(QObject *sender);
+    void ThumbDblClick(QObject *sender);
+    void MarkCurrent(int oldIndex, int newIndex);
+    void btnClearSelecthumbClick();
+    void btnClearAllProjectClick();
+    void btnRefreshTumbClick();
+
+    // Viewer.
     void btnMiddleClick();
 
     // The page and its options.
@@ -182,9 +221,11 @@ public:
     QPushButton *btnStart = nullptr;
     QPushButton *btnPreview = nullptr;
     QColorDialog *ColorDialog = nullptr;
+    ProjectFolderDialog *DirDialogProject = nullptr;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildProjectPanel();
@@ -196,8 +237,28 @@ private:
     void buildHtmlOptionGroups(QWidget *tab);
     void buildSourceGroup(QWidget *tab);
     void connectHandlers();
+    void connectBrowser();
+    void connectThumbSet();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void connectHtmlTab();
     void centreOnScreen();
+    // Reads the picture files of `folder` into the file list.
+    void readFileList(const QString &folder);
+    GridMetrics gridMetrics() const;
+    // Makes the thumbnail of `image` from `picture`, decoded already, or from
+    // the control's own pixels when picture is null.
+    void renderThumbFrom(TImage32 *image, TBitmap32 *picture);
+    void placeThumb(TImage32 *image);
+    void fitGridContent();
+    NamingSettings namingSettings() const;
+    ProjectFolders projectFolders() const;
+    // The set's names and paths for its rules, and back into the records.
+    QList<ThumbEntry> thumbEntries() const;
+    void applyThumbEntries(const QList<ThumbEntry> &entries);
+    void showThumbCount();
+    void enableSetButtons(bool enabled);
+    void takeProjectFolder();
+    void endPendingExchange();
     QList<QWidget *> renamingPrefixControls() const;
     // Whether the name may become a profile name; tells the user why not.
     bool acceptProfileName(const QString &name);
@@ -207,12 +268,27 @@ private:
     QString ProjectPath;
     QString GalleryPath;
     QString ThumbsPath;
-    int CellLeft = 2;
-    int CellTop = 2;
-    int RowNumber = 1;
+    // The grid's layout cursor: CellLeft, CellTop and RowNumber.
+    GridCursor LayoutCursor;
+    QList<TThumbsCollection> Thumbs;
     int FileCount = 0;
     int ThumbsCount = 0;
     int CurrentThumb = 0;
+    bool SwapPending = false;
+    TThumbsCollection SwapSource;
+    // The folder the file list shows.
+    QString FileFolder;
+    // A picture decoded for a thumbnail; kept so that its pixel area serves the
+    // next one too.
+    TBitmap32 DecodedPicture;
+    // The path whose picture the preview shows after an add decoded it there.
+    QString PreviewHolds;
+    // Whether the last renaming pass numbered the files.
+    bool RenamingWasOn = false;
+    // An add, removal or refresh in progress lets events in between its steps;
+    // other changes of the set wait for it.
+    bool SetBusy = false;
+    bool CloseRequested = false;
     double ViewerPercent = 74;
     QFileSystemModel *FolderModel = nullptr;
     std::unique_ptr<SettingsStore> Store;

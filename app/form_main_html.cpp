@@ -58,13 +58,6 @@ PageSettings pageSettings(const TFormMain &w)
     return s;
 }
 
-// The output names of the thumbnail set, in set order. The window holds no
-// thumbnails yet, so the page has no table.
-QList<ThumbOutputNames> thumbOutputNames(const TFormMain &)
-{
-    return {};
-}
-
 } // namespace
 
 void TFormMain::GenerateHtml()
@@ -73,7 +66,12 @@ void TFormMain::GenerateHtml()
         return;
     GeneratingPage = true;
     const auto done = qScopeGuard([this] { GeneratingPage = false; });
-    CL->setLines(generatePage(pageSettings(*this), thumbOutputNames(*this)));
+    QList<ThumbOutputNames> names;
+    names.reserve(ThumbsCount);
+    for (int i = 0; i < ThumbsCount; ++i)
+        names.append(
+            {OutputFileName(i, TFileKind::Picture), OutputFileName(i, TFileKind::Thumbnail)});
+    CL->setLines(generatePage(pageSettings(*this), names));
 }
 
 void TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)

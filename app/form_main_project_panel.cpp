@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 #include "app/form_widgets.h"
+#include "app/project_folder_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -65,6 +66,7 @@ void TFormMain::buildProjectPanel()
     QAction *browse = bteDirProject->addAction(QIcon(QStringLiteral(":/icons/folder.png")),
                                                QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("bteDirProjectButton"));
+    DirDialogProject = new ProjectFolderDialog(this);
 
     QGroupBox *gallery = makeProjectGroup(pnlDir, QStringLiteral("gal. path"), 406, 77);
     edtGalerFolder = makeFolderEdit(gallery, QStringLiteral("edtGalerFolder"),

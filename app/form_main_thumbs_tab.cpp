@@ -20,6 +20,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 
 void paintBlack(QWidget *widget)
@@ -232,6 +234,11 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     paintBlack(scrbThumbs);
     scrbThumbs->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 12px; }"
                                              "QScrollBar:horizontal { height: 12px; }"));
+    auto *grid = new QWidget;
+    grid->setObjectName(QStringLiteral("scrbThumbsContent"));
+    paintBlack(grid);
+    grid->resize(0, 0);
+    scrbThumbs->setWidget(grid);
     gridRowLayout->addWidget(scrbThumbs, 1);
     lowerLayout->addWidget(gridRow, 1);
 
@@ -326,7 +333,23 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
         DirectoryTree->hideColumn(column);
     DirectoryTree->header()->hide();
     DirectoryTree->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DirectoryTree->setCurrentIndex(FolderModel->index(QDir::currentPath()));
+    // The chosen folder stays marked when the tree loses the focus.
+    QPalette marked = DirectoryTree->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
+    DirectoryTree->setPalette(marked);
+    const QString workingFolder = QDir::currentPath();
+    DirectoryTree->setCurrentIndex(FolderModel->index(workingFolder));
+    // The model reads the folders on the way down in the background; the tree
+    // follows until the working folder itself has been read.
+    auto opening = std::make_shared<QMetaObject::Connection>();
+    *opening = connect(FolderModel, &QFileSystemModel::directoryLoaded, this,
+                       [this, workingFolder, opening](const QString &loaded) {
+                           DirectoryTree->scrollTo(DirectoryTree->currentIndex(),
+                                                   QAbstractItemView::PositionAtCenter);
+                           if (loaded == workingFolder)
+                               disconnect(*opening);
+                       });
 
     auto *files = new QWidget(SplitterDestDir);
     auto *filesLayout = new QVBoxLayout(files);
@@ -356,6 +379,7 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     filesLayout->addWidget(bar);
 
     SplitterDestDir->setSizes({240, 240});
+    readFileList(FolderModel->filePath(DirectoryTree->currentIndex()));
 
     // The bar's small button folds the file list away and brings it back.
     auto *collapse = new QToolButton(SplitterDestDir->handle(1));

@@ -50,7 +50,12 @@ QSplitterHandle *LockableSplitter::createHandle()
 void LockableSplitter::setPercent(double percent)
 {
     const int extent = orientation() == Qt::Horizontal ? width() : height();
-    const int first = int(std::nearbyint(percent / 100.0 * (extent - handleWidth() / 2)));
-    const int second = qMax(0, extent - handleWidth() - first);
-    setSizes({qMax(0, first), second});
+    setPosition(int(std::nearbyint(percent / 100.0 * (extent - handleWidth() / 2))));
+}
+
+void LockableSplitter::setPosition(int position)
+{
+    const int extent = orientation() == Qt::Horizontal ? width() : height();
+    const int first = qBound(0, position, extent);
+    setSizes({first, qMax(0, extent - handleWidth() - first)});
 }

@@ -15,6 +15,10 @@ public:
 
     // Places the bar at p per cent of the splitter's extent.
     void setPercent(double percent);
+    // Places the bar at `position` pixels from the splitter's start.
+    void setPosition(int position);
+    // Whether the first pane has any room (its percentage is not 0).
+    bool firstPaneOpen() const { return sizes().value(0) > 0; }
 
 protected:
     QSplitterHandle *createHandle() override;

@@ -1,17 +1,21 @@
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
+#include "collection/picture_folder.h"
 #include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,7 +168,9 @@ void TestFormMain::controlsStartAsLaidOut_data()
     row("lblOrigPref", QString(), false);
     row("lblThumbPref", QString(), false);
     row("btnClearAllProject", QStringLiteral("Delete project"));
-    row("btnADDThumb", QStringLiteral("create thumbs from file"));
+    // Enabled exactly when the working folder, where the file list opens, has pictures.
+    row("btnADDThumb", QStringLiteral("create thumbs from file"),
+        !listPictureFiles(QDir::currentPath()).isEmpty());
     row("btnRedactImage", QStringLiteral("Change size and scrap of originals"), false);
     row("btnMiddle", QStringLiteral("Resore"));
     row("btnViewThumbs", QStringLiteral("Full screen"), false);
@@ -417,6 +423,20 @@ void TestFormMain::unwritableFolderShowsMessagesAndKeepsFiles()
     // A folder path through a plain file cannot be written, even with root's rights.
     const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
     writeBytes(blocker, "keep");
+    // Writable configuration folder: the profiles live there instead.
+    const QByteArray keptConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", keptConfig); });
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toUtf8());
+    {
+        TFormMain installed(blocker);
+        installed.show();
+        const QString ini = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                            QStringLiteral("/propstor.ini");
+        QVERIFY2(readBytes(ini).startsWith("[PropertyProject]\r\nNameProp=Default|\r\n"),
+                 qPrintable(ini));
+    }
+    // Neither place writable: the write is reported.
+    qputenv("XDG_CONFIG_HOME", (blocker + QStringLiteral("/config")).toUtf8());
     QStringList messages;
     answerMessage(&messages);
     TFormMain window(blocker);

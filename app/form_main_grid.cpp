@@ -1,0 +1,176 @@
+#include "app/error_guard.h"
+#include "app/form_main.h"
+#include "app/lockable_splitter.h"
+#include "collection/thumb_cell.h"
+#include "imaging/image32.h"
+#include "imaging/picture_file.h"
+#include "imaging/thumbnail.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+
+GridMetrics TFormMain::gridMetrics() const
+{
+    return {spinCounCol->value(), spinMaxW->value(), spinMaxH->value()};
+}
+
+void TFormMain::AddThumb(const QString &path)
+{
+    const int previous = CurrentThumb;
+    const int n = ThumbsCount;
+    CurrentThumb = n;
+    ThumbsCount = n + 1;
+    const GridMetrics metrics = gridMetrics();
+    advanceForNewCell(LayoutCursor, metrics, ThumbsCount);
+
+    auto *cell = new ThumbCell(scrbThumbs->widget(), n, metrics.maxWidth, metrics.maxHeight);
+    cell->move(LayoutCursor.position());
+    connect(cell, &ThumbCell::clicked, this,
+            [this](QObject *sender) { runGuarded(this, [&] { ThumbClick(sender); }); });
+    // A double-click always follows its click; one that arrives alone still
+    // acts on the thumbnail it was made on.
+    connect(cell, &ThumbCell::doubleClicked, this, [this](QObject *sender) {
+        runGuarded(this, [&] {
+            if (thumbIndexOf(sender) != CurrentThumb)
+                ThumbClick(sender);
+            ThumbDblClick(sender);
+        });
+    });
+    TThumbsCollection record;
+    record.PicturePath = path;
+    record.CellPanel = cell;
+    record.ThumbImage = cell->image();
+    record.CaptionLabel = cell->caption();
+    Thumbs.append(record);
+    fitGridContent();
+    cell->show();
+
+    cell->caption()->setText(provisionalCaption(n, namingSettings(), path));
+    try {
+        // With the preview open the picture is decoded straight into it, where
+        // MarkCurrent shows it, so the file is read once and no second picture
+        // is held.
+        const bool previewOpen = splitBackImage->firstPaneOpen();
+        TBitmap32 &decoded = previewOpen ? ImageDest->bitmap() : DecodedPicture;
+        cell->image()->hide();
+        if (QFileInfo(path).isFile()) {
+            LoadPicture(path, decoded);
+            if (previewOpen)
+                PreviewHolds = path;
+        }
+        QCoreApplication::processEvents();
+        renderThumbFrom(cell->image(), QFileInfo(path).isFile() ? &decoded : nullptr);
+        cell->image()->show();
+    } catch (...) {
+        // The cell stays, captioned provisionally; it is the current one.
+        PreviewHolds.clear();
+        MarkCurrent(previous, n);
+        throw;
+    }
+    cell->caption()->setText(OutputFileName(n, TFileKind::Picture));
+    MarkCurrent(previous, n);
+    PreviewHolds.clear();
+    QCoreApplication::processEvents();
+    scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop + 1);
+}
+
+void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
+{
+    image->hide();
+    const bool fromFile = reload && QFileInfo(path).isFile();
+    if (fromFile)
+        LoadPicture(path, DecodedPicture);
+    QCoreApplication::processEvents();
+    renderThumbFrom(image, fromFile ? &DecodedPicture : nullptr);
+    image->show();
+}
+
+void TFormMain::renderThumbFrom(TImage32 *image, TBitmap32 *picture)
+{
+    TBitmap32 &own = image->bitmap();
+    TBitmap32 &source = picture ? *picture : own;
+    // Resampled with the control's own filter: nearest for a fresh cell, the
+    // linear one that every thumbnail carries afterwards.
+    const TStretchFilter sourceFilter = source.stretchFilter();
+    source.setStretchFilter(own.stretchFilter());
+    TBitmap32 thumb;
+    MakeThumbnail(source, image->width(), image->height(), thumb);
+    source.setStretchFilter(sourceFilter);
+    thumb.setStretchFilter(sfLinear);
+    own.assign(&thumb);
+    placeThumb(image);
+}
+
+void TFormMain::placeThumb(TImage32 *image)
+{
+    const QPoint offset = thumbOffset(image->size(), image->FitSize());
+    image->setOffsetHorz(float(offset.x()));
+    image->setOffsetVert(float(offset.y()));
+}
+
+void TFormMain::fitGridContent()
+{
+    QSize extent(0, 0);
+    for (const TThumbsCollection &thumb : std::as_const(Thumbs)) {
+        const QRect place = thumb.CellPanel->geometry();
+        extent = extent.expandedTo(QSize(place.right() + 3, place.bottom() + 3));
+    }
+    scrbThumbs->widget()->resize(extent);
+}
+
+void TFormMain::RelayoutThumbs(bool reload)
+{
+    scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (splitBackImage->firstPaneOpen())
+        FitThumbStrip();
+    const GridMetrics metrics = gridMetrics();
+    const QList<QPoint> positions = relayoutPositions(LayoutCursor, metrics, ThumbsCount);
+    if (ThumbsCount != 0) {
+        for (int i = ThumbsCount - 1; i >= 0; --i)
+            Thumbs[i].CellPanel->hide();
+        QCoreApplication::processEvents();
+        for (int i = 0; i < ThumbsCount; ++i) {
+            auto *cell = static_cast<ThumbCell *>(Thumbs[i].CellPanel);
+            cell->move(positions[i]);
+            cell->setBoxSize(metrics.maxWidth, metrics.maxHeight);
+            cell->show();
+            fitGridContent();
+            RenderThumb(Thumbs[i].ThumbImage, Thumbs[i].PicturePath, reload);
+            QCoreApplication::processEvents();
+        }
+        scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop);
+    }
+    fitGridContent();
+    scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void TFormMain::FitThumbStrip()
+{
+    splitBackImage->setPosition(thumbStripPosition(splitBackImage->height(), pnlViewer->height(),
+                                                   scrbThumbs->viewport()->width(), gridMetrics(),
+                                                   ThumbsCount));
+}
+
+void TFormMain::ThumbClick(QObject *sender)
+{
+    const int index = thumbIndexOf(sender);
+    if (index < 0 || index >= ThumbsCount)
+        return;
+    const int old = CurrentThumb;
+    CurrentThumb = index;
+    MarkCurrent(old, CurrentThumb);
+}
+
+void TFormMain::MarkCurrent(int oldIndex, int newIndex)
+{
+    if (oldIndex >= 0 && oldIndex < ThumbsCount)
+        static_cast<ThumbCell *>(Thumbs[oldIndex].CellPanel)->setCurrent(false);
+    if (newIndex < 0 || newIndex >= ThumbsCount)
+        return;
+    static_cast<ThumbCell *>(Thumbs[newIndex].CellPanel)->setCurrent(true);
+    if (splitBackImage->firstPaneOpen())
+        ShowPreview(Thumbs[newIndex].PicturePath);
+}

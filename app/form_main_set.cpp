@@ -1,0 +1,252 @@
+#include "app/error_guard.h"
+#include "app/form_main.h"
+#include "app/lockable_splitter.h"
+#include "app/project_folder_dialog.h"
+#include "collection/thumb_cell.h"
+#include "collection/thumb_set.h"
+#include "imaging/image32.h"
+#include "project/project_folders.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+
+void TFormMain::connectThumbSet()
+{
+    connectGuarded(btnClearSelecthumb, &QToolButton::clicked, this,
+                   &TFormMain::btnClearSelecthumbClick);
+    connectGuarded(btnClearAllProject, &QToolButton::clicked, this,
+                   &TFormMain::btnClearAllProjectClick);
+    connectGuarded(btnRefreshTumb, &QToolButton::clicked, this, &TFormMain::btnRefreshTumbClick);
+    connect(bteDirProject->findChild<QAction *>(QStringLiteral("bteDirProjectButton")),
+            &QAction::triggered, this,
+            [this] { runGuarded(this, [this] { bteDirProjectButtonClick(); }); });
+}
+
+QList<ThumbEntry> TFormMain::thumbEntries() const
+{
+    QList<ThumbEntry> entries;
+    entries.reserve(Thumbs.size());
+    for (const TThumbsCollection &thumb : Thumbs)
+        entries.append({thumb.PicturePath, thumb.OriginalPath, thumb.CaptionLabel->text()});
+    return entries;
+}
+
+void TFormMain::applyThumbEntries(const QList<ThumbEntry> &entries)
+{
+    for (int i = 0; i < entries.size(); ++i) {
+        Thumbs[i].PicturePath = entries[i].picturePath;
+        Thumbs[i].OriginalPath = entries[i].originalPath;
+        Thumbs[i].CaptionLabel->setText(entries[i].caption);
+    }
+}
+
+ProjectFolders TFormMain::projectFolders() const
+{
+    return {ProjectPath, GalleryPath, ThumbsPath};
+}
+
+void TFormMain::showThumbCount()
+{
+    lblCountThubs->setText(QStringLiteral("Миниатюр: ") + QString::number(ThumbsCount));
+}
+
+void TFormMain::enableSetButtons(bool enabled)
+{
+    for (QToolButton *button : {btnRedactImage, btnViewThumbs, btnClearSelecthumb, btnRefreshTumb})
+        button->setEnabled(enabled);
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    // A long add lets the window's events in between its pictures; closing
+    // then stops the add after the picture in hand and closes afterwards.
+    if (SetBusy) {
+        CloseRequested = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TFormMain::btnADDThumbClick()
+{
+    if (SetBusy)
+        return;
+    // The project panel would start a renaming pass or a profile load over a
+    // set that is still growing; it waits until the add is done.
+    const auto endBusy = [this] {
+        SetBusy = false;
+        pnlDir->setEnabled(true);
+        if (CloseRequested)
+            QTimer::singleShot(0, this, &QWidget::close);
+    };
+    SetBusy = true;
+    pnlDir->setEnabled(false);
+    auto done = qScopeGuard(endBusy);
+    RelayoutThumbs(false);
+    if (ProjectPath.isEmpty()) {
+        done.dismiss();
+        endBusy();
+        AskProjectFolder();
+        return;
+    }
+    scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int lastAdded = 0;
+    for (int i = 0; i < FileListBox->count() && !CloseRequested; ++i) {
+        QListWidgetItem *item = FileListBox->item(i);
+        if (!item->isSelected())
+            continue;
+        AddThumb(joinPath(FileFolder, item->text()));
+        QCoreApplication::processEvents();
+        showThumbCount();
+        QCoreApplication::processEvents();
+        item->setSelected(false);
+        lastAdded = i;
+    }
+    if (QListWidgetItem *last = FileListBox->item(lastAdded)) {
+        last->setSelected(true);
+        FileListBox->setCurrentItem(last, QItemSelectionModel::NoUpdate);
+    }
+    if (ThumbsCount > 0) {
+        enableSetButtons(true);
+        scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        FitThumbStrip();
+    }
+}
+
+void TFormMain::btnClearSelecthumbClick()
+{
+    if (SetBusy || ThumbsCount == 0)
+        return;
+    SetBusy = true;
+    const auto done = qScopeGuard([this] { SetBusy = false; });
+    btnClearSelecthumb->setEnabled(false);
+    const int c = CurrentThumb;
+    const int count = ThumbsCount;
+    QList<ThumbEntry> entries = thumbEntries();
+    ThumbSet set(entries, namingSettings(), projectFolders());
+    if (count > 1 && c >= count - 1) {
+        MarkCurrent(c - 1, c - 1);
+        CurrentThumb = count - 2;
+    }
+    for (int b = c; b < count - 1; ++b) {
+        Thumbs[b].ThumbImage->bitmap().assign(&Thumbs[b + 1].ThumbImage->bitmap());
+        placeThumb(Thumbs[b].ThumbImage);
+    }
+    set.remove(c);
+    applyThumbEntries(entries);
+    QCoreApplication::processEvents();
+
+    ThumbsCount = count - 1;
+    delete Thumbs.takeLast().CellPanel;
+    if (SwapPending && thumbIndexOf(SwapSource.CaptionLabel) >= ThumbsCount)
+        endPendingExchange();
+    if (ThumbsCount > 0)
+        ShowPreview(Thumbs[CurrentThumb].PicturePath);
+    showThumbCount();
+    RelayoutThumbs(false);
+    btnClearSelecthumb->setEnabled(true);
+    if (ThumbsCount == 0) {
+        enableSetButtons(false);
+        CurrentThumb = 0;
+        ImageDest->bitmap().assign(static_cast<const TBitmap32 *>(nullptr));
+    }
+}
+
+void TFormMain::btnClearAllProjectClick()
+{
+    if (SetBusy)
+        return;
+    QList<ThumbEntry> entries = thumbEntries();
+    ThumbSet(entries, namingSettings(), projectFolders()).deleteProjectFiles();
+    while (!Thumbs.isEmpty())
+        delete Thumbs.takeLast().CellPanel;
+    endPendingExchange();
+    LayoutCursor = GridCursor();
+    ThumbsCount = 0;
+    CurrentThumb = 0;
+    fitGridContent();
+    showThumbCount();
+    ImageDest->bitmap().assign(static_cast<const TBitmap32 *>(nullptr));
+    enableSetButtons(false);
+    GenerateHtml();
+}
+
+void TFormMain::btnRefreshTumbClick()
+{
+    if (SetBusy)
+        return;
+    SetBusy = true;
+    const auto done = qScopeGuard([this] { SetBusy = false; });
+    RelayoutThumbs(true);
+}
+
+void TFormMain::bteDirProjectButtonClick()
+{
+    DirDialogProject->execute();
+    takeProjectFolder();
+}
+
+void TFormMain::AskProjectFolder()
+{
+    DirDialogProject->setWindowTitle(QStringLiteral("Укажите путь для сохранения проекта."));
+    const auto titled =
+        qScopeGuard([this] { DirDialogProject->setWindowTitle(QStringLiteral("Обзор папок")); });
+    if (!DirDialogProject->execute())
+        return;
+    QCoreApplication::processEvents();
+    takeProjectFolder();
+    btnADDThumbClick();
+}
+
+void TFormMain::takeProjectFolder()
+{
+    bteDirProject->setText(DirDialogProject->directory());
+    ProjectPath = bteDirProject->text();
+    edtGalerFolderChange();
+    edtThumbsFolderChange();
+}
+
+void TFormMain::endPendingExchange()
+{
+    SwapPending = false;
+    SwapSource = TThumbsCollection();
+}
+
+void TFormMain::ThumbDblClick(QObject *sender)
+{
+    if (SetBusy || ThumbsCount == 0)
+        return;
+    QList<ThumbEntry> entries = thumbEntries();
+    ThumbSet set(entries, namingSettings(), projectFolders());
+    if (!SwapPending) {
+        SwapSource = Thumbs[CurrentThumb];
+        set.beginExchange(CurrentThumb);
+        SwapPending = true;
+        return;
+    }
+    const int b = CurrentThumb;
+    const int a = thumbIndexOf(SwapSource.CaptionLabel);
+    const ThumbEntry sourceAtBegin{SwapSource.PicturePath, SwapSource.OriginalPath, QString()};
+    TBitmap32 fromSource;
+    fromSource.assign(&SwapSource.ThumbImage->bitmap());
+    TBitmap32 kept;
+    kept.assign(&Thumbs[b].ThumbImage->bitmap());
+    Thumbs[b].ThumbImage->bitmap().assign(&fromSource);
+    placeThumb(Thumbs[b].ThumbImage);
+    Thumbs[a].ThumbImage->bitmap().assign(&kept);
+    placeThumb(Thumbs[a].ThumbImage);
+    set.finishExchange(a, sourceAtBegin, b);
+    applyThumbEntries(entries);
+    ThumbClick(sender);
+    endPendingExchange();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The two files written for a thumbnail: its full picture and its thumbnail.
+enum class TFileKind { Picture, Thumbnail };
+
+// What the output names depend on besides the index.
+struct NamingSettings
+{
+    bool renaming = false;
+    QString picturePrefix;
+    QString thumbnailPrefix;
+};
+
+// The number of the thumbnail at `index` in its file names: index + 1, with
+// one "0" in front when it has a single digit (01 ... 09, 10, 100).
+QString thumbNumber(int index);
+
+// The name under which the thumbnail at `index` is written. Renaming on: the
+// kind's prefix, the number and ".jpg". Off: the caption cut after its first
+// "." (which stays) followed by "jpg", for both kinds.
+QString outputFileName(int index, TFileKind kind, const NamingSettings &naming,
+                       const QString &caption);
+
+// The caption a new thumbnail shows before its picture is made: with renaming
+// on the picture name, otherwise the source file's name.
+QString provisionalCaption(int index, const NamingSettings &naming, const QString &sourcePath);

@@ -1,0 +1,55 @@
+#include "collection/picture_folder.h"
+
+#include <QCollator>
+#include <QDir>
+#include <algorithm>
+#include <cmath>
+
+QStringList listPictureFiles(const QString &folder, const QLocale &locale)
+{
+    if (folder.isEmpty())
+        return {};
+    // Name filters match without regard to case unless QDir::CaseSensitive is
+    // given, and one listing holds each file once whatever parts it matches.
+    static const QStringList mask = {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
+                                     QStringLiteral("*.bmp"), QStringLiteral("*.gif")};
+    QStringList names = QDir(folder).entryList(mask, QDir::Files, QDir::Unsorted);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        // Names equal to the collator still need one fixed order.
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+QString fileSizeText(qint64 bytes, const QLocale &locale)
+{
+    const double kilobytes = double(bytes) / 1024.0;
+    const QString point = locale.decimalPoint();
+    if (kilobytes >= 100000.0) {
+        QString text = QString::number(kilobytes, 'E', 4);
+        // At least one exponent digit, no zeros in front of it: 1.2346E+5.
+        const qsizetype digits = text.indexOf(u'E') + 2;
+        while (digits < text.size() - 1 && text.at(digits) == u'0')
+            text.remove(digits, 1);
+        return text.replace(u'.', point) + QStringLiteral(" KB");
+    }
+    // Five significant digits first, then one decimal, each half away from
+    // zero; the second rounding is done on whole numbers so that no binary
+    // fraction moves a half.
+    const int magnitude = bytes > 0 ? int(std::floor(std::log10(kilobytes))) : 0;
+    const int scale = 4 - magnitude;
+    const qint64 significant = qint64(std::llround(kilobytes * std::pow(10.0, scale)));
+    qint64 tenths = significant;
+    if (scale > 1) {
+        const qint64 divisor = qint64(std::llround(std::pow(10.0, scale - 1)));
+        tenths = (significant + divisor / 2) / divisor;
+    } else {
+        for (int i = scale; i < 1; ++i)
+            tenths *= 10;
+    }
+    return QString::number(tenths / 10) + point + QString::number(tenths % 10) +
+           QStringLiteral(" KB");
+}

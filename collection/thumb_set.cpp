@@ -1,0 +1,180 @@
+#include "collection/thumb_set.h"
+
+#include "collection/project_files.h"
+#include "project/project_folders.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QString sourceOf(const ThumbEntry &entry)
+{
+    return entry.originalPath.isEmpty() ? entry.picturePath : entry.originalPath;
+}
+
+QString sameFileKey(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+const QString Pending = QStringLiteral("~");
+
+} // namespace
+
+ThumbSet::ThumbSet(QList<ThumbEntry> &entries, const NamingSettings &naming,
+                   const ProjectFolders &folders)
+    : m_entries(entries), m_naming(naming), m_folders(folders)
+{
+}
+
+QString ThumbSet::pictureName(int index) const
+{
+    return outputFileName(index, TFileKind::Picture, m_naming, m_entries.at(index).caption);
+}
+
+QString ThumbSet::thumbnailName(int index) const
+{
+    return outputFileName(index, TFileKind::Thumbnail, m_naming, m_entries.at(index).caption);
+}
+
+QString ThumbSet::picturePath(int index) const
+{
+    return joinPath(m_folders.gallery, pictureName(index));
+}
+
+QString ThumbSet::thumbnailPath(int index) const
+{
+    return joinPath(m_folders.thumbs, thumbnailName(index));
+}
+
+bool ThumbSet::isSource(const QString &path) const
+{
+    const QString key = sameFileKey(path);
+    for (const ThumbEntry &entry : m_entries) {
+        if (sameFileKey(sourceOf(entry)) == key)
+            return true;
+    }
+    return false;
+}
+
+void ThumbSet::deleteFile(const QString &path) const
+{
+    if (!isSource(path))
+        ProjectFiles::deleteFile(path);
+}
+
+void ThumbSet::renameFile(const QString &from, const QString &to) const
+{
+    if (!isSource(from) && !isSource(to))
+        ProjectFiles::renameFile(from, to);
+}
+
+void ThumbSet::renameToNumbers(const QStringList &previousThumbnailNames)
+{
+    NamingSettings numbered = m_naming;
+    numbered.renaming = true;
+    const ThumbSet after(m_entries, numbered, m_folders);
+    for (int i = 0; i < m_entries.size(); ++i) {
+        ThumbEntry &entry = m_entries[i];
+        const QString old = entry.caption;
+        entry.caption = after.pictureName(i);
+        if (!entry.originalPath.isEmpty()) {
+            const QString edited = after.picturePath(i);
+            renameFile(entry.picturePath, edited);
+            entry.picturePath = edited;
+            // Only the thumbnail file itself follows; the edited copy never
+            // goes under a thumbnail's name, even when both folders are one.
+            const QString previous = joinPath(m_folders.thumbs, previousThumbnailNames.value(i));
+            if (sameFileKey(previous) != sameFileKey(edited))
+                renameFile(previous, after.thumbnailPath(i));
+        } else {
+            deleteFile(joinPath(m_folders.gallery, old));
+            deleteFile(joinPath(m_folders.thumbs, old));
+        }
+    }
+}
+
+void ThumbSet::renameToSources()
+{
+    NamingSettings plain = m_naming;
+    plain.renaming = false;
+    const ThumbSet after(m_entries, plain, m_folders);
+    for (int i = 0; i < m_entries.size(); ++i) {
+        ThumbEntry &entry = m_entries[i];
+        const QString old = entry.caption;
+        deleteFile(joinPath(m_folders.thumbs,
+                            m_naming.thumbnailPrefix + thumbNumber(i) + QStringLiteral(".jpg")));
+        entry.caption = QFileInfo(sourceOf(entry)).fileName();
+        entry.caption = after.pictureName(i);
+        if (!entry.originalPath.isEmpty())
+            entry.picturePath = after.picturePath(i);
+        renameFile(joinPath(m_folders.gallery, old), after.picturePath(i));
+    }
+}
+
+void ThumbSet::remove(int index)
+{
+    const int count = int(m_entries.size());
+    deleteFile(picturePath(index));
+    deleteFile(thumbnailPath(index));
+    for (int b = index; b < count - 1; ++b) {
+        // The files move first, while every entry still names its own source.
+        if (m_naming.renaming) {
+            renameFile(picturePath(b + 1), picturePath(b));
+            renameFile(thumbnailPath(b + 1), thumbnailPath(b));
+        }
+        ThumbEntry &here = m_entries[b];
+        const ThumbEntry &next = m_entries.at(b + 1);
+        if (!m_naming.renaming)
+            here.caption = next.caption;
+        here.originalPath = next.originalPath;
+        here.picturePath = here.originalPath.isEmpty() ? next.picturePath : picturePath(b);
+    }
+    m_entries.removeLast();
+}
+
+void ThumbSet::beginExchange(int index)
+{
+    if (!m_naming.renaming)
+        return;
+    renameFile(picturePath(index), picturePath(index) + Pending);
+    renameFile(thumbnailPath(index), thumbnailPath(index) + Pending);
+}
+
+void ThumbSet::finishExchange(int source, const ThumbEntry &sourceAtBegin, int target)
+{
+    const ThumbEntry kept = m_entries.at(target);
+    if (!m_naming.renaming) {
+        m_entries[target].caption = m_entries.at(source).caption;
+    } else {
+        renameFile(picturePath(target), picturePath(source));
+        renameFile(thumbnailPath(target), thumbnailPath(source));
+    }
+    m_entries[target].originalPath = sourceAtBegin.originalPath;
+    m_entries[target].picturePath =
+        sourceAtBegin.originalPath.isEmpty() ? sourceAtBegin.picturePath : picturePath(target);
+
+    if (!m_naming.renaming) {
+        m_entries[source].caption = kept.caption;
+    } else {
+        renameFile(picturePath(source) + Pending, picturePath(target));
+        renameFile(thumbnailPath(source) + Pending, thumbnailPath(target));
+    }
+    m_entries[source].originalPath = kept.originalPath;
+    m_entries[source].picturePath =
+        kept.originalPath.isEmpty() ? kept.picturePath : picturePath(source);
+}
+
+void ThumbSet::deleteProjectFiles()
+{
+    const QString page = joinPath(m_folders.project, QStringLiteral("~thumbs.html"));
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
+        deleteFile(picturePath(i));
+        deleteFile(thumbnailPath(i));
+        deleteFile(page);
+    }
+    ProjectFiles::removeFolder(m_folders.gallery);
+    ProjectFiles::removeFolder(m_folders.thumbs);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "collection/output_names.h"
+
+#include <QList>
+#include <QString>
+
+// What the set's rules need of one thumbnail: its two paths and its caption,
+// from which the output names follow when renaming is off.
+struct ThumbEntry
+{
+    QString picturePath;
+    QString originalPath;
+    QString caption;
+
+    bool operator==(const ThumbEntry &) const = default;
+};
+
+// The project's three folders, as the window derived them.
+struct ProjectFolders
+{
+    QString project;
+    QString gallery;
+    QString thumbs;
+};
+
+// The set's rules on entries and on the files in the project folders. The
+// window moves pixels and controls; these keep names, paths and files in step.
+class ThumbSet
+{
+public:
+    ThumbSet(QList<ThumbEntry> &entries, const NamingSettings &naming,
+             const ProjectFolders &folders);
+
+    QString pictureName(int index) const;
+    QString thumbnailName(int index) const;
+    QString picturePath(int index) const;
+    QString thumbnailPath(int index) const;
+
+    // Renaming switched on: captions become the numbered picture names, an
+    // edited copy and the thumbnail file written under the previous
+    // thumbnail name follow to the new names, other copies under the old
+    // names are deleted. `previousThumbnailNames` are the thumbnail names
+    // before the switch (for the files an earlier export wrote).
+    void renameToNumbers(const QStringList &previousThumbnailNames);
+    // Renaming switched off: captions go back to the source names, numbered
+    // thumbnail files are deleted and picture files renamed.
+    void renameToSources();
+
+    // Removes the thumbnail at `index`: its two files are deleted and the
+    // later thumbnails move down one place with their files.
+    void remove(int index);
+
+    // The first double-click of an exchange: with renaming on, the two files
+    // of `index` get a trailing "~".
+    void beginExchange(int index);
+    // The second one: the thumbnail at `target` and the one the exchange began
+    // with (`source`, whose paths are those it had then) trade places.
+    void finishExchange(int source, const ThumbEntry &sourceAtBegin, int target);
+
+    // Deletes every thumbnail's two files and the page, then the two folders
+    // when they are empty.
+    void deleteProjectFiles();
+
+private:
+    // A source picture is never deleted or renamed, even when a folder of the
+    // project holds it under an output name.
+    bool isSource(const QString &path) const;
+    void deleteFile(const QString &path) const;
+    void renameFile(const QString &from, const QString &to) const;
+
+    QList<ThumbEntry> &m_entries;
+    NamingSettings m_naming;
+    ProjectFolders m_folders;
+};

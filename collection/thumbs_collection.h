@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QFrame;
+class QLabel;
+class TImage32;
+
+// One thumbnail of the set. The strings belong to the record; the three
+// controls belong to the window, and each carries the thumbnail's index in its
+// "Tag" property.
+struct TThumbsCollection
+{
+    // The picture the thumbnail stands for: the source file, or the edited copy
+    // in the picture folder once an edit has been saved.
+    QString PicturePath;
+    // The source file of an edited picture; empty while the picture is unedited.
+    QString OriginalPath;
+    QFrame *CellPanel = nullptr;
+    TImage32 *ThumbImage = nullptr;
+    QLabel *CaptionLabel = nullptr;
+};

@@ -1,0 +1,1 @@
+pictavel_add_test(tst_collection pictavel_core)

@@ -1,0 +1,356 @@
+#include "app/form_main.h"
+#include "collection/picture_folder.h"
+#include "imaging/image32.h"
+#include "imaging/picture_file.h"
+#include "modal_dialogs.h"
+#include "test_files.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <memory>
+
+namespace {
+
+template <typename T> T *control(QWidget *window, const char *name)
+{
+    auto *widget = window->findChild<T *>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+// A picture file of the given size: JPEG through the program's writer, BMP
+// through Qt's.
+void writePicture(const QString &path, int width, int height)
+{
+    if (path.endsWith(QLatin1String(".bmp"))) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(40, 120, 200));
+        QVERIFY(image.save(path, "BMP"));
+        return;
+    }
+    TBitmap32 bitmap;
+    bitmap.setSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.setPixel(x, y, 0xFF000000u | (uint32_t(x % 256) << 16) | uint32_t(y % 256));
+    WriteJpegFile(path, bitmap, 90);
+}
+
+QStringList captions(const TFormMain &window)
+{
+    QStringList texts;
+    for (const TThumbsCollection &thumb : window.thumbs())
+        texts << thumb.CaptionLabel->text();
+    return texts;
+}
+
+bool isMarked(const TThumbsCollection &thumb)
+{
+    return thumb.CaptionLabel->palette().color(QPalette::Window) ==
+           QApplication::palette().color(QPalette::Highlight);
+}
+
+// Chooses `folder` in the next project folder dialog, confirming its creation.
+void answerFolderDialog(const QString &folder, QString *title)
+{
+    answerNextModal<QDialog>([=](QDialog *dialog) {
+        *title = dialog->windowTitle();
+        QCOMPARE(dialog->objectName(), QStringLiteral("DirDialogProject"));
+        const QList<QLineEdit *> boxes = dialog->findChildren<QLineEdit *>();
+        QCOMPARE(boxes.size(), 1);
+        boxes[0]->setText(folder);
+        if (!QDir(folder).exists())
+            answerNextModal<QMessageBox>(
+                [](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+        dialog->accept();
+    });
+}
+
+} // namespace
+
+class TestFormMainThumbs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void browserListsAndPreviews();
+    void addedCellsAreLaidOutAndFitted();
+    void clicksMarkAndDoubleClicksExchange();
+    void addActionAsksForTheProjectFolder();
+    void removingAndClearingKeepFilesInStep();
+    void relayoutWithoutColumns();
+    void eventsDuringAnAddCannotCorruptTheSet();
+
+private:
+    void chooseFolder(const QString &folder);
+    void addFiles(const QStringList &names);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFormMain> m_window;
+    QString m_pictures;
+};
+
+void TestFormMainThumbs::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_pictures = m_dir->filePath(QStringLiteral("pictures"));
+    QDir().mkpath(m_pictures);
+    writePicture(m_pictures + QStringLiteral("/a.JPG"), 640, 480);
+    writePicture(m_pictures + QStringLiteral("/b.jpeg"), 400, 300);
+    writePicture(m_pictures + QStringLiteral("/c.bmp"), 300, 400);
+    writePicture(m_pictures + QStringLiteral("/d.jpg"), 50, 40);
+    writeBytes(m_pictures + QStringLiteral("/e.png"), "not listed");
+    QDir().mkpath(m_dir->filePath(QStringLiteral("exe")));
+    m_window = std::make_unique<TFormMain>(m_dir->filePath(QStringLiteral("exe")));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestFormMainThumbs::cleanup()
+{
+    m_window->close();
+    m_window.reset();
+    m_dir.reset();
+}
+
+void TestFormMainThumbs::chooseFolder(const QString &folder)
+{
+    auto *tree = control<QTreeView>(m_window.get(), "DirectoryTree");
+    auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+    tree->setCurrentIndex(model->index(folder));
+    m_window->DirectoryTreeClick();
+}
+
+void TestFormMainThumbs::addFiles(const QStringList &names)
+{
+    for (const QString &name : names)
+        m_window->AddThumb(m_pictures + u'/' + name);
+}
+
+void TestFormMainThumbs::browserListsAndPreviews()
+{
+    chooseFolder(m_pictures);
+    auto *list = control<QListWidget>(m_window.get(), "FileListBox");
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    QCOMPARE(names, QStringList({"a.JPG", "b.jpeg", "c.bmp", "d.jpg"}));
+    QVERIFY(control<QToolButton>(m_window.get(), "btnADDThumb")->isEnabled());
+    auto *selection = control<QLabel>(m_window.get(), "stpSelCount");
+    QCOMPARE(selection->text(), QStringLiteral("Выбрано: 0 из 4"));
+
+    // A read-only picture still shows its size.
+    QFile::setPermissions(m_pictures + QStringLiteral("/a.JPG"), QFileDevice::ReadOwner);
+    list->setCurrentItem(list->item(0));
+    QCOMPARE(selection->text(), QStringLiteral("Выбрано: 1 из 4"));
+    QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("640x480"));
+    QCOMPARE(control<QLabel>(m_window.get(), "stpDestFSize")->text(),
+             fileSizeText(QFileInfo(m_pictures + QStringLiteral("/a.JPG")).size()));
+    QCOMPARE(m_window->findChild<TImage32 *>("ImageDest")->bitmap().width(), 640);
+
+    // Focusing an entry without selecting it, or one whose file vanished,
+    // leaves the preview as it was.
+    list->setCurrentItem(list->item(1), QItemSelectionModel::NoUpdate);
+    list->item(1)->setSelected(false);
+    QVERIFY(QFile::remove(m_pictures + QStringLiteral("/c.bmp")));
+    list->setCurrentItem(list->item(2));
+    QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("640x480"));
+
+    chooseFolder(m_dir->filePath(QStringLiteral("exe")));
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!control<QToolButton>(m_window.get(), "btnADDThumb")->isEnabled());
+    QCOMPARE(selection->text(), QStringLiteral("Выбрано: 0 из 0"));
+}
+
+void TestFormMainThumbs::addedCellsAreLaidOutAndFitted()
+{
+    addFiles({"a.JPG", "b.jpeg", "c.bmp", "d.jpg", "a.JPG", "b.jpeg"});
+    const TFormMain &w = *m_window;
+    QCOMPARE(w.thumbsCount(), 6);
+    QCOMPARE(w.currentThumb(), 5);
+    QCOMPARE(captions(w), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "a.jpg", "b.jpg"}));
+    QCOMPARE(w.thumbs()[4].CellPanel->pos(), QPoint(466, 2));
+    QCOMPARE(w.thumbs()[5].CellPanel->pos(), QPoint(2, 131));
+    QCOMPARE(w.thumbs()[5].CellPanel->size(), QSize(114, 127));
+    QCOMPARE(w.thumbs()[5].CellPanel->parentWidget(),
+             control<QScrollArea>(m_window.get(), "scrbThumbs")->widget());
+    const struct
+    {
+        QSize size;
+        QPointF offset;
+    } fitted[] = {
+        {{110, 82}, {0, 26}}, {{110, 83}, {0, 25}}, {{83, 110}, {13, -2}}, {{110, 88}, {0, 20}}};
+    for (int i = 0; i < 4; ++i) {
+        const TImage32 *image = w.thumbs()[i].ThumbImage;
+        QCOMPARE(image->size(), QSize(110, 110));
+        QCOMPARE(QSize(image->bitmap().width(), image->bitmap().height()), fitted[i].size);
+        QCOMPARE(QPointF(image->offsetHorz(), image->offsetVert()), fitted[i].offset);
+        QCOMPARE(image->bitmap().stretchFilter(), sfLinear);
+    }
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(isMarked(w.thumbs()[i]), i == 5);
+    QCOMPARE(w.thumbs()[0].CaptionLabel->palette().color(QPalette::Window), QColor(0, 255, 0));
+
+    // The page lists the set.
+    m_window->GenerateHtml();
+    const QString page = m_window->findChild<QWidget *>("CL")->property("plainText").toString();
+    QCOMPARE(page.count(QStringLiteral("<td ")), 6);
+    QVERIFY(page.contains(QStringLiteral("href=\"c.jpg\"")));
+}
+
+void TestFormMainThumbs::clicksMarkAndDoubleClicksExchange()
+{
+    addFiles({"a.JPG", "b.jpeg", "c.bmp"});
+    const TFormMain &w = *m_window;
+    QTest::mouseClick(w.thumbs()[1].CaptionLabel, Qt::LeftButton);
+    QCOMPARE(w.currentThumb(), 1);
+    QVERIFY(isMarked(w.thumbs()[1]) && !isMarked(w.thumbs()[2]));
+    QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("400x300"));
+
+    QTest::mouseDClick(w.thumbs()[0].ThumbImage, Qt::LeftButton);
+    QCOMPARE(w.currentThumb(), 0);
+    QVERIFY(w.swapPending());
+    QTest::mouseDClick(w.thumbs()[2].CaptionLabel, Qt::LeftButton);
+    QVERIFY(!w.swapPending());
+    QCOMPARE(w.currentThumb(), 2);
+    QCOMPARE(captions(w), QStringList({"c.jpg", "b.jpg", "a.jpg"}));
+    QCOMPARE(w.thumbs()[0].PicturePath, m_pictures + QStringLiteral("/c.bmp"));
+    QCOMPARE(w.thumbs()[2].ThumbImage->bitmap().height(), 82);
+    QCOMPARE(w.thumbs()[0].ThumbImage->offsetHorz(), 13.0f);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(w.thumbs()[i].ThumbImage->property("Tag").toInt(), i);
+}
+
+void TestFormMainThumbs::addActionAsksForTheProjectFolder()
+{
+    chooseFolder(m_pictures);
+    auto *list = control<QListWidget>(m_window.get(), "FileListBox");
+    for (int i : {0, 1, 3})
+        list->item(i)->setSelected(true);
+    control<QCheckBox>(m_window.get(), "chbRenameF")->setChecked(true);
+    const QString project = m_dir->filePath(QStringLiteral("new/project"));
+    QString title;
+    answerFolderDialog(project, &title);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(title, QStringLiteral("Укажите путь для сохранения проекта."));
+    QVERIFY(QDir(project).exists());
+    QCOMPARE(m_window->projectPath(), project);
+    QCOMPARE(m_window->galleryPath(), project + QStringLiteral("/gal"));
+    QCOMPARE(captions(*m_window), QStringList({"A_01.jpg", "A_02.jpg", "A_03.jpg"}));
+    QCOMPARE(m_window->currentThumb(), 2);
+    QCOMPARE(control<QLabel>(m_window.get(), "lblCountThubs")->text(),
+             QStringLiteral("Миниатюр: 3"));
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>({list->item(3)}));
+    for (const char *name :
+         {"btnRedactImage", "btnViewThumbs", "btnClearSelecthumb", "btnRefreshTumb"})
+        QVERIFY2(control<QToolButton>(m_window.get(), name)->isEnabled(), name);
+
+    // The folder is known now: the next add asks nothing.
+    list->item(0)->setSelected(true);
+    m_window->btnADDThumbClick();
+    QCOMPARE(captions(*m_window).mid(3), QStringList({"A_04.jpg", "A_05.jpg"}));
+    answerNextModal<QDialog>([&title](QDialog *dialog) {
+        title = dialog->windowTitle();
+        dialog->reject();
+    });
+    m_window->bteDirProjectButtonClick();
+    QCOMPARE(title, QStringLiteral("Обзор папок"));
+    QCOMPARE(m_window->projectPath(), project);
+}
+
+void TestFormMainThumbs::removingAndClearingKeepFilesInStep()
+{
+    control<QCheckBox>(m_window.get(), "chbRenameF")->setChecked(true);
+    QString title;
+    answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
+    m_window->AskProjectFolder();
+    addFiles({"a.JPG", "b.jpeg", "c.bmp", "d.jpg", "a.JPG"});
+    const QString gallery = m_window->galleryPath();
+    const QString thumbs = m_window->thumbsPath();
+    QDir().mkpath(gallery);
+    QDir().mkpath(thumbs);
+    for (int i = 1; i <= 5; ++i) {
+        writeBytes(gallery + QStringLiteral("/A_0%1.jpg").arg(i), QByteArray::number(i));
+        writeBytes(thumbs + QStringLiteral("/B_0%1.jpg").arg(i), QByteArray::number(i));
+    }
+    writeBytes(m_window->projectPath() + QStringLiteral("/~thumbs.html"), "page");
+
+    QTest::mouseClick(m_window->thumbs()[1].CaptionLabel, Qt::LeftButton);
+    m_window->btnClearSelecthumbClick();
+    QCOMPARE(m_window->thumbsCount(), 4);
+    QCOMPARE(m_window->currentThumb(), 1);
+    QVERIFY(isMarked(m_window->thumbs()[1]));
+    QCOMPARE(m_window->thumbs()[1].PicturePath, m_pictures + QStringLiteral("/c.bmp"));
+    QCOMPARE(m_window->thumbs()[1].ThumbImage->bitmap().width(), 83);
+    QCOMPARE(readBytes(gallery + QStringLiteral("/A_02.jpg")), QByteArray("3"));
+    QCOMPARE(readBytes(thumbs + QStringLiteral("/B_04.jpg")), QByteArray("5"));
+    QVERIFY(!QFile::exists(gallery + QStringLiteral("/A_05.jpg")));
+
+    QTest::mouseClick(m_window->thumbs()[3].CaptionLabel, Qt::LeftButton);
+    m_window->btnClearSelecthumbClick();
+    QCOMPARE(m_window->currentThumb(), 2);
+    QVERIFY(isMarked(m_window->thumbs()[2]));
+
+    m_window->btnClearAllProjectClick();
+    QCOMPARE(m_window->thumbsCount(), 0);
+    QCOMPARE(control<QLabel>(m_window.get(), "lblCountThubs")->text(),
+             QStringLiteral("Миниатюр: 0"));
+    QVERIFY(!QDir(gallery).exists());
+    QVERIFY(!QDir(thumbs).exists());
+    QVERIFY(!QFile::exists(m_window->projectPath() + QStringLiteral("/~thumbs.html")));
+    QVERIFY(QFile::exists(m_pictures + QStringLiteral("/a.JPG")));
+    QVERIFY(!control<QToolButton>(m_window.get(), "btnRefreshTumb")->isEnabled());
+}
+
+void TestFormMainThumbs::relayoutWithoutColumns()
+{
+    addFiles({"a.JPG", "b.jpeg"});
+    control<QSpinBox>(m_window.get(), "spinCounCol")->setValue(0);
+    control<QSpinBox>(m_window.get(), "spinMaxW")->setValue(200);
+    m_window->RelayoutThumbs(false);
+    QCOMPARE(m_window->thumbs()[0].CellPanel->pos(), QPoint(2, 131));
+    QCOMPARE(m_window->thumbs()[1].CellPanel->pos(), QPoint(208, 131));
+    QCOMPARE(m_window->thumbs()[1].CellPanel->size(), QSize(204, 127));
+    // Re-rendered from its own 110-pixel pixels, enlarged into the new box.
+    QCOMPARE(m_window->thumbs()[0].ThumbImage->bitmap().width(), 148);
+    QCOMPARE(m_window->thumbs()[0].ThumbImage->bitmap().height(), 110);
+}
+
+void TestFormMainThumbs::eventsDuringAnAddCannotCorruptTheSet()
+{
+    QString title;
+    answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
+    m_window->AskProjectFolder();
+    chooseFolder(m_pictures);
+    auto *list = control<QListWidget>(m_window.get(), "FileListBox");
+    list->selectAll();
+    // Arrive while the first picture is being added: a second add and a
+    // removal are refused, a close ends the add after that picture.
+    QTimer::singleShot(0, m_window.get(), [this] {
+        m_window->btnADDThumbClick();
+        m_window->btnClearSelecthumbClick();
+        m_window->close();
+    });
+    m_window->btnADDThumbClick();
+    QCOMPARE(m_window->thumbsCount(), 1);
+    QCOMPARE(captions(*m_window), QStringList({"a.jpg"}));
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+QTEST_MAIN(TestFormMainThumbs)
+#include "tst_form_main_thumbs.moc"
