@@ -27,6 +27,7 @@ template <typename Value> void TImage32::changePlacement(Value TImagePlacement::
         return;
     m_placement.*field = value;
     update();
+    placementChanged();
 }
 
 void TImage32::setScaleMode(TScaleMode mode)

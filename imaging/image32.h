@@ -65,6 +65,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // After the scale mode, scale, alignment or an offset took a new value.
+    virtual void placementChanged() {}
 
 private:
     template <typename Value> void changePlacement(Value TImagePlacement::*field, Value value);

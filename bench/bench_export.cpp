@@ -1,0 +1,233 @@
+// Exporting a gallery of photo-like 12-megapixel pictures through the export
+// engine and through pictavel-build on one and two workers, measured against
+// the same work written directly on libjpeg-turbo.
+//
+// pictavel-bench-export [rounds]       runs the comparison
+// pictavel-bench-export --peak FOLDER  (internal) one export of the corpus in
+//                                      FOLDER in a fresh process, printing its
+//                                      peak memory
+// pictavel-bench-export --floor FOLDER OUT  (internal) the libjpeg-turbo work
+//                                      in a fresh process, so that it starts
+//                                      as cold as pictavel-build does
+
+#include "base/pictavel_error.h"
+#include "base/text_file.h"
+#include "bench/direct_jpeg.h"
+#include "bench/photo_corpus.h"
+#include "bench/process_memory.h"
+#include "html/gallery_export.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPictures = 20;
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+constexpr int kThumbBox = 110;
+
+QString corpusFile(const QString &folder, int i)
+{
+    return QDir(folder).filePath(QStringLiteral("photo%1.jpg").arg(i + 1, 2, 10, QLatin1Char('0')));
+}
+
+void makeCorpus(const QString &folder)
+{
+    for (int i = 0; i < kPictures; ++i)
+        writeCorpusJpeg(corpusFile(folder, i), kWidth, kHeight, uint32_t(i + 1));
+}
+
+// A fresh output folder under `root` with its picture and thumbnail folders.
+QString outputFolder(const QString &root, const QString &name)
+{
+    QDir(root).mkpath(name + QStringLiteral("/thumb"));
+    return QDir(root).filePath(name);
+}
+
+ExportJob corpusJob(const QString &corpus, const QString &out)
+{
+    ExportJob job;
+    job.projectFolder = out;
+    job.pictureFolder = out + QStringLiteral("/gal");
+    job.thumbFolder = out + QStringLiteral("/thumb");
+    job.pageLines = {QStringLiteral("<html>"), QStringLiteral("</html>")};
+    for (int i = 0; i < kPictures; ++i) {
+        const QString name = QFileInfo(corpusFile(corpus, i)).fileName();
+        job.items.append(
+            {corpusFile(corpus, i), name, name, false, nullptr, QSize(kThumbBox, kThumbBox)});
+    }
+    return job;
+}
+
+// Decode, full-size picture, thumbnail, both at quality 90, as the engine does.
+void floorExport(DirectJpeg &direct, const QString &corpus, const QString &out)
+{
+    for (int i = 0; i < kPictures; ++i) {
+        const QString name = QFileInfo(corpusFile(corpus, i)).fileName();
+        int w = 0, h = 0;
+        direct.decode(corpusFile(corpus, i), w, h);
+        direct.encode(out + QStringLiteral("/gal/") + name, w, h);
+        direct.thumbnail(w, h, kThumbBox);
+        direct.encodeThumbnail(out + QStringLiteral("/thumb/") + name);
+    }
+}
+
+// One run of a program to its end; its time in seconds.
+double timeProcess(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QElapsedTimer t;
+    t.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        throw PictavelError(
+            QStringLiteral("%1 failed: %2")
+                .arg(program, QString::fromLocal8Bit(process.readAllStandardError())));
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+double runTool(const QString &ini, const QString &corpus, const QString &out, int jobs)
+{
+    return timeProcess(QStringLiteral(PICTAVEL_BUILD_TOOL),
+                       {QStringLiteral("--ini"), ini, QStringLiteral("--jobs"),
+                        QString::number(jobs), QStringLiteral("--quiet"), out, corpus});
+}
+
+// Writes back what the last run left dirty, so that no run pays for another's.
+void settle()
+{
+    ::sync();
+}
+
+double seconds(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int runPeak(const QString &corpus)
+{
+    const long before = statusKb("VmRSS:");
+    QTemporaryDir out;
+    exportGallery(corpusJob(corpus, out.path()));
+    const long peak = statusKb("VmHWM:");
+    std::printf("%ld\n", peak - before);
+    return 0;
+}
+
+int runFloor(const QString &corpus, const QString &out)
+{
+    DirectJpeg direct;
+    floorExport(direct, corpus, out);
+    return 0;
+}
+
+int runComparison(const QString &self, int rounds)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QString corpus = outputFolder(dir.path(), QStringLiteral("corpus"));
+    makeCorpus(corpus);
+    std::printf("corpus: %d photo-like JPEG files of %dx%d (quality 90); %d rounds\n", kPictures,
+                kWidth, kHeight, rounds);
+
+    const QString engineOut = outputFolder(dir.path(), QStringLiteral("engine"));
+    const QString floorOut = outputFolder(dir.path(), QStringLiteral("floor"));
+    QDir(floorOut).mkdir(QStringLiteral("gal"));
+    const ExportJob job = corpusJob(corpus, engineOut);
+    const QString ini = QDir(dir.path()).filePath(QStringLiteral("propstor.ini"));
+    writeTextFile1251(ini,
+                      {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
+    const QString toolOut = QDir(dir.path()).filePath(QStringLiteral("tool"));
+    DirectJpeg direct;
+    std::vector<double> engineTimes, floorTimes, coldFloorTimes, oneJobTimes, twoJobTimes;
+    for (int round = 0; round <= rounds; ++round) {
+        QElapsedTimer t;
+        settle();
+        t.start();
+        exportGallery(job);
+        const double engine = seconds(t);
+        settle();
+        t.restart();
+        floorExport(direct, corpus, floorOut);
+        const double floor = seconds(t);
+        settle();
+        const double coldFloor = timeProcess(self, {QStringLiteral("--floor"), corpus, floorOut});
+        settle();
+        const double oneJob = runTool(ini, corpus, toolOut, 1);
+        settle();
+        const double twoJobs = runTool(ini, corpus, toolOut, 2);
+        if (round == 0)
+            continue; // warming up
+        engineTimes.push_back(engine);
+        floorTimes.push_back(floor);
+        coldFloorTimes.push_back(coldFloor);
+        oneJobTimes.push_back(oneJob);
+        twoJobTimes.push_back(twoJobs);
+    }
+    const double engine = median(engineTimes) * 1000 / kPictures;
+    const double floor = median(floorTimes) * 1000 / kPictures;
+    std::printf("export (decode, picture and %dx%d thumbnail at quality 90): engine %7.1f "
+                "ms/picture   libjpeg-turbo floor %7.1f ms/picture   ratio %.2f\n",
+                kThumbBox, kThumbBox, engine, floor, engine / floor);
+    const double oneJob = kPictures / median(oneJobTimes);
+    const double twoJobs = kPictures / median(twoJobTimes);
+    // Both programs start cold: a fresh process faults its buffers in once.
+    const double floorRate = kPictures / median(coldFloorTimes);
+    std::printf("pictavel-build --jobs 1: %6.2f pictures/s   libjpeg-turbo floor in a fresh "
+                "process %6.2f pictures/s   ratio %.2f\n",
+                oneJob, floorRate, floorRate / oneJob);
+    std::printf("pictavel-build --jobs 2: %6.2f pictures/s   %.2f x --jobs 1\n", twoJobs,
+                twoJobs / oneJob);
+
+    QProcess peak;
+    peak.start(self, {QStringLiteral("--peak"), corpus});
+    if (peak.waitForFinished(600000) && peak.exitCode() == 0) {
+        const double mb = peak.readAllStandardOutput().trimmed().toDouble() / 1024.0;
+        const double area = double(kWidth) * kHeight * 4 / (1024.0 * 1024.0);
+        std::printf("peak memory of one export of the corpus: %.0f MB (%.2f x one picture's 32-bit "
+                    "pixel area)\n",
+                    mb, mb / area);
+    } else {
+        std::printf("peak memory: measurement failed\n");
+    }
+    std::printf("ratio export=%.2f build-jobs1=%.2f build-jobs2/jobs1=%.2f\n", engine / floor,
+                floorRate / oneJob, twoJobs / oneJob);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    try {
+        if (args.size() == 3 && args[1] == QLatin1String("--peak"))
+            return runPeak(args[2]);
+        if (args.size() == 4 && args[1] == QLatin1String("--floor"))
+            return runFloor(args[2], args[3]);
+        return runComparison(app.applicationFilePath(),
+                             args.size() > 1 ? std::max(1, args[1].toInt()) : 3);
+    } catch (const PictavelError &e) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Writes a photo-like quality 90 JPEG file: smooth shading, a few hard edges
+// and sensor-like noise, enough structure that the JPEG coder works about as
+// hard as on a photo. The same seed gives the same file. A failure raises
+// PictavelError.
+void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks for.
+struct BuildOptions
+{
+    QString iniPath;
+    // Empty: the first profile of the file's list.
+    QString profile;
+    int jobs = 1;
+    bool quiet = false;
+    QString projectFolder;
+    QStringList pictures;
+};
+
+// Reads the arguments (the program's name first). Raises PictavelError with a
+// one-line text for arguments that make no sense; nothing when the help was
+// asked for and has been printed.
+std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments);

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "imaging/bitmap32.h"
+
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Every JPEG file of the export is written at this quality.
+constexpr int kExportJpegQuality = 90;
+
+// The page's file name in the project folder.
+inline constexpr char kPageFileName[] = "~thumbs.html";
+
+// One thumbnail of the set as the export writes it.
+struct ExportItem
+{
+    // The picture the thumbnail stands for: its source file, or the edited
+    // copy in the picture folder.
+    QString sourcePath;
+    QString pictureName;
+    QString thumbName;
+    // An edited picture already lies in the picture folder under its name and
+    // is not written again.
+    bool edited = false;
+    // The pixels the grid shows; when null, the thumbnail is made from the
+    // decoded source to fit thumbBox, as a fresh thumbnail control makes it.
+    const TBitmap32 *thumbPixels = nullptr;
+    QSize thumbBox;
+};
+
+struct ExportJob
+{
+    QString projectFolder;
+    QString pictureFolder;
+    QString thumbFolder;
+    QStringList pageLines;
+    QList<ExportItem> items;
+};
+
+// Called after each item with the number of items done and their total.
+using ExportProgress = std::function<void(int done, int total)>;
+
+// Writes the gallery: the picture folder (one level, also for an empty set),
+// then for each item in order its thumbnail and, unless edited, its picture,
+// both as quality 90 JPEG files, and last "~thumbs.html" in the project
+// folder. Every file replaces an older one only once it is complete.
+//
+// A source that no longer exists is passed over, so an earlier export of it
+// stays; the rest is written, page included, and then one PictavelError names
+// every picture passed over. Any other failure (a folder or file that cannot
+// be written, a picture that cannot be decoded) raises PictavelError at once:
+// the files written so far stay and the page is not written.
+void exportGallery(const ExportJob &job, const ExportProgress &onProgress = {});
+
+// Creates `folder` unless it is there; its parent must exist. Raises
+// "Cannot create folder %s". Safe when several threads make the same folder.
+void ensureFolder(const QString &folder);
+
+// The decode and thumbnail areas one exporting thread keeps from picture to
+// picture, and the steps of writing one item.
+class ExportWorkspace
+{
+public:
+    // Decodes `path` once for the writes below; false when the file does not
+    // exist. A damaged picture raises PictavelError naming the file.
+    bool loadSource(const QString &path);
+
+    // The loaded picture fitted into `box` with nearest-neighbour resampling,
+    // valid until the next call.
+    const TBitmap32 &makeThumbnail(const QSize &box);
+
+    // The loaded picture at full size.
+    void writePicture(const QString &path) const;
+
+private:
+    TBitmap32 m_picture;
+    TBitmap32 m_thumb;
+};

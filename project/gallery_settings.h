@@ -1,0 +1,53 @@
+#pragma once
+
+#include "collection/output_names.h"
+#include "html/page_generator.h"
+#include "project/setting_value.h"
+
+#include <QHash>
+#include <QSize>
+#include <QString>
+#include <QVariant>
+
+// The forty persisted gallery settings held without controls, each as the
+// window's control holds it: the same built-in default, kind and range.
+// Setting a value follows the control's rules (spinners and spin edits clamp
+// to their range, a spin edit keeps the integer part, the alignment group
+// takes its last item for an index beyond it) and, when the value changes,
+// does what the window's change handlers do: the link prefixes follow the
+// folder texts, and equal folder texts switch renaming on.
+class GallerySettings
+{
+public:
+    GallerySettings();
+
+    // Resolves the entries of galleryProps() for SettingsStore; nothing for
+    // any other entry.
+    SettingResolver resolver();
+
+    // The project folder has been chosen: both folders and link prefixes are
+    // derived again and the folder texts compared, as after the window's
+    // folder dialog.
+    void chooseProjectFolder(const QString &projectPath);
+
+    const QString &galleryPath() const { return m_galleryPath; }
+    const QString &thumbsPath() const { return m_thumbsPath; }
+    NamingSettings naming() const;
+    // The thumbnail box: spinMaxW x spinMaxH.
+    QSize thumbBox() const;
+    PageSettings pageSettings() const;
+
+private:
+    void set(const QString &entry, const QVariant &value);
+    QString text(const QString &entry) const;
+    bool flag(const QString &entry) const;
+    int number(const QString &entry) const;
+    SpinEditText spinText(const QString &entry) const;
+    void galerFolderChanged();
+    void thumbsFolderChanged();
+
+    QHash<QString, QVariant> m_values;
+    QString m_projectPath;
+    QString m_galleryPath;
+    QString m_thumbsPath;
+};

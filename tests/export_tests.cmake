@@ -1,0 +1,5 @@
+pictavel_add_test(tst_gallery_export pictavel_core)
+target_link_libraries(tst_gallery_export PRIVATE GIF::GIF)
+pictavel_add_test(tst_build_tool pictavel_core)
+target_compile_definitions(tst_build_tool PRIVATE PICTAVEL_BUILD_TOOL="$<TARGET_FILE:pictavel-build>")
+add_dependencies(tst_build_tool pictavel-build)
