@@ -179,8 +179,9 @@ void TFormMain::connectHandlers()
         connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::edtThumbsFolderChange);
     connectGuarded(chbRenameF, &QCheckBox::toggled, this, &TFormMain::chbRenameFClick);
     connectBrowser();
-    connectGuarded(btnMiddle, &QToolButton::clicked, this, &TFormMain::btnMiddleClick);
     connectThumbSet();
+    connectViewer();
+    connectExport();
     connectHtmlTab();
 }
 
@@ -322,22 +323,4 @@ NamingSettings TFormMain::namingSettings() const
 QString TFormMain::OutputFileName(int index, TFileKind kind) const
 {
     return outputFileName(index, kind, namingSettings(), Thumbs.at(index).CaptionLabel->text());
-}
-
-void TFormMain::btnMiddleClick()
-{
-    splitBack->setPercent(ViewerPercent);
-    FitThumbStrip();
-    ImgR->hide();
-    pnlResizeImage->hide();
-    pnlStatusRes->hide();
-    ImageDest->show();
-    lblCountThubs->show();
-    stpDestPSize->show();
-    {
-        const QSignalBlocker blocker(btnLL);
-        btnLL->setChecked(false);
-    }
-    if (ThumbsCount > 0)
-        ShowPreview(Thumbs[CurrentThumb].PicturePath);
 }

@@ -6,6 +6,8 @@
 #include "collection/thumb_set.h"
 #include "collection/thumbs_collection.h"
 #include "imaging/bitmap32.h"
+#include "imaging/img_view32.h"
+#include "imaging/rubberband_layer.h"
 #include "project/settings_store.h"
 
 #include <QList>
@@ -15,6 +17,7 @@
 #include <memory>
 
 class ColourPanel;
+class GalleryProgressBar;
 class ProjectFolderDialog;
 class HtmlSourcePane;
 class LockableSplitter;
@@ -26,7 +29,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QSlider;
@@ -58,6 +60,8 @@ public:
     QString galleryPath() const { return GalleryPath; }
     QString thumbsPath() const { return ThumbsPath; }
     bool swapPending() const { return SwapPending; }
+    float zoomFactor() const { return ZoomFactor; }
+    TRubberbandLayer *rubberBand() const { return RubberBand; }
 
     // Lifecycle.
     void FormCreate(const QString &exeFolder);
@@ -100,6 +104,27 @@ public:
 
     // Viewer.
     void btnMiddleClick();
+    void btnViewThumbsClick();
+    void btnRedactImageClick();
+    void ScaleBarChange(QObject *sender);
+    void btnPreviousClick();
+    void btnNextClick();
+    void ShowImageSize();
+
+    // Editor.
+    enum class TBandPlacement { Centred, KeepCorner };
+    void btnLLClick();
+    void CreateBand();
+    void PlaceBand(TBandPlacement placement);
+    void OnBandResizing(const QRectF &oldLocation, const QRectF &newLocation);
+    void spinHChange();
+    void btnSizeIClick();
+    void btnVHClick();
+    void btnSizeImClick();
+    void btnCutImageClick();
+    void SaveEditedPicture();
+    void UpdateRestoreButton();
+    void btnRestoreImageClick();
 
     // The page and its options.
     void GenerateHtml();
@@ -118,6 +143,11 @@ public:
     void btnCutSelTextClick();
     void btnCopySelTextClick();
     void btnPasteTextClick();
+
+    // Export and preview.
+    void btnStartClick();
+    void btnPreviewClick();
+    void SaveThumbnail(int index);
 
     // The named controls, in the order of the window's areas.
     QWidget *pnlDir = nullptr;
@@ -156,7 +186,7 @@ public:
     QToolButton *btnPrevious = nullptr;
     QToolButton *btnNext = nullptr;
     TImage32 *ImageDest = nullptr;
-    QScrollArea *ImgR = nullptr;
+    TImgView32 *ImgR = nullptr;
     QWidget *pnlViewer = nullptr;
     QLabel *lblCountThubs = nullptr;
     QWidget *pnlStatusRes = nullptr;
@@ -217,7 +247,7 @@ public:
     QToolButton *btnCopySelText = nullptr;
     QToolButton *btnPasteText = nullptr;
     HtmlSourcePane *CL = nullptr;
-    QProgressBar *ProgressBar = nullptr;
+    GalleryProgressBar *ProgressBar = nullptr;
     QPushButton *btnStart = nullptr;
     QPushButton *btnPreview = nullptr;
     QColorDialog *ColorDialog = nullptr;
@@ -239,6 +269,11 @@ private:
     void connectHandlers();
     void connectBrowser();
     void connectThumbSet();
+    void connectExport();
+    void connectViewer();
+    void releaseBand();
+    // The walk's common part, after CurrentThumb moved on from `old`.
+    void stepTo(int old);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void connectHtmlTab();
     void centreOnScreen();
@@ -290,6 +325,11 @@ private:
     bool SetBusy = false;
     bool CloseRequested = false;
     double ViewerPercent = 74;
+    float ZoomFactor = 1.0f;
+    // The crop frame; exists exactly while crop mode is on.
+    TRubberbandLayer *RubberBand = nullptr;
+    // False while the frame's own resizing writes the spin edits.
+    bool ApplySpinsToBand = true;
     QFileSystemModel *FolderModel = nullptr;
     std::unique_ptr<SettingsStore> Store;
     // Reading a setting may change it and ask for a rebuild inside the running one.

@@ -1,6 +1,7 @@
 #include "app/colour_panel.h"
 #include "app/error_guard.h"
 #include "app/form_main.h"
+#include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
 #include "html/colour_text.h"
 #include "html/page_generator.h"
@@ -138,7 +139,7 @@ void TFormMain::PageControlChange()
     if (PageControl->currentWidget() != TabSheet_SetHTML)
         return;
     GenerateHtml();
-    ProgressBar->setValue(ProgressBar->minimum());
+    ProgressBar->empty();
 }
 
 void TFormMain::btnDelSelTextClick()

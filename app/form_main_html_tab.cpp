@@ -1,6 +1,7 @@
 #include "app/colour_panel.h"
 #include "app/form_main.h"
 #include "app/form_widgets.h"
+#include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
 #include "html/source_pane.h"
 
@@ -108,10 +109,9 @@ void TFormMain::buildHtmlTab()
     buildHtmlOptionGroups(TabSheet_SetHTML);
     buildSourceGroup(TabSheet_SetHTML);
 
-    ProgressBar = new QProgressBar(TabSheet_SetHTML);
+    ProgressBar = new GalleryProgressBar(TabSheet_SetHTML);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setGeometry(2, 454, 251, 25);
-    ProgressBar->setValue(0);
     ProgressBar->setStyleSheet(
         QStringLiteral("QProgressBar { background: black; color: lime; border: 1px solid gray;"
                        " text-align: center; }"

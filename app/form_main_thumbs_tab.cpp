@@ -1,7 +1,9 @@
+#include "app/editing_tools.h"
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/lockable_splitter.h"
 #include "imaging/image32.h"
+#include "imaging/img_view32.h"
 
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -31,25 +33,6 @@ void paintBlack(QWidget *widget)
     palette.setColor(QPalette::Base, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
-}
-
-QSlider *makeTrackBar(QWidget *parent, const QString &name, const QString &hint, int minimum,
-                      int maximum, int value)
-{
-    auto *bar = new QSlider(Qt::Vertical, parent);
-    bar->setObjectName(name);
-    bar->setToolTip(hint);
-    bar->setRange(minimum, maximum);
-    bar->setValue(value);
-    return bar;
-}
-
-QLabel *makePicture(QWidget *parent, const QString &icon)
-{
-    auto *picture = new QLabel(parent);
-    picture->setPixmap(QIcon(QStringLiteral(":/icons/%1.png").arg(icon)).pixmap(16, 16));
-    picture->setAlignment(Qt::AlignCenter);
-    return picture;
 }
 
 // One of the three stacked option boxes, each holding one spinner.
@@ -106,12 +89,25 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     upperLayout->setContentsMargins(0, 0, 0, 0);
     upperLayout->setSpacing(0);
 
-    pnlResizeImage = new QWidget(upper);
+    auto *tools = new EditingTools(upper);
+    pnlResizeImage = tools;
     pnlResizeImage->setObjectName(QStringLiteral("pnlResizeImage"));
     pnlResizeImage->setFixedWidth(70);
     pnlResizeImage->setAutoFillBackground(true);
-    buildEditingTools(pnlResizeImage);
     pnlResizeImage->hide();
+    ZoomBar = tools->zoomBar;
+    ScaleBar = tools->scaleBar;
+    btnLL = tools->cropMode;
+    btnSizeI = tools->frameWhole;
+    btnSizeIm = tools->scaleToFrame;
+    spinW = tools->frameWidth;
+    btnVH = tools->turnFrame;
+    spinH = tools->frameHeight;
+    btnKant = tools->edgeFrame;
+    btnCutImage = tools->cropAndSave;
+    btnRestoreImage = tools->restore;
+    btnPrevious = tools->previous;
+    btnNext = tools->next;
     upperLayout->addWidget(pnlResizeImage);
 
     // The preview: the picture fitted into the pane, centred, drawn smoothly.
@@ -124,12 +120,8 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     ImageDest->bitmap().setStretchFilter(sfLinear);
     upperLayout->addWidget(ImageDest, 1);
 
-    ImgR = new QScrollArea(upper);
+    ImgR = new TImgView32(upper);
     ImgR->setObjectName(QStringLiteral("ImgR"));
-    ImgR->setFrameShape(QFrame::NoFrame);
-    paintBlack(ImgR);
-    ImgR->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 14px; }"
-                                       "QScrollBar:horizontal { height: 14px; }"));
     ImgR->hide();
     upperLayout->addWidget(ImgR, 1);
 
@@ -243,78 +235,6 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     lowerLayout->addWidget(gridRow, 1);
 
     splitBackImage->setSizes({427, 48});
-}
-
-void TFormMain::buildEditingTools(QWidget *column)
-{
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(1, 1, 1, 1);
-    layout->setSpacing(1);
-
-    auto *bars = new QHBoxLayout;
-    auto *zoomGroup = new QGroupBox(QStringLiteral("Z"), column);
-    auto *zoomLayout = new QVBoxLayout(zoomGroup);
-    zoomLayout->setContentsMargins(1, 1, 1, 1);
-    zoomLayout->addWidget(makePicture(zoomGroup, QStringLiteral("zoom")));
-    ZoomBar = makeTrackBar(zoomGroup, QStringLiteral("ZoomBar"),
-                           QStringLiteral("Reduction scale of the image"), -100, 1, 1);
-    zoomLayout->addWidget(ZoomBar, 1, Qt::AlignHCenter);
-    auto *scaleGroup = new QGroupBox(QStringLiteral("S"), column);
-    auto *scaleLayout = new QVBoxLayout(scaleGroup);
-    scaleLayout->setContentsMargins(1, 1, 1, 1);
-    scaleLayout->addWidget(makePicture(scaleGroup, QStringLiteral("size")));
-    ScaleBar = makeTrackBar(scaleGroup, QStringLiteral("ScaleBar"),
-                            QStringLiteral("Change size of the image"), -100, 100, -1);
-    scaleLayout->addWidget(ScaleBar, 1, Qt::AlignHCenter);
-    scaleLayout->addWidget(makeLabel(scaleGroup, QStringLiteral("0")), 0, Qt::AlignHCenter);
-    bars->addWidget(zoomGroup);
-    bars->addWidget(scaleGroup);
-    layout->addLayout(bars, 1);
-
-    auto *tools = new QWidget(column);
-    tools->setFixedHeight(200);
-    auto *grid = new QGridLayout(tools);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(1);
-    btnLL = makeToggleButton(tools, QStringLiteral("btnLL"), QStringLiteral("On crop"),
-                             QStringLiteral("crop_mode"));
-    btnSizeI = makeFlatButton(tools, QStringLiteral("btnSizeI"), QStringLiteral("Go crop"),
-                              QStringLiteral("crop_whole"));
-    btnSizeI->setEnabled(false);
-    btnSizeIm = makeFlatButton(tools, QStringLiteral("btnSizeIm"), QStringLiteral("Selecy crop"),
-                               QStringLiteral("crop_select"));
-    btnSizeIm->setEnabled(false);
-    spinW = makeSpinEdit(tools, QStringLiteral("spinW"),
-                         QStringLiteral("size of area vertical scraps"), 0, 1000, 400);
-    btnVH = makeToggleButton(tools, QStringLiteral("btnVH"), QStringLiteral("circl 90 "),
-                             QStringLiteral("rotate"));
-    spinH = makeSpinEdit(tools, QStringLiteral("spinH"),
-                         QStringLiteral("size of area gorisontal scraps"), 0, 1000, 300);
-    btnKant = makeToggleButton(tools, QStringLiteral("btnKant"), QStringLiteral("Cant"),
-                               QStringLiteral("frame"));
-    btnCutImage = makeFlatButton(tools, QStringLiteral("btnCutImage"),
-                                 QStringLiteral("Crop and save"), QStringLiteral("crop_save"));
-    btnRestoreImage =
-        makeFlatButton(tools, QStringLiteral("btnRestoreImage"),
-                       QStringLiteral("Incert origin imahe"), QStringLiteral("restore"));
-    btnPrevious = makeFlatButton(tools, QStringLiteral("btnPrevious"),
-                                 QStringLiteral("Prevuouse image"), QStringLiteral("previous"));
-    btnNext = makeFlatButton(tools, QStringLiteral("btnNext"), QStringLiteral("Next image"),
-                             QStringLiteral("next"));
-    grid->addWidget(btnLL, 0, 0);
-    grid->addWidget(btnSizeI, 0, 1);
-    grid->addWidget(btnSizeIm, 1, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(makeLabel(tools, QStringLiteral("W")), 2, 0, Qt::AlignRight);
-    grid->addWidget(spinW, 2, 1);
-    grid->addWidget(btnVH, 3, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(makeLabel(tools, QStringLiteral("H")), 4, 0, Qt::AlignRight);
-    grid->addWidget(spinH, 4, 1);
-    grid->addWidget(btnKant, 5, 0);
-    grid->addWidget(btnCutImage, 5, 1);
-    grid->addWidget(btnRestoreImage, 6, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(btnPrevious, 7, 0);
-    grid->addWidget(btnNext, 7, 1);
-    layout->addWidget(tools);
 }
 
 void TFormMain::buildThumbsRightPart(QWidget *parent)

@@ -81,3 +81,11 @@ QLabel *makeLabel(QWidget *parent, const QString &text, const QString &name)
         label->setObjectName(name);
     return label;
 }
+
+QLabel *makePicture(QWidget *parent, const QString &icon)
+{
+    auto *picture = new QLabel(parent);
+    picture->setPixmap(QIcon(QStringLiteral(":/icons/%1.png").arg(icon)).pixmap(16, 16));
+    picture->setAlignment(Qt::AlignCenter);
+    return picture;
+}

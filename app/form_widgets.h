@@ -24,3 +24,5 @@ QLineEdit *makeLineEdit(QWidget *parent, const QString &name, const QString &hin
                         const QString &text, const QRect &place);
 QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred);
 QLabel *makeLabel(QWidget *parent, const QString &text, const QString &name = QString());
+// A 16-pixel button picture shown as a label.
+QLabel *makePicture(QWidget *parent, const QString &icon);

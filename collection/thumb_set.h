@@ -62,10 +62,11 @@ public:
     // when they are empty.
     void deleteProjectFiles();
 
-private:
     // A source picture is never deleted or renamed, even when a folder of the
     // project holds it under an output name.
     bool isSource(const QString &path) const;
+
+private:
     void deleteFile(const QString &path) const;
     void renameFile(const QString &from, const QString &to) const;
 

@@ -12,4 +12,10 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# The exported page in a real browser, where one is installed.
+if command -v chromium > /dev/null; then
+    "$root/scripts/check-gallery-in-browser.sh" "$build"
+else
+    echo "test.sh: chromium is not installed; the gallery was not checked in a browser"
+fi
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

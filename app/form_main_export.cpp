@@ -1,0 +1,61 @@
+#include "app/error_guard.h"
+#include "app/form_main.h"
+#include "app/gallery_progress_bar.h"
+#include "html/gallery_export.h"
+#include "html/source_pane.h"
+#include "imaging/image32.h"
+#include "imaging/picture_file.h"
+#include "project/project_folders.h"
+
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
+
+void TFormMain::connectExport()
+{
+    connectGuarded(btnStart, &QPushButton::clicked, this, &TFormMain::btnStartClick);
+    connectGuarded(btnPreview, &QPushButton::clicked, this, &TFormMain::btnPreviewClick);
+}
+
+void TFormMain::btnStartClick()
+{
+    if (SetBusy)
+        return;
+    if (ProjectPath.isEmpty()) {
+        AskProjectFolder();
+        return;
+    }
+    if (ThumbsCount >= 1)
+        ProgressBar->setTotal(ThumbsCount - 1);
+    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}};
+    job.items.reserve(ThumbsCount);
+    for (int i = 0; i < ThumbsCount; ++i) {
+        const TThumbsCollection &thumb = Thumbs.at(i);
+        job.items.append({thumb.PicturePath,
+                          OutputFileName(i, TFileKind::Picture),
+                          OutputFileName(i, TFileKind::Thumbnail),
+                          !thumb.OriginalPath.isEmpty(),
+                          &thumb.ThumbImage->bitmap(),
+                          {}});
+    }
+    // The bar shows the place of the thumbnail just written among 0 ... N - 1.
+    exportGallery(job, [this](int done, int) { ProgressBar->setCompleted(done - 1); });
+}
+
+void TFormMain::SaveThumbnail(int index)
+{
+    ensureFolder(ThumbsPath);
+    WriteJpegFile(joinPath(ThumbsPath, OutputFileName(index, TFileKind::Thumbnail)),
+                  Thumbs.at(index).ThumbImage->bitmap(), kExportJpegQuality);
+}
+
+void TFormMain::btnPreviewClick()
+{
+    if (ProjectPath.isEmpty()) {
+        AskProjectFolder();
+        return;
+    }
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(joinPath(ProjectPath, QString::fromLatin1(kPageFileName))));
+    ProgressBar->empty();
+}

@@ -1,0 +1,237 @@
+#include "app/form_main.h"
+#include "base/windows1251.h"
+#include "html/source_pane.h"
+#include "imaging/picture_file.h"
+#include "modal_dialogs.h"
+#include "test_files.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+
+namespace {
+
+// The smallest GIF: one white pixel.
+const QByteArray TinyGif = QByteArray::fromHex("4749463839610100010080000"
+                                               "0ffffff00000021f90401000000002c000000"
+                                               "0001000100000202440100"
+                                               "3b");
+
+void writeJpeg(const QString &path, int width, int height)
+{
+    TBitmap32 bitmap;
+    bitmap.setSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.setPixel(x, y, 0xFF000000u | uint32_t((x * 7) % 256) << 8 | uint32_t(y % 256));
+    WriteJpegFile(path, bitmap, 90);
+}
+
+QSize pictureSize(const QString &path)
+{
+    TBitmap32 bitmap;
+    LoadPicture(path, bitmap);
+    return {bitmap.width(), bitmap.height()};
+}
+
+// Records the shell's "open" requests for local files.
+class OpenRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+// The texts a progress bar showed, each time it was painted with a new one.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QProgressBar *bar) : m_bar(bar) { bar->installEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != m_bar->text()))
+            texts << m_bar->text();
+        return false;
+    }
+
+private:
+    QProgressBar *m_bar;
+};
+
+} // namespace
+
+class TestFormMainExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startWithoutProjectFolderWritesNothing();
+    void startWritesTheGallery();
+    void failuresKeepEarlierFiles();
+    void viewOpensThePage();
+
+private:
+    void chooseProject();
+    QString source(const QString &name) const { return m_dir->filePath("src/" + name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFormMain> m_window;
+    QString m_project;
+};
+
+void TestFormMainExport::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QDir().mkpath(m_dir->filePath(QStringLiteral("src")));
+    writeJpeg(source("a.jpg"), 640, 480);
+    QImage bmp(300, 400, QImage::Format_RGB32);
+    bmp.fill(Qt::darkCyan);
+    QVERIFY(bmp.save(source("b.bmp"), "BMP"));
+    writeBytes(source("c.gif"), TinyGif);
+    m_project = m_dir->filePath(QStringLiteral("project"));
+    QDir().mkpath(m_project);
+    m_window = std::make_unique<TFormMain>(m_dir->path());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestFormMainExport::cleanup()
+{
+    m_window->close();
+    m_window.reset();
+    m_dir.reset();
+}
+
+void TestFormMainExport::chooseProject()
+{
+    answerNextModal<QDialog>([this](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(m_project);
+        dialog->accept();
+    });
+    m_window->bteDirProjectButtonClick();
+    QCOMPARE(m_window->projectPath(), m_project);
+}
+
+void TestFormMainExport::startWithoutProjectFolderWritesNothing()
+{
+    m_window->AddThumb(source("a.jpg"));
+    answerNextModal<QDialog>([this](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(m_project);
+        dialog->accept();
+    });
+    m_window->btnStartClick();
+    QCOMPARE(m_window->projectPath(), m_project);
+    QCOMPARE(QDir(m_project).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+void TestFormMainExport::startWritesTheGallery()
+{
+    chooseProject();
+    for (const char *name : {"a.jpg", "b.bmp", "c.gif"})
+        m_window->AddThumb(source(QString::fromLatin1(name)));
+    // The third picture counts as edited: its copy is already in the picture folder.
+    QDir().mkpath(m_window->galleryPath());
+    writeBytes(m_window->galleryPath() + QStringLiteral("/c.jpg"), "edited copy");
+    const_cast<TThumbsCollection &>(m_window->thumbs()[2]).OriginalPath = source("c.gif");
+
+    // Start sits on the page's tab; bringing it to the front rebuilds the page.
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+    auto *pane = m_window->findChild<HtmlSourcePane *>(QStringLiteral("CL"));
+    QStringList page = pane->lines();
+    page << QStringLiteral("<!-- Привет, typed by hand -->");
+    pane->setLines(page);
+
+    auto *bar = m_window->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
+    PaintRecorder painted(bar);
+    m_window->btnStartClick();
+    const QStringList &shown = painted.texts;
+    QCOMPARE(shown, QStringList({"0%", "50%", "100%"}));
+
+    const QString gallery = m_window->galleryPath();
+    const QString thumbs = m_window->thumbsPath();
+    QCOMPARE(pictureSize(gallery + QStringLiteral("/a.jpg")), QSize(640, 480));
+    QCOMPARE(pictureSize(gallery + QStringLiteral("/b.jpg")), QSize(300, 400));
+    QCOMPARE(readBytes(gallery + QStringLiteral("/c.jpg")), QByteArray("edited copy"));
+    QCOMPARE(pictureSize(thumbs + QStringLiteral("/a.jpg")), QSize(110, 82));
+    QCOMPARE(pictureSize(thumbs + QStringLiteral("/b.jpg")), QSize(83, 110));
+    QCOMPARE(pictureSize(thumbs + QStringLiteral("/c.jpg")), QSize(110, 110));
+    QByteArray expected;
+    for (const QString &line : page)
+        expected += encodeWindows1251(line) + "\r\n";
+    QCOMPARE(readBytes(m_project + QStringLiteral("/~thumbs.html")), expected);
+}
+
+void TestFormMainExport::failuresKeepEarlierFiles()
+{
+    chooseProject();
+    m_window->AddThumb(source("a.jpg"));
+    m_window->AddThumb(source("b.bmp"));
+    m_window->btnStartClick();
+    const QString gallery = m_window->galleryPath();
+    const QByteArray earlier = readBytes(gallery + QStringLiteral("/b.jpg"));
+    QVERIFY(!earlier.isEmpty());
+
+    // A source gone since it was added: named in one message, its earlier
+    // file kept, the rest written.
+    QVERIFY(QFile::remove(source("b.bmp")));
+    QFile::remove(m_project + QStringLiteral("/~thumbs.html"));
+    QStringList messages;
+    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
+        messages << box->text();
+        box->accept();
+    });
+    QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(source("b.bmp")), qPrintable(messages[0]));
+    QCOMPARE(readBytes(gallery + QStringLiteral("/b.jpg")), earlier);
+    QVERIFY(QFile::exists(m_project + QStringLiteral("/~thumbs.html")));
+
+    // A thumbnail folder that is a plain file cannot be written: the export
+    // stops, earlier pictures and the old page stay.
+    const QByteArray page = readBytes(m_project + QStringLiteral("/~thumbs.html"));
+    QDir(m_window->thumbsPath()).removeRecursively();
+    writeBytes(m_window->thumbsPath(), "in the way");
+    messages.clear();
+    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
+        messages << box->text();
+        box->accept();
+    });
+    QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(readBytes(gallery + QStringLiteral("/b.jpg")), earlier);
+    QCOMPARE(readBytes(m_project + QStringLiteral("/~thumbs.html")), page);
+    QCOMPARE(readBytes(m_window->thumbsPath()), QByteArray("in the way"));
+}
+
+void TestFormMainExport::viewOpensThePage()
+{
+    OpenRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    chooseProject();
+    auto *bar = m_window->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
+    m_window->AddThumb(source("a.jpg"));
+    m_window->AddThumb(source("b.bmp"));
+    m_window->btnStartClick();
+    QCOMPARE(bar->text(), QStringLiteral("100%"));
+    m_window->btnPreviewClick();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(recorder.opened,
+             QList<QUrl>({QUrl::fromLocalFile(m_project + QStringLiteral("/~thumbs.html"))}));
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+}
+
+QTEST_MAIN(TestFormMainExport)
+#include "tst_form_main_export.moc"
