@@ -146,6 +146,9 @@ public:
 
     // Export and preview.
     void btnStartClick();
+    // The pictures "Start" makes at a time; 0 (the default) for one per
+    // processor.
+    void setExportJobs(int jobs);
     void btnPreviewClick();
     void SaveThumbnail(int index);
 
@@ -323,6 +326,7 @@ private:
     // An add, removal or refresh in progress lets events in between its steps;
     // other changes of the set wait for it.
     bool SetBusy = false;
+    int ExportJobs = 0;
     bool CloseRequested = false;
     double ViewerPercent = 74;
     float ZoomFactor = 1.0f;

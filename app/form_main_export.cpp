@@ -9,6 +9,7 @@
 
 #include <QDesktopServices>
 #include <QPushButton>
+#include <QThread>
 #include <QUrl>
 
 void TFormMain::connectExport()
@@ -27,7 +28,11 @@ void TFormMain::btnStartClick()
     }
     if (ThumbsCount >= 1)
         ProgressBar->setTotal(ThumbsCount - 1);
-    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}};
+    // The workers read the thumbnail controls' pixels while this thread
+    // waits for them, and nothing else touches the controls till then.
+    ExportJob job{ProjectPath, GalleryPath,
+                  ThumbsPath,  CL->lines(),
+                  {},          ExportJobs > 0 ? ExportJobs : QThread::idealThreadCount()};
     job.items.reserve(ThumbsCount);
     for (int i = 0; i < ThumbsCount; ++i) {
         const TThumbsCollection &thumb = Thumbs.at(i);
@@ -38,8 +43,14 @@ void TFormMain::btnStartClick()
                           &thumb.ThumbImage->bitmap(),
                           {}});
     }
-    // The bar shows the place of the thumbnail just written among 0 ... N - 1.
+    // The bar shows the place among 0 ... N - 1 of the last thumbnail written
+    // with all those before it.
     exportGallery(job, [this](int done, int) { ProgressBar->setCompleted(done - 1); });
+}
+
+void TFormMain::setExportJobs(int jobs)
+{
+    ExportJobs = jobs;
 }
 
 void TFormMain::SaveThumbnail(int index)

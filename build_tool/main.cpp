@@ -4,7 +4,6 @@
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "build_tool/build_options.h"
-#include "build_tool/gallery_build.h"
 #include "build_tool/gallery_profile.h"
 #include "build_tool/picture_arguments.h"
 #include "build_tool/progress_line.h"
@@ -38,7 +37,7 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
     const NamingSettings naming = settings.naming();
     const QStringList sources = expandPictureArguments(options.pictures);
     QList<ThumbOutputNames> names;
-    QStringList picturePaths, thumbPaths;
+    ExportJob job{project, settings.galleryPath(), settings.thumbsPath(), {}, {}, options.jobs};
     for (int i = 0; i < sources.size(); ++i) {
         // The caption the window's add gives the thumbnail, and its names.
         const QString caption = outputFileName(i, TFileKind::Picture, naming,
@@ -46,8 +45,8 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
         const ThumbOutputNames name{outputFileName(i, TFileKind::Picture, naming, caption),
                                     outputFileName(i, TFileKind::Thumbnail, naming, caption)};
         names.append(name);
-        picturePaths << joinPath(settings.galleryPath(), name.pictureName);
-        thumbPaths << joinPath(settings.thumbsPath(), name.thumbName);
+        job.items.append(
+            {sources.at(i), name.pictureName, name.thumbName, false, nullptr, settings.thumbBox()});
     }
     const QStringList page = generatePage(settings.pageSettings(), names);
 
@@ -58,19 +57,25 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
         report(error.message());
         failed = true;
     }
-    QList<BuildFailure> failures;
+    QList<ExportOutcome> outcomes;
     {
         ProgressLine progress(int(sources.size()), options.quiet);
-        failures = buildPictures(planPictures(sources, picturePaths, thumbPaths),
-                                 settings.galleryPath(), settings.thumbsPath(), settings.thumbBox(),
-                                 options.jobs, [&progress](int done) { progress.show(done); });
+        outcomes =
+            exportItems(job, OnFailure::GoOn, [&progress](int done, int) { progress.show(done); });
     }
-    for (const BuildFailure &failure : failures) {
-        // A decoder's message names its file already; a write's names the
-        // file it could not write.
-        report(failure.reason.contains(failure.source)
-                   ? failure.reason
-                   : failure.source + QStringLiteral(": ") + failure.reason);
+    for (int i = 0; i < sources.size(); ++i) {
+        const ExportOutcome &outcome = outcomes.at(i);
+        if (outcome.kind == ExportOutcome::Kind::SourceMissing) {
+            report(sources.at(i) + QStringLiteral(": no such file"));
+            failed = true;
+        } else if (outcome.kind == ExportOutcome::Kind::Failed) {
+            // A decoder's message names its file already; a write's names
+            // the file it could not write.
+            report(outcome.reason.contains(sources.at(i))
+                       ? outcome.reason
+                       : sources.at(i) + QStringLiteral(": ") + outcome.reason);
+            failed = true;
+        }
     }
     try {
         writeTextFile1251(joinPath(project, QString::fromLatin1(kPageFileName)), page);
@@ -78,7 +83,7 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
         report(error.message());
         failed = true;
     }
-    return failed || !failures.isEmpty() ? kSomePictureFailed : kDone;
+    return failed ? kSomePictureFailed : kDone;
 }
 
 } // namespace

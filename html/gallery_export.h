@@ -38,15 +38,45 @@ struct ExportJob
     QString thumbFolder;
     QStringList pageLines;
     QList<ExportItem> items;
+    // The pictures made at a time, each on its own thread.
+    int jobs = 1;
 };
 
-// Called after each item with the number of items done and their total.
+// Called with the number of items done and their total: once for every count
+// from 1 on, in order, the count being that of the leading items of the set
+// that are all done.
 using ExportProgress = std::function<void(int done, int total)>;
 
+// What became of one item of the set.
+struct ExportOutcome
+{
+    enum class Kind { NotStarted, Written, SourceMissing, Failed };
+    Kind kind = Kind::NotStarted;
+    // Why a failed item's files could not be made.
+    QString reason;
+};
+
+// What happens to the rest of the set when an item fails.
+enum class OnFailure { Stop, GoOn };
+
+// Writes each item's thumbnail and, unless edited, its picture, both as
+// quality 90 JPEG files, on `job.jobs` threads that each keep their own
+// ExportWorkspace; an item whose source no longer exists writes nothing that
+// needs the source. A file that several items make is written by each of them
+// in set order, so the files are the ones that writing the items one after
+// the other leaves, whichever thread finishes first.
+//
+// With OnFailure::Stop no item after a failed one in set order is started,
+// and the progress ends before the first failed item; the items before it are
+// all written. `onProgress` runs on the calling thread, which does nothing
+// else until every thread is done. The outcomes come back in set order.
+QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
+                                 const ExportProgress &onProgress = {});
+
 // Writes the gallery: the picture folder (one level, also for an empty set),
-// then for each item in order its thumbnail and, unless edited, its picture,
-// both as quality 90 JPEG files, and last "~thumbs.html" in the project
-// folder. Every file replaces an older one only once it is complete.
+// then the items as exportItems writes them, stopping at a failure, and last
+// "~thumbs.html" in the project folder. Every file replaces an older one only
+// once it is complete.
 //
 // A source that no longer exists is passed over, so an earlier export of it
 // stays; the rest is written, page included, and then one PictavelError names

@@ -5,3 +5,6 @@ pictavel_add_test(tst_form_main_editor pictavel_ui)
 # Not a test: makes the screenshot that scripts/screenshot-window.sh shows.
 add_executable(pictavel-window-shot window_shot.cpp)
 target_link_libraries(pictavel-window-shot PRIVATE pictavel_ui)
+pictavel_add_test(tst_window_vs_tool pictavel_ui)
+target_compile_definitions(tst_window_vs_tool PRIVATE PICTAVEL_BUILD_TOOL="$<TARGET_FILE:pictavel-build>")
+add_dependencies(tst_window_vs_tool pictavel-build)

@@ -4,6 +4,7 @@
 #include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,14 +39,6 @@ const QByteArray DefaultProfileLines =
     "spinBorder.Value=0\r\nspinBorderImg.Value=0\r\nspinCellPad.Value=2\r\nspinCellSpac.Value=0\r\n"
     "spinCounCol.Value=5\r\nspinH.Value=300\r\nspinLeftMargin.Value=0\r\nspinMaxH.Value=110\r\n"
     "spinMaxW.Value=110\r\nspinTopMargin.Value=0\r\nspinW.Value=400\r\n";
-
-template <typename T> T *control(QWidget *window, const char *name)
-{
-    auto *widget = window->findChild<T *>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 // Types the name into the save dialog and confirms it.
 void answerSaveDialog(const QString &name, QString *title = nullptr, QString *prefill = nullptr)

@@ -2,6 +2,7 @@
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "window_controls.h"
 
 #include <QDir>
 #include <QLabel>
@@ -50,10 +51,7 @@ private slots:
 private:
     template <typename T> T *control(const char *name) const
     {
-        auto *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return ::control<T>(m_window.get(), name);
     }
     void click(const char *name) const { control<QToolButton>(name)->click(); }
     QString text(const char *name) const { return control<QLabel>(name)->text(); }

@@ -81,6 +81,7 @@ private slots:
     void startWithoutProjectFolderWritesNothing();
     void startWritesTheGallery();
     void failuresKeepEarlierFiles();
+    void damagedSourceStopsEveryWorker();
     void viewOpensThePage();
 
 private:
@@ -214,6 +215,28 @@ void TestFormMainExport::failuresKeepEarlierFiles()
     QCOMPARE(readBytes(gallery + QStringLiteral("/b.jpg")), earlier);
     QCOMPARE(readBytes(m_project + QStringLiteral("/~thumbs.html")), page);
     QCOMPARE(readBytes(m_window->thumbsPath()), QByteArray("in the way"));
+}
+
+void TestFormMainExport::damagedSourceStopsEveryWorker()
+{
+    chooseProject();
+    for (const char *name : {"a.jpg", "b.bmp", "c.gif"})
+        m_window->AddThumb(source(QString::fromLatin1(name)));
+    writeBytes(source("b.bmp"), "no longer a picture");
+    writeBytes(m_project + QStringLiteral("/~thumbs.html"), "earlier page");
+    m_window->setExportJobs(3);
+    auto *bar = m_window->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
+    QStringList messages;
+    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
+        messages << box->text();
+        box->accept();
+    });
+    QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(source("b.bmp")), qPrintable(messages[0]));
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+    QCOMPARE(pictureSize(m_window->galleryPath() + QStringLiteral("/a.jpg")), QSize(640, 480));
+    QCOMPARE(readBytes(m_project + QStringLiteral("/~thumbs.html")), QByteArray("earlier page"));
 }
 
 void TestFormMainExport::viewOpensThePage()

@@ -2,6 +2,7 @@
 #include "app/form_main.h"
 #include "html/source_pane.h"
 #include "modal_dialogs.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,14 +22,6 @@
 #include <memory>
 
 namespace {
-
-template <typename T> T *control(QWidget *window, const char *name)
-{
-    auto *widget = window->findChild<T *>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 QString lineStartingWith(const QStringList &lines, const QString &start)
 {

@@ -4,6 +4,7 @@
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,14 +24,6 @@
 #include <memory>
 
 namespace {
-
-template <typename T> T *control(QWidget *window, const char *name)
-{
-    auto *widget = window->findChild<T *>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
 
 // A picture file of the given size: JPEG through the program's writer, BMP
 // through Qt's.

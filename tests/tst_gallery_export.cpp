@@ -81,12 +81,16 @@ class TestGalleryExport : public QObject
 
 private slots:
     void init();
+    void writesEveryFileInOrder_data();
     void writesEveryFileInOrder();
     void emptySetMakesPictureFolderAndPage();
     void missingSourceIsPassedOver_data();
     void missingSourceIsPassedOver();
     void failureStopsTheExport_data();
     void failureStopsTheExport();
+    void threadsLeaveTheFilesOfOne();
+    void threadsStopAtTheFirstFailureInOrder();
+    void threadsGoOnPastFailures();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -99,6 +103,9 @@ private:
     // Three items from a JPEG, a BMP and a GIF; the first is edited and
     // brings its thumbnail pixels, the others have theirs made.
     ExportJob threeItemJob() const;
+    // Eight items into `project` on `jobs` threads: the three above, a large
+    // JPEG and a BMP with one output name, then the three again.
+    ExportJob eightItemJob(const QString &project, int jobs) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     TBitmap32 m_readyThumb;
@@ -156,12 +163,36 @@ ExportJob TestGalleryExport::threeItemJob() const
     return job;
 }
 
+ExportJob TestGalleryExport::eightItemJob(const QString &project, int jobs) const
+{
+    ExportJob job = threeItemJob();
+    job.projectFolder = path(project);
+    job.pictureFolder = path(project + "/gal");
+    job.thumbFolder = path(project + "/thumb");
+    job.jobs = jobs;
+    const QList<ExportItem> three = job.items;
+    job.items.append({path("large.jpg"), "L.jpg", "L.jpg", false, nullptr, kBox});
+    job.items.append({path("b.bmp"), "L.jpg", "T.jpg", false, nullptr, kBox});
+    job.items.append(three);
+    return job;
+}
+
+void TestGalleryExport::writesEveryFileInOrder_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one thread") << 1;
+    QTest::newRow("three threads") << 3;
+}
+
 void TestGalleryExport::writesEveryFileInOrder()
 {
+    QFETCH(int, jobs);
     QVERIFY(QDir(path("proj")).mkdir("gal"));
     writeBytes(galleryFile("A_01.jpg"), "edited copy");
     QList<QPair<int, int>> progress;
-    exportGallery(threeItemJob(), [&](int done, int total) { progress.append({done, total}); });
+    ExportJob job = threeItemJob();
+    job.jobs = jobs;
+    exportGallery(job, [&](int done, int total) { progress.append({done, total}); });
 
     QCOMPARE(progress, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
     QCOMPARE(QDir(path("proj/gal")).entryList(QDir::Files),
@@ -252,6 +283,79 @@ void TestGalleryExport::failureStopsTheExport()
     QCOMPARE(QFileInfo::exists(thumbFile("B_01.jpg")), itemsWritten > 0);
     QVERIFY(!QFileInfo::exists(galleryFile("A_03.jpg")));
     QVERIFY(!QFileInfo::exists(thumbFile("B_03.jpg")));
+}
+
+void TestGalleryExport::threadsLeaveTheFilesOfOne()
+{
+    // The large picture takes longest, yet the BMP after it, with the same
+    // picture name, is the one left, and the later copy of each thumbnail.
+    TBitmap32 large;
+    fill(large, 1600, 1200, 0xFF000000u);
+    WriteJpegFile(path("large.jpg"), large, 90);
+    for (const char *project : {"one", "four"}) {
+        QVERIFY(QDir(m_dir->path()).mkpath(QString::fromLatin1(project) + "/gal"));
+        writeBytes(path(QString::fromLatin1(project) + "/gal/A_01.jpg"), "edited copy");
+    }
+    exportGallery(eightItemJob("one", 1));
+    QList<int> progress;
+    exportGallery(eightItemJob("four", 4), [&](int done, int) { progress << done; });
+    QCOMPARE(progress, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
+    QCOMPARE(readBytes(path("four/gal/L.jpg")), expectedPicture(path("b.bmp")));
+    for (const char *folder : {"", "/gal", "/thumb"}) {
+        const QDir one(path("one" + QString::fromLatin1(folder)));
+        const QStringList files = one.entryList(QDir::Files);
+        QCOMPARE(QDir(path("four" + QString::fromLatin1(folder))).entryList(QDir::Files), files);
+        for (const QString &file : files)
+            QVERIFY2(readBytes(one.filePath(file)) ==
+                         readBytes(path("four" + QString::fromLatin1(folder) + "/" + file)),
+                     qPrintable(file));
+    }
+}
+
+void TestGalleryExport::threadsStopAtTheFirstFailureInOrder()
+{
+    // The fourth and fifth items fail; the message is the fourth one's,
+    // every item before it is written and the progress ends before it.
+    writeBytes(path("large.jpg"), "not a picture");
+    writeBytes(path("broken.bmp"), "not a picture");
+    writeBytes(path("proj/~thumbs.html"), kEarlier);
+    ExportJob job = eightItemJob("proj", 3);
+    job.items[4].sourcePath = path("broken.bmp");
+    QList<int> progress;
+    QString message;
+    try {
+        exportGallery(job, [&](int done, int) { progress << done; });
+    } catch (const PictavelError &e) {
+        message = e.message();
+    }
+    QVERIFY2(message.startsWith(path("large.jpg") + ": "), qPrintable(message));
+    QCOMPARE(progress, QList<int>({1, 2, 3}));
+    QCOMPARE(readBytes(path("proj/~thumbs.html")), kEarlier);
+    QCOMPARE(readBytes(thumbFile("B_01.jpg")), jpegBytes(m_readyThumb));
+    QCOMPARE(readBytes(thumbFile("B_02.jpg")), expectedThumb(path("b.bmp")));
+    QCOMPARE(readBytes(galleryFile("A_03.jpg")), expectedPicture(path("c.gif")));
+}
+
+void TestGalleryExport::threadsGoOnPastFailures()
+{
+    writeBytes(path("large.jpg"), "not a picture");
+    ExportJob job = eightItemJob("proj", 3);
+    job.items[4].sourcePath = path("gone.bmp");
+    QList<int> progress;
+    const QList<ExportOutcome> outcomes =
+        exportItems(job, OnFailure::GoOn, [&](int done, int) { progress << done; });
+    QList<ExportOutcome::Kind> kinds;
+    for (const ExportOutcome &outcome : outcomes)
+        kinds << outcome.kind;
+    using Kind = ExportOutcome::Kind;
+    QCOMPARE(kinds,
+             QList<Kind>({Kind::Written, Kind::Written, Kind::Written, Kind::Failed,
+                          Kind::SourceMissing, Kind::Written, Kind::Written, Kind::Written}));
+    QVERIFY2(outcomes[3].reason.startsWith(path("large.jpg") + ": "),
+             qPrintable(outcomes[3].reason));
+    QCOMPARE(progress, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
+    QCOMPARE(readBytes(thumbFile("B_03.jpg")), expectedThumb(path("c.gif")));
+    QVERIFY(!QFileInfo::exists(path("proj/~thumbs.html")));
 }
 
 QTEST_GUILESS_MAIN(TestGalleryExport)
