@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/spin_edit.h"
+#include "collection/file_stamp.h"
 #include "collection/grid_layout.h"
 #include "collection/output_names.h"
 #include "collection/thumb_set.h"
@@ -17,6 +18,7 @@
 #include <memory>
 
 class ColourPanel;
+class PicturePrefetch;
 class GalleryProgressBar;
 class ProjectFolderDialog;
 class HtmlSourcePane;
@@ -88,6 +90,7 @@ public:
     void FileListBoxDblClick();
     void FileListBoxKeyPress(QChar key);
     void ShowPreview(const QString &path);
+    void emptyPreview();
 
     // Thumbnail set and grid.
     void btnADDThumbClick();
@@ -146,9 +149,9 @@ public:
 
     // Export and preview.
     void btnStartClick();
-    // The pictures "Start" makes at a time; 0 (the default) for one per
-    // processor.
-    void setExportJobs(int jobs);
+    // The pictures "Start" makes at a time and an add decodes ahead; 0 (the
+    // default) for one per processor, 1 for all work on the window's thread.
+    void setJobs(int jobs);
     void btnPreviewClick();
     void SaveThumbnail(int index);
 
@@ -283,9 +286,14 @@ private:
     // Reads the picture files of `folder` into the file list.
     void readFileList(const QString &folder);
     GridMetrics gridMetrics() const;
+    int jobCount() const;
     // Makes the thumbnail of `image` from `picture`, decoded already, or from
     // the control's own pixels when picture is null.
     void renderThumbFrom(TImage32 *image, TBitmap32 *picture);
+    // The picture of `path` for a new thumbnail, decoded unless the preview
+    // or DecodedPicture holds it already; with `intoPreview` it ends in the
+    // preview, where MarkCurrent then shows it without loading it again.
+    TBitmap32 &pictureForThumb(const QString &path, bool intoPreview);
     void placeThumb(TImage32 *image);
     void fitGridContent();
     NamingSettings namingSettings() const;
@@ -319,14 +327,20 @@ private:
     // A picture decoded for a thumbnail; kept so that its pixel area serves the
     // next one too.
     TBitmap32 DecodedPicture;
-    // The path whose picture the preview shows after an add decoded it there.
-    QString PreviewHolds;
+    // The files whose pictures the preview and DecodedPicture hold (empty
+    // when unknown). An add shows each picture in the preview and the file
+    // list's focused entry right after it; the two pictures change places
+    // instead of being decoded again each time.
+    FileStamp PreviewShows;
+    FileStamp DecodedHolds;
     // Whether the last renaming pass numbered the files.
     bool RenamingWasOn = false;
     // An add, removal or refresh in progress lets events in between its steps;
     // other changes of the set wait for it.
     bool SetBusy = false;
-    int ExportJobs = 0;
+    int Jobs = 0;
+    // The pictures of the add in progress, decoded ahead on other threads.
+    PicturePrefetch *AddAhead = nullptr;
     bool CloseRequested = false;
     double ViewerPercent = 74;
     float ZoomFactor = 1.0f;

@@ -102,14 +102,28 @@ void TFormMain::ShowPreview(const QString &path)
     // The preview is a convenience: a picture that cannot be shown leaves it as
     // it was, without a message.
     try {
-        if (PreviewHolds != path)
-            LoadPicture(path, ImageDest->bitmap());
-        PreviewHolds.clear();
+        const FileStamp stamp = FileStamp::of(path);
+        if (!stamp.matches(PreviewShows)) {
+            if (stamp.matches(DecodedHolds)) {
+                ImageDest->bitmap().swapPixels(DecodedPicture);
+                std::swap(PreviewShows, DecodedHolds);
+            } else {
+                PreviewShows = {};
+                LoadPicture(path, ImageDest->bitmap());
+                PreviewShows = stamp;
+            }
+        }
         stpDestFSize->setText(fileSizeText(file.size()));
         stpDestPSize->setText(QStringLiteral("%1x%2")
                                   .arg(ImageDest->bitmap().width())
                                   .arg(ImageDest->bitmap().height()));
     } catch (const std::exception &) {
-        PreviewHolds.clear();
+        // What a failed load left in the preview is no file's picture.
     }
+}
+
+void TFormMain::emptyPreview()
+{
+    ImageDest->bitmap().assign(static_cast<const TBitmap32 *>(nullptr));
+    PreviewShows = {};
 }

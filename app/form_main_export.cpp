@@ -30,9 +30,7 @@ void TFormMain::btnStartClick()
         ProgressBar->setTotal(ThumbsCount - 1);
     // The workers read the thumbnail controls' pixels while this thread
     // waits for them, and nothing else touches the controls till then.
-    ExportJob job{ProjectPath, GalleryPath,
-                  ThumbsPath,  CL->lines(),
-                  {},          ExportJobs > 0 ? ExportJobs : QThread::idealThreadCount()};
+    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}, jobCount()};
     job.items.reserve(ThumbsCount);
     for (int i = 0; i < ThumbsCount; ++i) {
         const TThumbsCollection &thumb = Thumbs.at(i);
@@ -48,9 +46,14 @@ void TFormMain::btnStartClick()
     exportGallery(job, [this](int done, int) { ProgressBar->setCompleted(done - 1); });
 }
 
-void TFormMain::setExportJobs(int jobs)
+void TFormMain::setJobs(int jobs)
 {
-    ExportJobs = jobs;
+    Jobs = jobs;
+}
+
+int TFormMain::jobCount() const
+{
+    return Jobs > 0 ? Jobs : QThread::idealThreadCount();
 }
 
 void TFormMain::SaveThumbnail(int index)

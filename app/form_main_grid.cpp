@@ -4,6 +4,7 @@
 #include "collection/thumb_cell.h"
 #include "imaging/image32.h"
 #include "imaging/picture_file.h"
+#include "imaging/picture_prefetch.h"
 #include "imaging/thumbnail.h"
 
 #include <QCoreApplication>
@@ -50,39 +51,54 @@ void TFormMain::AddThumb(const QString &path)
 
     cell->caption()->setText(provisionalCaption(n, namingSettings(), path));
     try {
-        // With the preview open the picture is decoded straight into it, where
-        // MarkCurrent shows it, so the file is read once and no second picture
-        // is held.
-        const bool previewOpen = splitBackImage->firstPaneOpen();
-        TBitmap32 &decoded = previewOpen ? ImageDest->bitmap() : DecodedPicture;
         cell->image()->hide();
-        if (QFileInfo(path).isFile()) {
-            LoadPicture(path, decoded);
-            if (previewOpen)
-                PreviewHolds = path;
-        }
+        TBitmap32 *picture = nullptr;
+        if (QFileInfo(path).isFile())
+            picture = &pictureForThumb(path, splitBackImage->firstPaneOpen());
         QCoreApplication::processEvents();
-        renderThumbFrom(cell->image(), QFileInfo(path).isFile() ? &decoded : nullptr);
+        renderThumbFrom(cell->image(), picture);
         cell->image()->show();
     } catch (...) {
         // The cell stays, captioned provisionally; it is the current one.
-        PreviewHolds.clear();
         MarkCurrent(previous, n);
         throw;
     }
     cell->caption()->setText(OutputFileName(n, TFileKind::Picture));
     MarkCurrent(previous, n);
-    PreviewHolds.clear();
     QCoreApplication::processEvents();
     scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop + 1);
+}
+
+TBitmap32 &TFormMain::pictureForThumb(const QString &path, bool intoPreview)
+{
+    const FileStamp stamp = FileStamp::of(path);
+    if (stamp.matches(PreviewShows))
+        return ImageDest->bitmap();
+    if (!stamp.matches(DecodedHolds)) {
+        DecodedHolds = {};
+        if (AddAhead)
+            AddAhead->load(path, DecodedPicture);
+        else
+            LoadPicture(path, DecodedPicture);
+        DecodedHolds = stamp;
+    }
+    if (!intoPreview)
+        return DecodedPicture;
+    ImageDest->bitmap().swapPixels(DecodedPicture);
+    std::swap(PreviewShows, DecodedHolds);
+    return ImageDest->bitmap();
 }
 
 void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
 {
     image->hide();
     const bool fromFile = reload && QFileInfo(path).isFile();
-    if (fromFile)
+    if (fromFile) {
+        DecodedHolds = {};
+        const FileStamp stamp = FileStamp::of(path);
         LoadPicture(path, DecodedPicture);
+        DecodedHolds = stamp;
+    }
     QCoreApplication::processEvents();
     renderThumbFrom(image, fromFile ? &DecodedPicture : nullptr);
     image->show();

@@ -5,6 +5,7 @@
 #include "collection/thumb_cell.h"
 #include "collection/thumb_set.h"
 #include "imaging/image32.h"
+#include "imaging/picture_prefetch.h"
 #include "project/project_folders.h"
 
 #include <QAction>
@@ -100,6 +101,18 @@ void TFormMain::btnADDThumbClick()
         return;
     }
     scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The other processors decode the next selected pictures while this
+    // thread shows the current one; the steps below stay those of one thread.
+    std::unique_ptr<PicturePrefetch> ahead;
+    if (jobCount() > 1) {
+        QStringList selected;
+        for (int i = 0; i < FileListBox->count(); ++i)
+            if (FileListBox->item(i)->isSelected())
+                selected << joinPath(FileFolder, FileListBox->item(i)->text());
+        ahead = std::make_unique<PicturePrefetch>(selected, jobCount());
+    }
+    AddAhead = ahead.get();
+    const auto forgetAhead = qScopeGuard([this] { AddAhead = nullptr; });
     int lastAdded = 0;
     for (int i = 0; i < FileListBox->count() && !CloseRequested; ++i) {
         QListWidgetItem *item = FileListBox->item(i);
@@ -158,7 +171,7 @@ void TFormMain::btnClearSelecthumbClick()
     if (ThumbsCount == 0) {
         enableSetButtons(false);
         CurrentThumb = 0;
-        ImageDest->bitmap().assign(static_cast<const TBitmap32 *>(nullptr));
+        emptyPreview();
     }
 }
 
@@ -176,7 +189,7 @@ void TFormMain::btnClearAllProjectClick()
     CurrentThumb = 0;
     fitGridContent();
     showThumbCount();
-    ImageDest->bitmap().assign(static_cast<const TBitmap32 *>(nullptr));
+    emptyPreview();
     enableSetButtons(false);
     GenerateHtml();
 }

@@ -1,7 +1,8 @@
 // Adding pictures and exporting them through the real window (offscreen),
 // measured against plain libjpeg-turbo doing the same work on the same files
 // in the same run (decode and nearest fit for the add; decode, q90 encode and
-// thumbnail q90 encode for the export), with the window's peak memory.
+// thumbnail q90 encode for the export), each with one core and with all of
+// them, with the window's peak memory.
 //
 // pictavel-bench-window [count]   (default 20 photo-like 12-megapixel JPEGs)
 
@@ -10,21 +11,21 @@
 #include "bench/direct_jpeg.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
+#include "tests/window_controls.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QTreeView>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -51,7 +52,9 @@ void chooseProjectFolderSoon(const QString &folder)
     });
 }
 
-double plainExportMsPerPicture(const QStringList &files, const QString &out)
+// Plain libjpeg-turbo over the same files: decode and nearest fit as an add
+// does, and with `exportFolder` given also both encodes as an export does.
+double plainMsPerPicture(const QStringList &files, const QString &exportFolder = {})
 {
     DirectJpeg direct;
     QElapsedTimer timer;
@@ -60,23 +63,20 @@ double plainExportMsPerPicture(const QStringList &files, const QString &out)
         int w = 0, h = 0;
         direct.decode(file, w, h);
         direct.thumbnail(w, h, 110);
-        direct.encodeThumbnail(out + QStringLiteral("/thumb.jpg"));
-        direct.encode(out + QStringLiteral("/picture.jpg"), w, h);
+        if (exportFolder.isEmpty())
+            continue;
+        direct.encodeThumbnail(exportFolder + QStringLiteral("/thumb.jpg"));
+        direct.encode(exportFolder + QStringLiteral("/picture.jpg"), w, h);
     }
     return double(timer.nsecsElapsed()) / 1e6 / files.size();
 }
 
-double plainMsPerPicture(const QStringList &files)
+double msPerPictureOf(const std::function<void()> &work, int pictures)
 {
-    DirectJpeg direct;
     QElapsedTimer timer;
     timer.start();
-    for (const QString &file : files) {
-        int w = 0, h = 0;
-        direct.decode(file, w, h);
-        direct.thumbnail(w, h, 110);
-    }
-    return double(timer.nsecsElapsed()) / 1e6 / files.size();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6 / pictures;
 }
 
 int run(int count)
@@ -92,65 +92,69 @@ int run(int count)
 
     TFormMain window(dir.path());
     window.show();
-    auto *tree = window.findChild<QTreeView *>(QStringLiteral("DirectoryTree"));
-    tree->setCurrentIndex(static_cast<QFileSystemModel *>(tree->model())->index(pictures));
-    window.DirectoryTreeClick();
-    auto *list = window.findChild<QListWidget *>(QStringLiteral("FileListBox"));
+    QListWidget *list = openInFileList(window, pictures);
 
     // A first picture, through the question for the project folder, warms
     // the decoder and shows a picture in the preview as a user's would be.
+    // The folder exists, so that the dialog asks nothing more.
     list->item(0)->setSelected(true);
-    QDir().mkpath(dir.filePath(QStringLiteral("project")));
-    // An existing folder, so that the dialog asks nothing more.
     QDir().mkpath(dir.filePath(QStringLiteral("project")));
     chooseProjectFolderSoon(dir.filePath(QStringLiteral("project")));
     window.btnADDThumbClick();
+    window.btnClearAllProjectClick();
 
+    // The add with everything on the window's thread, then with the next
+    // pictures decoded on the other processors, each into an empty set.
+    const auto addAll = [&] {
+        list->selectAll();
+        window.btnADDThumbClick();
+    };
+    window.setJobs(1);
+    const double addOneMs = msPerPictureOf(addAll, count);
+    window.btnClearAllProjectClick();
+    window.setJobs(0);
     const long before = statusKb("VmRSS:");
     resetPeakMemory();
-    list->selectAll();
-    QElapsedTimer timer;
-    timer.start();
-    window.btnADDThumbClick();
-    const double windowMs = double(timer.nsecsElapsed()) / 1e6 / count;
+    const double addMs = msPerPictureOf(addAll, count);
     const long peak = statusKb("VmHWM:");
     const double pictureMb = double(kWidth) * kHeight * 4 / 1048576.0;
     const double overMb = (peak - before) / 1024.0;
 
-    // "Start" with one worker, then with one per processor (the window's
-    // own choice), each over the files the one before wrote.
-    window.setExportJobs(1);
-    timer.restart();
-    window.btnStartClick();
-    const double exportOneMs = double(timer.nsecsElapsed()) / 1e6 / (count + 1);
-    window.setExportJobs(0);
+    // "Start" with one worker, then with one per processor, each over the
+    // files the one before wrote.
+    window.setJobs(1);
+    const double exportOneMs = msPerPictureOf([&] { window.btnStartClick(); }, count);
+    window.setJobs(0);
     resetPeakMemory();
     const long beforeExport = statusKb("VmRSS:");
-    timer.restart();
-    window.btnStartClick();
-    const double exportMs = double(timer.nsecsElapsed()) / 1e6 / (count + 1);
+    const double exportMs = msPerPictureOf([&] { window.btnStartClick(); }, count);
     const double exportOverMb = (statusKb("VmHWM:") - beforeExport) / 1024.0;
 
     const double plainMs = plainMsPerPicture(files);
     const QString out = dir.filePath(QStringLiteral("plain"));
     QDir().mkpath(out);
-    const double plainExportMs = plainExportMsPerPicture(files, out);
-    std::printf("add %d pictures of %dx%d through the window: %.1f ms per picture\n", count, kWidth,
-                kHeight, windowMs);
+    const double plainExportMs = plainMsPerPicture(files, out);
+    const int cores = QThread::idealThreadCount();
+    std::printf("add %d pictures of %dx%d through the window, 1 core:  %.1f ms per picture\n",
+                count, kWidth, kHeight, addOneMs);
+    std::printf("add %d pictures of %dx%d through the window, %d cores: %.1f ms per picture\n",
+                count, kWidth, kHeight, cores, addMs);
     std::printf("plain libjpeg-turbo decode + nearest fit:        %.1f ms per picture\n", plainMs);
-    std::printf("peak memory during the add over before it: %.1f MB = %.2f x one picture "
-                "(%.1f MB)\n",
-                overMb, overMb / pictureMb, pictureMb);
-    std::printf("export %d pictures through the window, 1 worker: %.1f ms per picture\n", count + 1,
+    std::printf("peak memory during the add on %d cores over before it: %.1f MB = %.2f x one "
+                "picture (%.1f MB)\n",
+                cores, overMb, overMb / pictureMb, pictureMb);
+    std::printf("export %d pictures through the window, 1 core:  %.1f ms per picture\n", count,
                 exportOneMs);
-    std::printf("export %d pictures through the window, %d workers: %.1f ms per picture, peak "
+    std::printf("export %d pictures through the window, %d cores: %.1f ms per picture, peak "
                 "%.1f MB over before\n",
-                count + 1, QThread::idealThreadCount(), exportMs, exportOverMb);
+                count, cores, exportMs, exportOverMb);
     std::printf("plain libjpeg-turbo decode + encode + thumbnail encode: %.1f ms per picture\n",
                 plainExportMs);
-    std::printf("ratio add-window=%.2f export-window=%.2f export-1-worker/all-workers=%.2f\n",
-                windowMs / plainMs, exportMs / plainExportMs, exportOneMs / exportMs);
-    return window.thumbsCount() == count + 1 ? 0 : 1;
+    std::printf("ratio add-1-core/plain=%.2f add-1-core/all-cores=%.2f "
+                "export-1-core/plain=%.2f export-1-core/all-cores=%.2f\n",
+                addOneMs / plainMs, addOneMs / addMs, exportOneMs / plainExportMs,
+                exportOneMs / exportMs);
+    return window.thumbsCount() == count ? 0 : 1;
 }
 
 } // namespace

@@ -72,6 +72,17 @@ void TBitmap32::replacePixels(int width, int height, PixelPool::Block block)
     m_height = height;
 }
 
+void TBitmap32::swapPixels(TBitmap32 &other)
+{
+    if (&other == this)
+        return;
+    std::swap(m_width, other.m_width);
+    std::swap(m_height, other.m_height);
+    std::swap(m_pixels, other.m_pixels);
+    notifyChanged();
+    other.notifyChanged();
+}
+
 void TBitmap32::assign(const TBitmap32 *source)
 {
     if (source == this)

@@ -104,6 +104,9 @@ public:
     // Takes a pixel area of width x height made by a decoder, without
     // notifying; the old area is released.
     void replacePixels(int width, int height, PixelPool::Block block);
+    // Exchanges size and pixel area with `other` and notifies both; draw
+    // modes, filters and colours stay with their bitmaps, as after a load.
+    void swapPixels(TBitmap32 &other);
 
 private:
     void reallocate(int width, int height, bool zero);

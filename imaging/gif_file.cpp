@@ -189,7 +189,11 @@ void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
     if (!haveFirst)
         gifFailure("GIF file holds no image");
 
-    bitmap.setSize(screenWidth, screenHeight);
+    // Whatever the bitmap held before, the screen starts black: a picture
+    // must not show another one through its transparent pixels, and the same
+    // file must give the same pixels in whichever bitmap it is loaded.
+    bitmap.setSizeForOverwrite(screenWidth, screenHeight);
+    std::fill_n(bitmap.bits(), size_t(screenWidth) * size_t(screenHeight), TColor32(0));
     for (int y = 0; y < first.height; ++y) {
         const uint8_t *src = first.indices.data() + size_t(y) * size_t(first.width);
         TColor32 *out = bitmap.scanLine(first.top + y) + first.left;

@@ -224,7 +224,7 @@ void TestFormMainExport::damagedSourceStopsEveryWorker()
         m_window->AddThumb(source(QString::fromLatin1(name)));
     writeBytes(source("b.bmp"), "no longer a picture");
     writeBytes(m_project + QStringLiteral("/~thumbs.html"), "earlier page");
-    m_window->setExportJobs(3);
+    m_window->setJobs(3);
     auto *bar = m_window->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
     QStringList messages;
     answerNextModal<QMessageBox>([&messages](QMessageBox *box) {

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <memory>
 
 namespace {
@@ -88,9 +86,10 @@ private slots:
     void removingAndClearingKeepFilesInStep();
     void relayoutWithoutColumns();
     void eventsDuringAnAddCannotCorruptTheSet();
+    void previewShowsTheFileAskedFor_data();
+    void previewShowsTheFileAskedFor();
 
 private:
-    void chooseFolder(const QString &folder);
     void addFiles(const QStringList &names);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -121,14 +120,6 @@ void TestFormMainThumbs::cleanup()
     m_dir.reset();
 }
 
-void TestFormMainThumbs::chooseFolder(const QString &folder)
-{
-    auto *tree = control<QTreeView>(m_window.get(), "DirectoryTree");
-    auto *model = qobject_cast<QFileSystemModel *>(tree->model());
-    tree->setCurrentIndex(model->index(folder));
-    m_window->DirectoryTreeClick();
-}
-
 void TestFormMainThumbs::addFiles(const QStringList &names)
 {
     for (const QString &name : names)
@@ -137,7 +128,7 @@ void TestFormMainThumbs::addFiles(const QStringList &names)
 
 void TestFormMainThumbs::browserListsAndPreviews()
 {
-    chooseFolder(m_pictures);
+    openInFileList(*m_window, m_pictures);
     auto *list = control<QListWidget>(m_window.get(), "FileListBox");
     QStringList names;
     for (int i = 0; i < list->count(); ++i)
@@ -164,7 +155,7 @@ void TestFormMainThumbs::browserListsAndPreviews()
     list->setCurrentItem(list->item(2));
     QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("640x480"));
 
-    chooseFolder(m_dir->filePath(QStringLiteral("exe")));
+    openInFileList(*m_window, m_dir->filePath(QStringLiteral("exe")));
     QCOMPARE(list->count(), 0);
     QVERIFY(!control<QToolButton>(m_window.get(), "btnADDThumb")->isEnabled());
     QCOMPARE(selection->text(), QStringLiteral("Выбрано: 0 из 0"));
@@ -231,7 +222,7 @@ void TestFormMainThumbs::clicksMarkAndDoubleClicksExchange()
 
 void TestFormMainThumbs::addActionAsksForTheProjectFolder()
 {
-    chooseFolder(m_pictures);
+    openInFileList(*m_window, m_pictures);
     auto *list = control<QListWidget>(m_window.get(), "FileListBox");
     for (int i : {0, 1, 3})
         list->item(i)->setSelected(true);
@@ -329,7 +320,7 @@ void TestFormMainThumbs::eventsDuringAnAddCannotCorruptTheSet()
     QString title;
     answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
     m_window->AskProjectFolder();
-    chooseFolder(m_pictures);
+    openInFileList(*m_window, m_pictures);
     auto *list = control<QListWidget>(m_window.get(), "FileListBox");
     list->selectAll();
     // Arrive while the first picture is being added: a second add and a
@@ -343,6 +334,56 @@ void TestFormMainThumbs::eventsDuringAnAddCannotCorruptTheSet()
     QCOMPARE(m_window->thumbsCount(), 1);
     QCOMPARE(captions(*m_window), QStringList({"a.jpg"}));
     QTRY_VERIFY(!m_window->isVisible());
+}
+
+void TestFormMainThumbs::previewShowsTheFileAskedFor_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one thread") << 1;
+    QTest::newRow("decoding ahead") << 2;
+}
+
+// The preview and the add's decode buffer trade pictures instead of loading
+// them again; whatever the order of steps, the preview shows the pixels of
+// the file last asked for, as it is on disk.
+void TestFormMainThumbs::previewShowsTheFileAskedFor()
+{
+    QFETCH(int, jobs);
+    m_window->setJobs(jobs);
+    const TBitmap32 &preview = m_window->findChild<TImage32 *>("ImageDest")->bitmap();
+    const auto expectPreviewOf = [&](const char *name) {
+        TBitmap32 file;
+        LoadPicture(m_pictures + u'/' + QLatin1String(name), file);
+        QCOMPARE(preview.width(), file.width());
+        QCOMPARE(preview.height(), file.height());
+        QVERIFY2(
+            std::equal(file.bits(), file.bits() + file.width() * file.height(), preview.bits()),
+            name);
+    };
+    QString title;
+    answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
+    m_window->AskProjectFolder();
+    QListWidget *list = openInFileList(*m_window, m_pictures);
+    // The focused entry is selected and added last: after every step but the
+    // last the preview shows it again.
+    list->setCurrentItem(list->item(3));
+    list->item(0)->setSelected(true);
+    list->item(1)->setSelected(true);
+    m_window->btnADDThumbClick();
+    QCOMPARE(m_window->thumbsCount(), 3);
+    expectPreviewOf("d.jpg");
+
+    QTest::mouseClick(m_window->thumbs()[0].CaptionLabel, Qt::LeftButton);
+    expectPreviewOf("a.JPG");
+    list->setCurrentItem(list->item(1));
+    expectPreviewOf("b.jpeg");
+    QTest::mouseClick(m_window->thumbs()[2].CaptionLabel, Qt::LeftButton);
+    expectPreviewOf("d.jpg");
+    // A file changed on disk is loaded afresh.
+    writePicture(m_pictures + QStringLiteral("/a.JPG"), 64, 48);
+    QTest::mouseClick(m_window->thumbs()[0].CaptionLabel, Qt::LeftButton);
+    expectPreviewOf("a.JPG");
+    QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("64x48"));
 }
 
 QTEST_MAIN(TestFormMainThumbs)

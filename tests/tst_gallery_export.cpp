@@ -1,4 +1,5 @@
 #include "base/pictavel_error.h"
+#include "gif_files.h"
 #include "html/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
@@ -12,41 +13,12 @@
 #include <memory>
 #include <vector>
 
-#include <gif_lib.h>
-
 namespace {
 
 constexpr int kSourceWidth = 40;
 constexpr int kSourceHeight = 30;
 const QSize kBox(20, 20);
 const QByteArray kEarlier("earlier export");
-
-// A 40 x 30 GIF of four colours whose left half is index 0, the transparent
-// one: a decoder that draws it over an earlier picture would show through.
-bool writeGif(const QString &path)
-{
-    int error = 0;
-    GifFileType *gif = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
-    if (!gif)
-        return false;
-    GifColorType colours[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    ColorMapObject *map = GifMakeMapObject(4, colours);
-    bool ok = EGifPutScreenDesc(gif, kSourceWidth, kSourceHeight, 2, 0, map) == GIF_OK;
-    GraphicsControlBlock gcb{};
-    gcb.TransparentColor = 0;
-    GifByteType ext[4];
-    EGifGCBToExtension(&gcb, ext);
-    ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK;
-    ok = ok && EGifPutImageDesc(gif, 0, 0, kSourceWidth, kSourceHeight, false, nullptr) == GIF_OK;
-    std::vector<GifPixelType> row(kSourceWidth);
-    for (int y = 0; y < kSourceHeight; ++y) {
-        for (int x = 0; x < kSourceWidth; ++x)
-            row[size_t(x)] = GifPixelType(x < kSourceWidth / 2 ? 0 : 1 + (x + y) % 3);
-        ok = ok && EGifPutLine(gif, row.data(), kSourceWidth) == GIF_OK;
-    }
-    GifFreeMapObject(map);
-    return EGifCloseFile(gif, &error) == GIF_OK && ok;
-}
 
 void fill(TBitmap32 &b, int w, int h, TColor32 base)
 {
@@ -122,7 +94,7 @@ void TestGalleryExport::init()
     QImage bmp(kSourceWidth, kSourceHeight, QImage::Format_RGB32);
     bmp.fill(QColor(200, 180, 20));
     QVERIFY(bmp.save(path("b.bmp"), "BMP"));
-    QVERIFY(writeGif(path("c.gif")));
+    QVERIFY(writeHalfTransparentGif(path("c.gif"), kSourceWidth, kSourceHeight));
     fill(m_readyThumb, 7, 5, 0xFF102030u);
 }
 

@@ -2,6 +2,7 @@
 #include "imaging/bitmap32.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_file.h"
+#include "imaging/picture_prefetch.h"
 
 #include <QDir>
 #include <QFile>
@@ -492,6 +493,7 @@ private slots:
     void gifInterlaced();
     void gifMalformed_data();
     void gifMalformed();
+    void prefetchGivesWhatLoadGives();
     void writeEmptyBitmap();
     void writeFailureKeepsOldFile();
     void writeWhateverTheName();
@@ -1035,11 +1037,11 @@ void TestPictureFile::gifFirstFrameOverPixels()
     same.setSize(4, 3);
     for (int i = 0; i < 12; ++i)
         same.bits()[i] = 0x00123456u + TColor32(i);
+    // A bitmap of the same size that held another picture gives the same
+    // pixels as a fresh one.
     LoadPicture(path("anim.gif"), same);
-    QCOMPARE(same.pixel(0, 0), TColor32(0xFF123456));
-    QCOMPARE(same.pixel(2, 1),
-             TColor32(0xFF123456 + 6)); // transparent: old pixel kept, made opaque
-    QCOMPARE(same.pixel(1, 1), kPalette[1]);
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(same.bits()[i], fresh.bits()[i]);
 }
 
 void TestPictureFile::gifInterlaced()
@@ -1099,6 +1101,57 @@ void TestPictureFile::gifMalformed_data()
 void TestPictureFile::gifMalformed()
 {
     loadRefuses(QStringLiteral("bad.gif"));
+}
+
+void TestPictureFile::prefetchGivesWhatLoadGives()
+{
+    QStringList files;
+    for (int i = 0; i < 6; ++i) {
+        TBitmap32 picture;
+        picture.setSize(30 + i, 20);
+        for (int p = 0; p < picture.width() * picture.height(); ++p)
+            picture.bits()[p] = 0xFF000000u | TColor32(p * 2654435761u * uint32_t(i + 1));
+        files << path(QStringLiteral("ahead%1.jpg").arg(i));
+        WriteJpegFile(files.last(), picture, 90);
+    }
+    writeFile(path("damaged.jpg"), QByteArray("\xFF\xD8 not a picture"));
+    const QString damaged = path("damaged.jpg"), missing = path("missing.jpg");
+    const QStringList list{files[0], damaged,  files[1], missing,
+                           files[2], files[3], files[4], files[5]};
+
+    // In list order with some passed over, as an add whose selection shrinks
+    // while it runs; then a path that is no longer ahead, and one that never
+    // was. Each load does to a bitmap what LoadPicture does to another.
+    const QStringList steps{files[0], damaged, missing, files[3], files[5], files[1], files[2]};
+    for (int workers : {1, 2, 3}) {
+        PicturePrefetch ahead(list, workers);
+        TBitmap32 bitmap, alone;
+        bitmap.setStretchFilter(sfLinear);
+        int notified = 0, notifiedAlone = 0;
+        bitmap.addChangeHandler([&] { ++notified; });
+        alone.addChangeHandler([&] { ++notifiedAlone; });
+        for (const QString &step : steps) {
+            QString error, errorAlone;
+            try {
+                ahead.load(step, bitmap);
+            } catch (const PictavelError &e) {
+                error = e.message();
+            }
+            errorAlone = errorOfLoad(step, alone);
+            QCOMPARE(error, errorAlone);
+            QCOMPARE(notified, notifiedAlone);
+            QCOMPARE(bitmap.width(), alone.width());
+            QCOMPARE(bitmap.height(), alone.height());
+            QVERIFY(std::equal(alone.bits(), alone.bits() + alone.width() * alone.height(),
+                               bitmap.bits()));
+        }
+        QCOMPARE(bitmap.stretchFilter(), sfLinear);
+        QCOMPARE(notified, 5);
+    }
+    // Ended while its workers are busy: each finishes its picture and stops.
+    {
+        PicturePrefetch ahead(list, 2);
+    }
 }
 
 void TestPictureFile::writeEmptyBitmap()

@@ -1,5 +1,5 @@
-#include "base/text_file.h"
 #include "base/pictavel_error.h"
+#include "base/text_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,9 @@
 #include "app/form_main.h"
+#include "gif_files.h"
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -9,13 +11,12 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -52,6 +53,38 @@ QMap<QString, QByteArray> filesUnder(const QString &folder)
     return files;
 }
 
+// Opens the project folder, adds every file of `pictures` through the add
+// button and presses "Start", with the window doing `jobs` pictures at a time.
+void exportThroughWindow(const QString &base, const QString &pictures, const QString &project,
+                         int jobs)
+{
+    TFormMain window(base);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setJobs(jobs);
+    QVERIFY(!control<QCheckBox>(&window, "chbRenameF")->isChecked());
+    answerNextModal<QDialog>([&](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(project);
+        dialog->accept();
+    });
+    window.bteDirProjectButtonClick();
+    QCOMPARE(window.projectPath(), project);
+    QListWidget *list = openInFileList(window, pictures);
+    list->selectAll();
+    window.btnADDThumbClick();
+    QCOMPARE(window.thumbsCount(), list->count());
+    control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
+    window.btnStartClick();
+}
+
+void expectSameFiles(const QMap<QString, QByteArray> &actual,
+                     const QMap<QString, QByteArray> &expected)
+{
+    QCOMPARE(actual.keys(), expected.keys());
+    for (const QString &file : expected.keys())
+        QVERIFY2(actual.value(file) == expected.value(file), qPrintable(file));
+}
+
 } // namespace
 
 class TestWindowVsTool : public QObject
@@ -64,59 +97,51 @@ private slots:
 void TestWindowVsTool::toolWritesWhatStartWrites()
 {
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("src"));
-    QStringList sources;
+    const QString pictures = dir.filePath(QStringLiteral("src"));
+    QVERIFY(QDir().mkpath(pictures));
     const auto source = [&](const char *name) {
-        sources << dir.filePath(QStringLiteral("src/") + QString::fromLatin1(name));
-        return sources.last();
+        return pictures + u'/' + QLatin1String(name);
     };
     writeJpeg(source("wide.jpg"), 640, 480, 7);
     writeBmp(source("tall.bmp"), 300, 400, Qt::darkCyan);
     writeJpeg(source("tiny.jpg"), 37, 13, 11);
     writeBmp(source("small.bmp"), 50, 20, QColor(200, 30, 90));
     writeJpeg(source("portrait.jpg"), 215, 701, 5);
+    // Right after a picture of its size, whose pixels must not show through.
+    QVERIFY(writeHalfTransparentGif(source("window.gif"), 640, 480));
+    const int count = 6;
 
     // The window starts without a settings file and writes its default
-    // profile into propstor.ini in its folder.
-    const QString project = dir.filePath(QStringLiteral("window"));
-    QVERIFY(QDir().mkpath(project));
-    {
-        TFormMain window(dir.path());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(!window.findChild<QCheckBox *>(QStringLiteral("chbRenameF"))->isChecked());
-        answerNextModal<QDialog>([&](QDialog *dialog) {
-            dialog->findChild<QLineEdit *>()->setText(project);
-            dialog->accept();
-        });
-        window.bteDirProjectButtonClick();
-        QCOMPARE(window.projectPath(), project);
-        for (const QString &file : sources)
-            window.AddThumb(file);
-        QCOMPARE(window.thumbsCount(), int(sources.size()));
-        window.findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
-        window.btnStartClick();
-        window.close();
+    // profile into propstor.ini in its folder; it decodes ahead and exports
+    // on two threads, then all on its own thread.
+    QMap<QString, QByteArray> written;
+    for (int jobs : {2, 1}) {
+        const QString project = dir.filePath(QStringLiteral("window%1").arg(jobs));
+        QVERIFY(QDir().mkpath(project));
+        exportThroughWindow(dir.path(), pictures, project, jobs);
+        if (QTest::currentTestFailed())
+            return;
+        if (written.isEmpty())
+            written = filesUnder(project);
+        else
+            expectSameFiles(filesUnder(project), written);
     }
     const QString ini = dir.filePath(QStringLiteral("propstor.ini"));
     QVERIFY(QFileInfo::exists(ini));
-    const QMap<QString, QByteArray> written = filesUnder(project);
-    QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("portrait.jpg"));
+    QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/window.jpg"));
     // A picture and a thumbnail for each source, and the page.
-    QCOMPARE(written.size(), 2 * sources.size() + 1);
+    QCOMPARE(written.size(), 2 * count + 1);
 
+    // The tool is given the folder, which it reads in the file list's order.
     for (const char *jobs : {"1", "2"}) {
         const QString toolProject = dir.filePath(QStringLiteral("tool") + QLatin1String(jobs));
         QProcess tool;
         tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
-                   QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject} + sources);
+                   QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures});
         QVERIFY(tool.waitForFinished(120000));
         QCOMPARE(QString::fromLocal8Bit(tool.readAllStandardError()), QString());
         QCOMPARE(tool.exitCode(), 0);
-        const QMap<QString, QByteArray> built = filesUnder(toolProject);
-        QCOMPARE(built.keys(), written.keys());
-        for (const QString &file : written.keys())
-            QVERIFY2(built.value(file) == written.value(file), qPrintable(file));
+        expectSameFiles(filesUnder(toolProject), written);
     }
 }
 
