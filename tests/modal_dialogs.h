@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -23,4 +25,13 @@ template <typename Dialog> void answerNextModal(const std::function<void(Dialog 
     timer->start();
     // Gives up after a while so that a missing dialog fails the test instead of hanging.
     QTimer::singleShot(30000, timer, [timer] { timer->deleteLater(); });
+}
+
+// Records the next message box as "title|text" and closes it.
+inline void answerMessage(QStringList *texts)
+{
+    answerNextModal<QMessageBox>([texts](QMessageBox *box) {
+        *texts << box->windowTitle() + u'|' + box->text();
+        box->accept();
+    });
 }

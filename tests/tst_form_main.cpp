@@ -13,7 +13,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScopeGuard>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -50,15 +49,6 @@ void answerSaveDialog(const QString &name, QString *title = nullptr, QString *pr
             *prefill = dialog->textValue();
         dialog->setTextValue(name);
         dialog->accept();
-    });
-}
-
-// Records the text of the next message box and closes it.
-void answerMessage(QStringList *texts)
-{
-    answerNextModal<QMessageBox>([texts](QMessageBox *box) {
-        *texts << box->windowTitle() + u'|' + box->text();
-        box->accept();
     });
 }
 

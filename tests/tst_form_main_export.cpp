@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -190,10 +189,7 @@ void TestFormMainExport::failuresKeepEarlierFiles()
     QVERIFY(QFile::remove(source("b.bmp")));
     QFile::remove(m_project + QStringLiteral("/~thumbs.html"));
     QStringList messages;
-    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
-        messages << box->text();
-        box->accept();
-    });
+    answerMessage(&messages);
     QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains(source("b.bmp")), qPrintable(messages[0]));
@@ -206,10 +202,7 @@ void TestFormMainExport::failuresKeepEarlierFiles()
     QDir(m_window->thumbsPath()).removeRecursively();
     writeBytes(m_window->thumbsPath(), "in the way");
     messages.clear();
-    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
-        messages << box->text();
-        box->accept();
-    });
+    answerMessage(&messages);
     QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(readBytes(gallery + QStringLiteral("/b.jpg")), earlier);
@@ -227,10 +220,7 @@ void TestFormMainExport::damagedSourceStopsEveryWorker()
     m_window->setJobs(3);
     auto *bar = m_window->findChild<QProgressBar *>(QStringLiteral("ProgressBar"));
     QStringList messages;
-    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
-        messages << box->text();
-        box->accept();
-    });
+    answerMessage(&messages);
     QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains(source("b.bmp")), qPrintable(messages[0]));
