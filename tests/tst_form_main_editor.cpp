@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -232,10 +231,7 @@ void TestFormMainEditor::badCropsLoseNothing()
     click("btnLL");
     control<SpinEdit>("spinH")->setValue(0);
     QStringList messages;
-    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
-        messages << box->text();
-        box->accept();
-    });
+    answerMessage(&messages);
     click("btnCutImage");
     QCOMPARE(messages.size(), 1);
     QCOMPARE(view->bitmap().width(), 300);
@@ -245,10 +241,7 @@ void TestFormMainEditor::badCropsLoseNothing()
     // A picture folder that cannot be written: the record stays as it was.
     writeBytes(m_window->galleryPath(), "in the way");
     control<SpinEdit>("spinH")->setValue(100);
-    answerNextModal<QMessageBox>([&messages](QMessageBox *box) {
-        messages << box->text();
-        box->accept();
-    });
+    answerMessage(&messages);
     click("btnCutImage");
     QCOMPARE(messages.size(), 2);
     QVERIFY(thumb.OriginalPath.isEmpty());
