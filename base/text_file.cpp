@@ -1,23 +1,23 @@
 #include "base/text_file.h"
 
-#include "base/pictavel_error.h"
+#include "base/atomic_file.h"
 #include "base/windows1251.h"
 
 #include <QFile>
-#include <QSaveFile>
 
-void writeTextFile1251(const QString &path, const QStringList &lines)
+QByteArray encodeTextFile1251(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines) {
         bytes += encodeWindows1251(line);
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw PictavelError(QStringLiteral("Cannot create file %1").arg(path));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw PictavelError(QStringLiteral("Cannot write file %1").arg(path));
+    return bytes;
+}
+
+void writeTextFile1251(const QString &path, const QStringList &lines)
+{
+    writeFileAtomically(path, encodeTextFile1251(lines));
 }
 
 QStringList readTextFile1251(const QString &path)

@@ -4,10 +4,12 @@
 #include <QStringList>
 
 // Writes a Windows-1251 text file: every line followed by CR LF, the last one
-// too. An existing file is replaced only once the new one is complete, so a
-// failure leaves the old file as it was and raises PictavelError with
-// "Cannot create file %s" or "Cannot write file %s".
+// too, through AtomicFile: a failure leaves the old file as it was and raises
+// its error.
 void writeTextFile1251(const QString &path, const QStringList &lines);
+
+// The bytes of such a file.
+QByteArray encodeTextFile1251(const QStringList &lines);
 
 // The lines of a Windows-1251 text file with CR LF or LF line ends; an absent or
 // unreadable file has no lines.

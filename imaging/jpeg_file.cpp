@@ -1,11 +1,10 @@
+#include "base/atomic_file.h"
 #include "base/pictavel_error.h"
 #include "imaging/bitmap_turns.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
-
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -181,7 +180,7 @@ std::vector<uint8_t> &greyRowBuffer()
 
 } // namespace
 
-void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
+void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning)
 {
     JpegDecoder d;
     if (!createDecoder(d) || !readHeader(d, data, size))
@@ -222,6 +221,8 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
             bitmap.replacePixels(shown.width(), shown.height(), turned.take());
         }
     }
+    if (warning)
+        *warning = QString::fromLocal8Bit(d.err.firstWarning);
     bitmap.notifyChanged();
 }
 
@@ -230,7 +231,7 @@ namespace {
 struct JpegFileDestination
 {
     jpeg_destination_mgr pub; // first member: libjpeg sees only this part
-    QSaveFile *file;
+    AtomicFile *file;
     std::vector<uint8_t> *buffer;
     bool writeFailed;
 };
@@ -239,8 +240,7 @@ bool flushDestination(JpegFileDestination *d, size_t bytes)
 {
     if (bytes == 0)
         return true;
-    return d->file->write(reinterpret_cast<const char *>(d->buffer->data()), qint64(bytes)) ==
-           qint64(bytes);
+    return d->file->write(d->buffer->data(), bytes);
 }
 
 extern "C" void jpegInitDestination(j_compress_ptr cinfo)
@@ -331,22 +331,23 @@ bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
 
 void WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality)
 {
-    const PictavelError cannotCreate(QStringLiteral("Cannot create file %1").arg(path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw cannotCreate;
-    if (!bitmap.empty()) {
-        thread_local std::vector<uint8_t> buffer(256 * 1024);
-        JpegEncoder e;
-        e.dest.file = &file;
-        e.dest.buffer = &buffer;
-        if (!createEncoder(e) || !encodePixels(e, bitmap, quality)) {
-            file.cancelWriting();
-            if (e.dest.writeFailed)
-                throw cannotCreate;
-            throw jpegError(e.err);
-        }
+    // A JPEG file holds at least one pixel; an empty one would only look
+    // like a picture.
+    if (bitmap.empty())
+        throw PictavelError(QStringLiteral("Cannot write file %1: the picture is empty").arg(path));
+    AtomicFile file(path);
+    if (!file.open())
+        throw file.error();
+    thread_local std::vector<uint8_t> buffer(256 * 1024);
+    JpegEncoder e;
+    e.dest.file = &file;
+    e.dest.buffer = &buffer;
+    if (!createEncoder(e) || !encodePixels(e, bitmap, quality)) {
+        file.cancel();
+        if (e.dest.writeFailed)
+            throw file.error();
+        throw jpegError(e.err);
     }
     if (!file.commit())
-        throw cannotCreate;
+        throw file.error();
 }

@@ -6,9 +6,14 @@
 
 // Reads a BMP, JPEG or GIF file into `bitmap`, the decoder chosen by the
 // extension. A missing file leaves the bitmap as it is; an error raised before
-// the pixels are transferred leaves it as it was too.
-void LoadPicture(const QString &path, TBitmap32 &bitmap);
+// the pixels are transferred leaves it as it was too. A path that is not a
+// regular file (a folder, a pipe, a device) is refused before it is opened.
+// `warning`, when given, receives what the decoder noticed without failing
+// (libjpeg's first warning, such as a truncated file completed with grey), or
+// nothing.
+void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning = nullptr);
 
-// Writes `bitmap` as a baseline colour JPEG of the given quality. The file is
-// replaced only once the new one is complete.
+// Writes `bitmap` as a baseline colour JPEG of the given quality through
+// AtomicFile: the file is replaced only once the new one is complete, and a
+// failure names the file and the system's reason. An empty bitmap is refused.
 void WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality);

@@ -1,5 +1,6 @@
 #include "project/ini_file.h"
 
+#include "base/atomic_file.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 
@@ -106,15 +107,14 @@ bool IniFile::eraseSection(const QString &section)
 void IniFile::save() const
 {
     const QFileInfo info(m_path);
-    const PictavelError unableToWrite(
-        QStringLiteral("Unable to write to %1").arg(info.absoluteFilePath()));
+    const QString unableToWrite =
+        QStringLiteral("Unable to write to %1").arg(info.absoluteFilePath());
     // The save goes through a new file that replaces the old one, which would
     // slip past a write-protected file; honour the protection here.
     if (info.exists() && !info.isWritable())
-        throw unableToWrite;
-    try {
-        writeTextFile1251(m_path, m_lines);
-    } catch (const PictavelError &) {
-        throw unableToWrite;
-    }
+        throw PictavelError(unableToWrite);
+    const QByteArray bytes = encodeTextFile1251(m_lines);
+    AtomicFile file(m_path);
+    if (!file.open() || !file.write(bytes.constData(), size_t(bytes.size())) || !file.commit())
+        throw PictavelError(unableToWrite + QStringLiteral(": ") + file.reason());
 }

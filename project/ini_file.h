@@ -25,7 +25,8 @@ public:
     // Whether the section was there to erase.
     bool eraseSection(const QString &section);
 
-    // Raises "Unable to write to %s" when the file cannot be written.
+    // Raises "Unable to write to %s" with the system's reason when the file
+    // cannot be written; the old file stays as it was.
     void save() const;
 
 private:

@@ -1,1 +1,2 @@
 pictavel_add_test(tst_text_file pictavel_core)
+pictavel_add_test(tst_file_writes pictavel_core)

@@ -425,7 +425,7 @@ void TestFormMain::unwritableFolderShowsMessagesAndKeepsFiles()
     TFormMain window(blocker);
     window.show();
     QCOMPARE(messages, QStringList{QStringLiteral("Pictavel|Unable to write to ") + blocker +
-                                   QStringLiteral("/propstor.ini")});
+                                   QStringLiteral("/propstor.ini: Not a directory")});
     QCOMPARE(readBytes(blocker), QByteArray("keep"));
     // The start ended at the failed write: the profile was never loaded.
     QCOMPARE(control<QLabel>(&window, "lblCountThubs")->text(), QStringLiteral("thumns "));

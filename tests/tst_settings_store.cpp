@@ -138,8 +138,8 @@ void TestSettingsStore::iniWriteFailureKeepsOldFile()
         unwritable.save();
         QFAIL("the write should fail");
     } catch (const PictavelError &error) {
-        QCOMPARE(error.message(),
-                 QStringLiteral("Unable to write to ") + blocker + QStringLiteral("/propstor.ini"));
+        QCOMPARE(error.message(), QStringLiteral("Unable to write to ") + blocker +
+                                      QStringLiteral("/propstor.ini: Not a directory"));
     }
 
     // A write-protected file keeps its content.

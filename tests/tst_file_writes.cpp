@@ -1,0 +1,139 @@
+#include "base/pictavel_error.h"
+#include "base/text_file.h"
+#include "imaging/picture_file.h"
+#include "project/ini_file.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+using Writer = std::function<void(const QString &path)>;
+
+// Every writer that replaces a file the user keeps, each with content far
+// larger than the limit below.
+QList<QPair<const char *, Writer>> writers()
+{
+    return {
+        {"page",
+         [](const QString &path) {
+             writeTextFile1251(path, QStringList(4000, QStringLiteral("<td>cell</td>")));
+         }},
+        {"settings",
+         [](const QString &path) {
+             IniFile ini(path);
+             for (int i = 0; i < 2000; ++i)
+                 ini.writeString(QStringLiteral("DefaultDefault"), QString::number(i),
+                                 QStringLiteral("value"));
+             ini.save();
+         }},
+        {"picture",
+         [](const QString &path) {
+             TBitmap32 noise;
+             noise.setSize(300, 300);
+             quint32 seed = 7;
+             for (int y = 0; y < 300; ++y)
+                 for (int x = 0; x < 300; ++x)
+                     noise.setPixel(x, y, 0xFF000000u | (seed = seed * 1664525u + 1013904223u));
+             WriteJpegFile(path, noise, 90);
+         }},
+    };
+}
+
+// A file system that is full past `bytes` for every file this process
+// writes, as a full disk is for the writer: writes beyond it fail.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    bool m_set = false;
+};
+
+} // namespace
+
+class TestFileWrites : public QObject
+{
+    Q_OBJECT
+private slots:
+    void failedWriteKeepsTheOldFile_data();
+    void failedWriteKeepsTheOldFile();
+    void linkAtThePathIsReplaced_data();
+    void linkAtThePathIsReplaced();
+};
+
+void TestFileWrites::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<Writer>("write");
+    for (const auto &[name, write] : writers())
+        QTest::newRow(name) << write;
+}
+
+void TestFileWrites::failedWriteKeepsTheOldFile()
+{
+    QFETCH(Writer, write);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept"));
+    const QByteArray old(3000, 'o');
+    writeBytes(path, old);
+    QString message;
+    {
+        const FileSizeLimit full(8192);
+        if (!full.isSet())
+            QSKIP("the file size limit cannot be set here");
+        try {
+            write(path);
+        } catch (const PictavelError &error) {
+            message = error.message();
+        }
+    }
+    QVERIFY2(message.contains(path) && message.endsWith(QStringLiteral(": File too large")),
+             qPrintable(message));
+    QCOMPARE(readBytes(path), old);
+    // The temporary file is gone too.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept"});
+    // The same write succeeds once there is room.
+    write(path);
+    QVERIFY(readBytes(path) != old);
+}
+
+void TestFileWrites::linkAtThePathIsReplaced_data()
+{
+    failedWriteKeepsTheOldFile_data();
+}
+
+void TestFileWrites::linkAtThePathIsReplaced()
+{
+    QFETCH(Writer, write);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("elsewhere")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("gal")));
+    const QString target = dir.filePath(QStringLiteral("elsewhere/target.jpg"));
+    const QString link = dir.filePath(QStringLiteral("gal/pic01.jpg"));
+    writeBytes(target, "someone else's file");
+    QVERIFY(QFile::link(target, link));
+    write(link);
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(readBytes(link).size() > 1000);
+    QCOMPARE(readBytes(target), QByteArray("someone else's file"));
+}
+
+QTEST_APPLESS_MAIN(TestFileWrites)
+#include "tst_file_writes.moc"
