@@ -14,7 +14,7 @@ bool bitmapSizeAllowed(int64_t width, int64_t height)
 void checkBitmapSize(int64_t width, int64_t height)
 {
     if (!bitmapSizeAllowed(width, height))
-        throw PictavelError(QStringLiteral("Can't allocate the DIB handle"));
+        throw PictavelError(QStringLiteral("picture too large: %1 x %2").arg(width).arg(height));
 }
 
 TBitmap32::~TBitmap32()

@@ -44,7 +44,8 @@ constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
 // True when a picture of this size may be given a pixel area.
 bool bitmapSizeAllowed(int64_t width, int64_t height);
 
-// Throws "Can't allocate the DIB handle" unless bitmapSizeAllowed().
+// Throws "picture too large: W x H" unless bitmapSizeAllowed(): a size
+// refused by rule, not a failed allocation.
 void checkBitmapSize(int64_t width, int64_t height);
 
 class TBitmap32

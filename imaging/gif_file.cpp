@@ -118,13 +118,12 @@ void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
         gifFailure("Invalid GIF data");
     checkBitmapSize(screenWidth, screenHeight);
 
-    // Every record is decoded, so a damaged later frame fails the load as a
-    // damaged first one does; only the first image is kept.
+    // Only the first image is used, so reading stops there: the frames of a
+    // long animation are never decoded.
     FirstImage first;
     bool haveFirst = false;
     int pendingTransparent = -1;
-    std::vector<uint8_t> scratch;
-    for (;;) {
+    while (!haveFirst) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         gif.check(DGifGetRecordType(gif.get(), &record));
         if (record == TERMINATE_RECORD_TYPE)
@@ -151,12 +150,6 @@ void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap)
             !bitmapSizeAllowed(desc.Width, desc.Height))
             gifFailure("Invalid GIF data");
         const std::vector<int> order = rowOrder(desc.Height, desc.Interlace);
-        if (haveFirst) {
-            scratch.resize(size_t(desc.Width));
-            for (int i = 0; i < desc.Height; ++i)
-                gif.check(DGifGetLine(gif.get(), scratch.data(), desc.Width));
-            continue;
-        }
         if (int64_t(desc.Left) + desc.Width > screenWidth ||
             int64_t(desc.Top) + desc.Height > screenHeight)
             gifFailure("GIF image is outside the logical screen");

@@ -33,11 +33,16 @@ enum class Decoder { Bmp, Jpeg, Gif };
 
 } // namespace
 
-void LoadPicture(const QString &path, TBitmap32 &bitmap)
+void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
 {
+    if (warning)
+        warning->clear();
     const QFileInfo info(path);
     if (!info.exists())
         return;
+    // Opening a pipe would wait for a writer that never comes.
+    if (!info.isFile())
+        throw PictavelError(QStringLiteral("Cannot open file %1: not a regular file").arg(path));
     const QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
@@ -67,7 +72,7 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap)
         loadBmpData(data, size_t(size), bitmap);
         break;
     case Decoder::Jpeg:
-        loadJpegData(data, size_t(size), bitmap);
+        loadJpegData(data, size_t(size), bitmap, warning);
         break;
     case Decoder::Gif:
         loadGifData(data, size_t(size), bitmap);

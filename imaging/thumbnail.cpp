@@ -11,7 +11,11 @@ void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitma
     p.controlWidth = maxWidth;
     p.controlHeight = maxHeight;
     p.scaleMode = smResize;
-    const QSize fit = FitSize(p);
+    // A picture far thinner than its box would round to no row or column;
+    // every picture keeps at least one pixel each way.
+    QSize fit = FitSize(p);
+    if (fit.width() > 0 || fit.height() > 0)
+        fit = fit.expandedTo(QSize(1, 1));
     thumb.setStretchFilter(picture.stretchFilter());
     thumb.setSize(fit.width(), fit.height());
     StretchCopy(picture, thumb, TRect{0, 0, fit.width(), fit.height()});
