@@ -19,9 +19,23 @@ QString thumbNumber(int index);
 
 // The name under which the thumbnail at `index` is written. Renaming on: the
 // kind's prefix, the number and ".jpg". Off: the caption cut after its first
-// "." (which stays) followed by "jpg", for both kinds.
+// "." (which stays) followed by "jpg", for both kinds; a caption that begins
+// with "." (a source named ".jpg") gives "picture.jpg" instead of a hidden
+// file.
 QString outputFileName(int index, TFileKind kind, const NamingSettings &naming,
                        const QString &caption);
+
+// `name` unless one of `takenNames` has it, without regard to case (on a
+// server that ignores case they would be one file); otherwise the first of
+// "stem_2.ext", "stem_3.ext", ... that is free, where the stem is the part
+// before the first ".".
+QString distinctName(const QString &name, const QStringList &takenNames);
+
+// The caption a thumbnail added at `index` after the thumbnails named
+// `earlierNames` keeps once its picture is made: its picture name, distinct
+// from theirs, so that no two thumbnails of a set share a file.
+QString finalCaption(int index, const NamingSettings &naming, const QString &sourcePath,
+                     const QStringList &earlierNames);
 
 // The caption a new thumbnail shows before its picture is made: with renaming
 // on the picture name, otherwise the source file's name.

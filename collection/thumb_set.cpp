@@ -3,6 +3,7 @@
 #include "collection/project_files.h"
 #include "project/project_folders.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -59,15 +60,32 @@ bool ThumbSet::isSource(const QString &path) const
     return false;
 }
 
+bool ThumbSet::foldersInsideProject() const
+{
+    const QString &project = m_folders.project;
+    return !project.isEmpty() && pathIsInside(m_folders.gallery, project) &&
+           pathIsInside(m_folders.thumbs, project);
+}
+
+bool ThumbSet::mayTouch(const QString &path) const
+{
+    if (!foldersInsideProject())
+        return false;
+    const QString clean = QDir::cleanPath(QFileInfo(path).path());
+    return (clean == QDir::cleanPath(m_folders.gallery) ||
+            clean == QDir::cleanPath(m_folders.thumbs)) &&
+           !isSource(path);
+}
+
 void ThumbSet::deleteFile(const QString &path) const
 {
-    if (!isSource(path))
+    if (mayTouch(path))
         ProjectFiles::deleteFile(path);
 }
 
 void ThumbSet::renameFile(const QString &from, const QString &to) const
 {
-    if (!isSource(from) && !isSource(to))
+    if (mayTouch(from) && mayTouch(to))
         ProjectFiles::renameFile(from, to);
 }
 
@@ -107,7 +125,10 @@ void ThumbSet::renameToSources()
         deleteFile(joinPath(m_folders.thumbs,
                             m_naming.thumbnailPrefix + thumbNumber(i) + QStringLiteral(".jpg")));
         entry.caption = QFileInfo(sourceOf(entry)).fileName();
-        entry.caption = after.pictureName(i);
+        QStringList earlierNames;
+        for (int e = 0; e < i; ++e)
+            earlierNames << m_entries.at(e).caption;
+        entry.caption = distinctName(after.pictureName(i), earlierNames);
         if (!entry.originalPath.isEmpty())
             entry.picturePath = after.picturePath(i);
         renameFile(joinPath(m_folders.gallery, old), after.picturePath(i));
@@ -169,11 +190,15 @@ void ThumbSet::finishExchange(int source, const ThumbEntry &sourceAtBegin, int t
 
 void ThumbSet::deleteProjectFiles()
 {
+    // Folders that would lie outside the project are never emptied.
+    if (!foldersInsideProject())
+        return;
     const QString page = joinPath(m_folders.project, QStringLiteral("~thumbs.html"));
     for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
         deleteFile(picturePath(i));
         deleteFile(thumbnailPath(i));
-        deleteFile(page);
+        if (!isSource(page))
+            ProjectFiles::deleteFile(page);
     }
     ProjectFiles::removeFolder(m_folders.gallery);
     ProjectFiles::removeFolder(m_folders.thumbs);

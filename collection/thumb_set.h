@@ -67,6 +67,11 @@ public:
     bool isSource(const QString &path) const;
 
 private:
+    // Files are deleted or renamed only inside the picture and thumbnail
+    // folders, and only while both lie inside the project folder; never a
+    // source picture.
+    bool foldersInsideProject() const;
+    bool mayTouch(const QString &path) const;
     void deleteFile(const QString &path) const;
     void renameFile(const QString &from, const QString &to) const;
 

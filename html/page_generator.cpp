@@ -39,12 +39,11 @@ QString escapeAddressFileName(const QString &fileName)
     QString escaped;
     escaped.reserve(fileName.size());
     for (const QChar c : fileName) {
-        if (c == u'%')
-            escaped += QStringLiteral("%25");
-        else if (c == u'#')
-            escaped += QStringLiteral("%23");
-        else if (c == u'?')
-            escaped += QStringLiteral("%3F");
+        const char16_t u = c.unicode();
+        const bool special = u < 0x20 || u == 0x7F || u == u'"' || u == u'<' || u == u'>' ||
+                             u == u'&' || u == u'%' || u == u'#' || u == u'?';
+        if (special)
+            escaped += u'%' + QString::number(u, 16).toUpper().rightJustified(2, u'0');
         else
             escaped += c;
     }

@@ -60,8 +60,10 @@ qint64 spinEditNumber(const SpinEditText &spin);
 // "left", "center", "right" for the radio items, empty when none is chosen.
 QString alignmentWord(int alignIndex);
 
-// A file name as it may stand in a link or image address: "%", "#" and "?"
-// would otherwise be read as an escape, a fragment or a query.
+// A file name as URL text inside a quoted attribute: every character that
+// would end the attribute, open markup or change what the address names
+// ('"', "<", ">", "&", "%", "#", "?" and control characters) is
+// percent-encoded; the rest, spaces included, stays as it is.
 QString escapeAddressFileName(const QString &fileName);
 
 // The whole gallery page, one entry per line, for the thumbnails in set order.

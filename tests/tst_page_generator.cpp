@@ -75,6 +75,7 @@ private slots:
     void spinTexts_data();
     void spinTexts();
     void settingTextsAreWrittenAsTyped();
+    void addressFileNamesAreEscaped_data();
     void addressFileNamesAreEscaped();
     void colourTexts_data();
     void colourTexts();
@@ -291,15 +292,36 @@ void TestPageGenerator::settingTextsAreWrittenAsTyped()
                 .contains(QLatin1String("href=\"my%20gal/A_01.jpg\" target=\"%s\"")));
 }
 
+void TestPageGenerator::addressFileNamesAreEscaped_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("fragment, query, escape") << "a#b 100%?.jpg"
+                                             << "a%23b 100%25%3F.jpg";
+    QTest::newRow("markup") << "\"><img src=x onerror=alert(1)>.jpg"
+                            << "%22%3E%3Cimg src=x onerror=alert(1)%3E.jpg";
+    QTest::newRow("ampersand") << "a&b.jpg"
+                               << "a%26b.jpg";
+    QTest::newRow("control characters") << QString("a\tb\x7F\x01.jpg") << "a%09b%7F%01.jpg";
+    QTest::newRow("letters and quotes that are safe") << "Фото 'x' [1].jpg"
+                                                      << "Фото 'x' [1].jpg";
+}
+
 void TestPageGenerator::addressFileNamesAreEscaped()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, address);
     PageSettings s = defaultSettings();
+    // The prefixes are the user's own HTML and stay as typed.
     s.href = QStringLiteral("g#?/");
-    s.src = QStringLiteral("t/");
-    const QStringList page = generatePage(s, {{"a#b 100%?.jpg", "Фото#1.jpg"}});
+    s.src = QStringLiteral("t&/");
+    const QStringList page = generatePage(s, {{name, name}});
     const QString cell = lineStartingWith(page, "        <td");
-    QVERIFY2(cell.contains(QStringLiteral("href=\"g#?/a%23b 100%25%3F.jpg\"")), qPrintable(cell));
-    QVERIFY2(cell.contains(QStringLiteral("src=\"t/Фото%231.jpg\"")), qPrintable(cell));
+    QVERIFY2(cell.contains(QStringLiteral("href=\"g#?/") + address + u'"'), qPrintable(cell));
+    QVERIFY2(cell.contains(QStringLiteral("src=\"t&/") + address + u'"'), qPrintable(cell));
+    // No name opens a tag or an attribute of its own.
+    QCOMPARE(cell.count(u'<'), 5);
+    QCOMPARE(cell.count(u'"'), 12);
 }
 
 void TestPageGenerator::colourTexts_data()
