@@ -190,6 +190,13 @@ void TFormMain::cmbPropProjChange()
     btnDeletePropProj->setEnabled(cmbPropProj->currentIndex() > 0);
     Store->setProfile(cmbPropProj->currentText());
     Store->Load();
+    deriveEmptyLinkPrefixes();
+}
+
+void TFormMain::deriveEmptyLinkPrefixes()
+{
+    edtHref->setText(loadedLinkPrefix(edtHref->text(), edtGalerFolder->text()));
+    edtSrc->setText(loadedLinkPrefix(edtSrc->text(), edtThumbsFolder->text()));
 }
 
 bool TFormMain::acceptProfileName(const QString &name)
@@ -270,6 +277,7 @@ void TFormMain::btnDeletePropProjClick()
     btnDeletePropProj->setEnabled(false);
     store.setProfile(QStringLiteral("Default"));
     store.Load();
+    deriveEmptyLinkPrefixes();
 }
 
 void TFormMain::edtGalerFolderChange()
@@ -313,6 +321,16 @@ void TFormMain::chbRenameFClick()
     applyThumbEntries(entries);
     RenamingWasOn = renaming;
     GenerateHtml();
+}
+
+void TFormMain::checkOutputTexts() const
+{
+    checkFolderText(edtGalerFolder->text());
+    checkFolderText(edtThumbsFolder->text());
+    if (chbRenameF->isChecked()) {
+        checkNamePrefix(edtOrigPref->text());
+        checkNamePrefix(edtThumbPref->text());
+    }
 }
 
 NamingSettings TFormMain::namingSettings() const

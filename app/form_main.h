@@ -282,6 +282,11 @@ private:
     void stepTo(int old);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void connectHtmlTab();
+    // A profile that stores no link prefix gets the one its folder text gives.
+    void deriveEmptyLinkPrefixes();
+    // Refuses, before anything is written, folder texts and prefixes that
+    // would put a file outside its folder.
+    void checkOutputTexts() const;
     void centreOnScreen();
     // Reads the picture files of `folder` into the file list.
     void readFileList(const QString &folder);

@@ -162,6 +162,7 @@ void TFormMain::btnCutImageClick()
 {
     if (!RubberBand || ThumbsCount == 0)
         return;
+    checkOutputTexts();
     const int w = spinNumber(spinW);
     const int h = spinNumber(spinH);
     // An empty frame would write an empty picture over the edited copy.
@@ -187,6 +188,7 @@ void TFormMain::btnCutImageClick()
 
 void TFormMain::SaveEditedPicture()
 {
+    checkOutputTexts();
     ensureFolder(GalleryPath);
     TThumbsCollection &rec = Thumbs[CurrentThumb];
     const QString edited = joinPath(GalleryPath, OutputFileName(CurrentThumb, TFileKind::Picture));

@@ -26,11 +26,12 @@ void TFormMain::btnStartClick()
         AskProjectFolder();
         return;
     }
+    checkOutputTexts();
     if (ThumbsCount >= 1)
         ProgressBar->setTotal(ThumbsCount - 1);
     // The workers read the thumbnail controls' pixels while this thread
     // waits for them, and nothing else touches the controls till then.
-    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}, jobCount()};
+    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}, jobCount(), {}};
     job.items.reserve(ThumbsCount);
     for (int i = 0; i < ThumbsCount; ++i) {
         const TThumbsCollection &thumb = Thumbs.at(i);
@@ -43,7 +44,8 @@ void TFormMain::btnStartClick()
     }
     // The bar shows the place among 0 ... N - 1 of the last thumbnail written
     // with all those before it.
-    exportGallery(job, [this](int done, int) { ProgressBar->setCompleted(done - 1); });
+    exportGallery(
+        job, [this](int done, int, const ExportOutcome &) { ProgressBar->setCompleted(done - 1); });
 }
 
 void TFormMain::setJobs(int jobs)
@@ -58,6 +60,7 @@ int TFormMain::jobCount() const
 
 void TFormMain::SaveThumbnail(int index)
 {
+    checkOutputTexts();
     ensureFolder(ThumbsPath);
     WriteJpegFile(joinPath(ThumbsPath, OutputFileName(index, TFileKind::Thumbnail)),
                   Thumbs.at(index).ThumbImage->bitmap(), kExportJpegQuality);

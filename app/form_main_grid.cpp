@@ -63,7 +63,10 @@ void TFormMain::AddThumb(const QString &path)
         MarkCurrent(previous, n);
         throw;
     }
-    cell->caption()->setText(OutputFileName(n, TFileKind::Picture));
+    QStringList earlierNames;
+    for (int i = 0; i < n; ++i)
+        earlierNames << OutputFileName(i, TFileKind::Picture);
+    cell->caption()->setText(finalCaption(n, namingSettings(), path, earlierNames));
     MarkCurrent(previous, n);
     QCoreApplication::processEvents();
     scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop + 1);

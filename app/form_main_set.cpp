@@ -2,6 +2,7 @@
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
 #include "app/project_folder_dialog.h"
+#include "base/pictavel_error.h"
 #include "collection/thumb_cell.h"
 #include "collection/thumb_set.h"
 #include "imaging/image32.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -114,11 +116,24 @@ void TFormMain::btnADDThumbClick()
     AddAhead = ahead.get();
     const auto forgetAhead = qScopeGuard([this] { AddAhead = nullptr; });
     int lastAdded = 0;
+    QStringList unreadable;
     for (int i = 0; i < FileListBox->count() && !CloseRequested; ++i) {
         QListWidgetItem *item = FileListBox->item(i);
         if (!item->isSelected())
             continue;
-        AddThumb(joinPath(FileFolder, item->text()));
+        const QString path = joinPath(FileFolder, item->text());
+        // The picture is read before its cell is made: one that cannot be
+        // read gets no cell and no name, and the add goes on with the rest.
+        try {
+            if (QFileInfo(path).isFile())
+                pictureForThumb(path, splitBackImage->firstPaneOpen());
+        } catch (const PictavelError &error) {
+            unreadable << path + QStringLiteral(": ") + error.message();
+            item->setSelected(false);
+            lastAdded = i;
+            continue;
+        }
+        AddThumb(path);
         QCoreApplication::processEvents();
         showThumbCount();
         QCoreApplication::processEvents();
@@ -134,6 +149,10 @@ void TFormMain::btnADDThumbClick()
         scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         FitThumbStrip();
     }
+    if (!unreadable.isEmpty())
+        throw PictavelError(
+            QStringLiteral("These pictures could not be read and were not added:\n") +
+            unreadable.join(u'\n'));
 }
 
 void TFormMain::btnClearSelecthumbClick()

@@ -57,6 +57,7 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
     BuildOptions options;
     options.iniPath = parser.isSet(ini) ? parser.value(ini)
                                         : settingsFilePath(QCoreApplication::applicationDirPath());
+    options.iniGiven = parser.isSet(ini);
     options.profile = parser.value(profile);
     options.jobs = QThread::idealThreadCount();
     if (parser.isSet(jobs)) {

@@ -9,6 +9,8 @@
 struct BuildOptions
 {
     QString iniPath;
+    // Whether --ini named the file; the default file may be missing.
+    bool iniGiven = false;
     // Empty: the first profile of the file's list.
     QString profile;
     int jobs = 1;

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -30,25 +31,43 @@ void report(const QString &message)
     std::fprintf(stderr, "pictavel-build: %s\n", message.toLocal8Bit().constData());
 }
 
+// The names of the pictures that could be read, given in set order as the
+// window's add gives them to the pictures it could read.
+class ReadableNames
+{
+public:
+    ReadableNames(const QStringList &sources, const NamingSettings &naming)
+        : m_sources(sources), m_naming(naming)
+    {
+    }
+
+    ThumbOutputNames operator()(int index)
+    {
+        const int place = int(m_pictureNames.size());
+        const QString caption = finalCaption(place, m_naming, m_sources.at(index), m_pictureNames);
+        const ThumbOutputNames names{
+            outputFileName(place, TFileKind::Picture, m_naming, caption),
+            outputFileName(place, TFileKind::Thumbnail, m_naming, caption)};
+        m_pictureNames << names.pictureName;
+        return names;
+    }
+
+private:
+    const QStringList &m_sources;
+    NamingSettings m_naming;
+    QStringList m_pictureNames;
+};
+
 // Writes the gallery into the existing project folder; the exit status.
 int buildGallery(const BuildOptions &options, GallerySettings &settings, const QString &project)
 {
     settings.chooseProjectFolder(project);
-    const NamingSettings naming = settings.naming();
     const QStringList sources = expandPictureArguments(options.pictures);
-    QList<ThumbOutputNames> names;
-    ExportJob job{project, settings.galleryPath(), settings.thumbsPath(), {}, {}, options.jobs};
-    for (int i = 0; i < sources.size(); ++i) {
-        // The caption the window's add gives the thumbnail, and its names.
-        const QString caption = outputFileName(i, TFileKind::Picture, naming,
-                                               provisionalCaption(i, naming, sources.at(i)));
-        const ThumbOutputNames name{outputFileName(i, TFileKind::Picture, naming, caption),
-                                    outputFileName(i, TFileKind::Thumbnail, naming, caption)};
-        names.append(name);
-        job.items.append(
-            {sources.at(i), name.pictureName, name.thumbName, false, nullptr, settings.thumbBox()});
-    }
-    const QStringList page = generatePage(settings.pageSettings(), names);
+    ExportJob job{project, settings.galleryPath(), settings.thumbsPath(), {}, {}, options.jobs, {}};
+    for (const QString &source : sources)
+        job.items.append({source, {}, {}, false, nullptr, settings.thumbBox()});
+    ReadableNames names(sources, settings.naming());
+    job.nameReadable = std::ref(names);
 
     bool failed = false;
     try {
@@ -58,13 +77,21 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
         failed = true;
     }
     QList<ExportOutcome> outcomes;
+    int written = 0;
     {
         ProgressLine progress(int(sources.size()), options.quiet);
-        outcomes =
-            exportItems(job, OnFailure::GoOn, [&progress](int done, int) { progress.show(done); });
+        outcomes = exportItems(job, OnFailure::GoOn, [&](int, int, const ExportOutcome &last) {
+            if (last.kind == ExportOutcome::Kind::Written)
+                progress.show(++written);
+        });
     }
+    QList<ThumbOutputNames> cells;
     for (int i = 0; i < sources.size(); ++i) {
         const ExportOutcome &outcome = outcomes.at(i);
+        if (!outcome.names.pictureName.isEmpty())
+            cells << outcome.names;
+        if (!outcome.warning.isEmpty())
+            report(QStringLiteral("warning: %1: %2").arg(sources.at(i), outcome.warning));
         if (outcome.kind == ExportOutcome::Kind::SourceMissing) {
             report(sources.at(i) + QStringLiteral(": no such file"));
             failed = true;
@@ -77,13 +104,37 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
             failed = true;
         }
     }
+    const QString page = joinPath(project, QString::fromLatin1(kPageFileName));
     try {
-        writeTextFile1251(joinPath(project, QString::fromLatin1(kPageFileName)), page);
+        writeTextFile1251(page, generatePage(settings.pageSettings(), cells));
     } catch (const PictavelError &error) {
         report(error.message());
-        failed = true;
+        return kSomePictureFailed;
     }
+    if (!options.quiet)
+        report(QStringLiteral("wrote %1 pictures, %2 failed: %3")
+                   .arg(written)
+                   .arg(sources.size() - written)
+                   .arg(page));
     return failed ? kSomePictureFailed : kDone;
+}
+
+// The settings of the profile asked for; with no settings file anywhere, the
+// first-start "Default" profile's values, which the window would store.
+void loadSettings(const BuildOptions &options, GallerySettings &settings)
+{
+    const bool firstStart = !options.iniGiven && !QFileInfo::exists(options.iniPath);
+    const QString defaultName = QStringLiteral("Default");
+    if (!firstStart) {
+        loadGalleryProfile(options.iniPath, options.profile, settings);
+        return;
+    }
+    if (!options.profile.isEmpty() && options.profile != defaultName)
+        throw PictavelError(QStringLiteral("there is no settings file %1, so no profile \"%2\"")
+                                .arg(options.iniPath, options.profile));
+    report(QStringLiteral("there is no settings file %1: building with the first-start "
+                          "\"Default\" profile's values")
+               .arg(options.iniPath));
 }
 
 } // namespace
@@ -100,7 +151,8 @@ int main(int argc, char **argv)
         options = parseBuildOptions(app.arguments());
         if (!options)
             return kDone;
-        loadGalleryProfile(options->iniPath, options->profile, settings);
+        loadSettings(*options, settings);
+        settings.checkFolderTexts();
         project = QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
         if (!QDir().mkpath(project))
             throw PictavelError(QStringLiteral("cannot create the project folder %1").arg(project));

@@ -28,36 +28,57 @@ struct EarlierWriters
     int picture = -1;
 };
 
-std::vector<EarlierWriters> planWrites(const ExportJob &job)
-{
-    QHash<QString, int> lastWriter;
-    std::vector<EarlierWriters> plan;
-    plan.reserve(size_t(job.items.size()));
-    for (int i = 0; i < int(job.items.size()); ++i) {
-        const ExportItem &item = job.items.at(i);
-        EarlierWriters earlier;
-        const QString thumb = QDir::cleanPath(joinPath(job.thumbFolder, item.thumbName));
-        earlier.thumb = lastWriter.value(thumb, -1);
-        lastWriter.insert(thumb, i);
-        if (!item.edited) {
-            // A picture in its own thumbnail's file follows that write anyway.
-            const QString picture = QDir::cleanPath(joinPath(job.pictureFolder, item.pictureName));
-            earlier.picture = lastWriter.value(picture, -1);
-            if (earlier.picture == i)
-                earlier.picture = -1;
-            lastWriter.insert(picture, i);
-        }
-        plan.push_back(earlier);
-    }
-    return plan;
-}
-
-// The outcomes as the threads settle them, and the first item that stops the
-// set, shared by the threads and the one that reports the progress.
+// The outcomes as the threads settle them, the names and write order of the
+// items named so far, and the first item that stops the set, shared by the
+// threads and the one that reports the progress.
 class OutcomeBoard
 {
 public:
-    explicit OutcomeBoard(int total) : m_outcomes(size_t(total)), m_stopAt(total) {}
+    OutcomeBoard(const ExportJob &job)
+        : m_job(job), m_outcomes(size_t(job.items.size())), m_plan(size_t(job.items.size())),
+          m_stopAt(int(job.items.size()))
+    {
+    }
+
+    // Names every item with its own names, before any thread starts.
+    void nameAll()
+    {
+        for (int i = 0; i < int(m_job.items.size()); ++i) {
+            const ExportItem &item = m_job.items.at(i);
+            name(i, {item.pictureName, item.thumbName});
+        }
+    }
+
+    // Waits for the items before `index` to be named or passed over, then
+    // names it with job.nameReadable; false when the set stopped meanwhile.
+    bool nameInTurn(int index, ThumbOutputNames &names)
+    {
+        std::unique_lock lock(m_mutex);
+        m_turn.wait(lock, [&] { return m_named == index || m_stopAt < index; });
+        if (m_named != index)
+            return false;
+        names = m_job.nameReadable(index);
+        name(index, names);
+        m_turn.notify_all();
+        return true;
+    }
+
+    // An item that could not be read gives up its turn to be named.
+    void passTurn(int index)
+    {
+        std::unique_lock lock(m_mutex);
+        m_turn.wait(lock, [&] { return m_named >= index || m_stopAt < index; });
+        if (m_named == index) {
+            ++m_named;
+            m_turn.notify_all();
+        }
+    }
+
+    EarlierWriters earlierWriters(int index)
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_plan[size_t(index)];
+    }
 
     // False for an item after one that stopped the set.
     bool mayStart(int index)
@@ -75,13 +96,14 @@ public:
                 m_stopAt = std::min(m_stopAt, index);
         }
         m_settled.notify_all();
+        m_turn.notify_all();
     }
 
-    ExportOutcome::Kind waitFor(int index)
+    const ExportOutcome &waitFor(int index)
     {
         std::unique_lock lock(m_mutex);
         m_settled.wait(lock, [&] { return settled(index); });
-        return m_outcomes[size_t(index)].kind;
+        return m_outcomes[size_t(index)];
     }
 
     // Waits until the item `earlier` (none when -1) is settled; false when
@@ -107,50 +129,93 @@ private:
         return m_outcomes[size_t(index)].kind != ExportOutcome::Kind::NotStarted;
     }
 
+    // Holds the lock or runs before the threads: plans the item's writes
+    // after those of the earlier items that write the same files.
+    void name(int index, const ThumbOutputNames &names)
+    {
+        EarlierWriters earlier;
+        const QString thumb = QDir::cleanPath(joinPath(m_job.thumbFolder, names.thumbName));
+        earlier.thumb = m_lastWriter.value(thumb, -1);
+        m_lastWriter.insert(thumb, index);
+        if (!m_job.items.at(index).edited) {
+            // A picture in its own thumbnail's file follows that write anyway.
+            const QString picture =
+                QDir::cleanPath(joinPath(m_job.pictureFolder, names.pictureName));
+            earlier.picture = m_lastWriter.value(picture, -1);
+            if (earlier.picture == index)
+                earlier.picture = -1;
+            m_lastWriter.insert(picture, index);
+        }
+        m_plan[size_t(index)] = earlier;
+        m_named = index + 1;
+    }
+
+    const ExportJob &m_job;
     std::mutex m_mutex;
     std::condition_variable m_settled;
+    std::condition_variable m_turn;
     std::vector<ExportOutcome> m_outcomes;
+    std::vector<EarlierWriters> m_plan;
+    QHash<QString, int> m_lastWriter;
+    int m_named = 0;
     int m_stopAt;
 };
 
 // Writes one item's files, each after the earlier items that write the same
 // file; NotStarted when the set stopped before the item meanwhile.
 ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int index,
-                               EarlierWriters earlier, OutcomeBoard &board)
+                               OutcomeBoard &board, ExportOutcome &outcome)
 {
     const ExportItem &item = job.items.at(index);
     // A thumbnail made here needs the source first; ready pixels are written
     // before the source is read, as the grid shows them whatever the file.
-    const bool madeHere = !item.thumbPixels;
-    if (madeHere && !work.loadSource(item.sourcePath))
-        return ExportOutcome::Kind::SourceMissing;
+    const bool madeHere = !item.thumbPixels || job.nameReadable;
+    if (madeHere) {
+        if (!work.loadSource(item.sourcePath))
+            return ExportOutcome::Kind::SourceMissing;
+        outcome.warning = work.sourceWarning();
+    }
+    if (!job.nameReadable)
+        outcome.names = {item.pictureName, item.thumbName};
+    else if (!board.nameInTurn(index, outcome.names))
+        return ExportOutcome::Kind::NotStarted;
+    const EarlierWriters earlier = board.earlierWriters(index);
     ensureFolder(job.thumbFolder);
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
-    WriteJpegFile(joinPath(job.thumbFolder, item.thumbName),
+    WriteJpegFile(joinPath(job.thumbFolder, outcome.names.thumbName),
                   madeHere ? work.makeThumbnail(item.thumbBox) : *item.thumbPixels,
                   kExportJpegQuality);
     if (item.edited)
         return ExportOutcome::Kind::Written;
-    if (!madeHere && !work.loadSource(item.sourcePath))
-        return ExportOutcome::Kind::SourceMissing;
+    if (!madeHere) {
+        if (!work.loadSource(item.sourcePath))
+            return ExportOutcome::Kind::SourceMissing;
+        outcome.warning = work.sourceWarning();
+    }
     ensureFolder(job.pictureFolder);
     if (!board.waitBefore(earlier.picture, index))
         return ExportOutcome::Kind::NotStarted;
-    work.writePicture(joinPath(job.pictureFolder, item.pictureName));
+    work.writePicture(joinPath(job.pictureFolder, outcome.names.pictureName));
     return ExportOutcome::Kind::Written;
 }
 
-ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index,
-                        EarlierWriters earlier, OutcomeBoard &board)
+ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board)
 {
+    ExportOutcome outcome;
     try {
-        return {exportItem(work, job, index, earlier, board), {}};
+        outcome.kind = exportItem(work, job, index, board, outcome);
     } catch (const PictavelError &error) {
-        return {ExportOutcome::Kind::Failed, error.message()};
+        outcome.kind = ExportOutcome::Kind::Failed;
+        outcome.reason = error.message();
     } catch (const std::exception &error) {
-        return {ExportOutcome::Kind::Failed, QString::fromLocal8Bit(error.what())};
+        outcome.kind = ExportOutcome::Kind::Failed;
+        outcome.reason = QString::fromLocal8Bit(error.what());
     }
+    // An item that was not named lets the next one take its turn.
+    if (job.nameReadable)
+        board.passTurn(index);
+    return outcome;
 }
 
 QString passedOverMessage(const QList<const ExportItem *> &items)
@@ -175,13 +240,14 @@ void ensureFolder(const QString &folder)
 
 bool ExportWorkspace::loadSource(const QString &path)
 {
+    m_warning.clear();
     // Emptied first, because the GIF decoder draws onto the pixels of a
     // bitmap that already has its size, and every file must come from its
     // own source alone. The area goes back to the pixel pool, from which the
     // decoder takes it again.
     m_picture.setSize(0, 0);
     try {
-        LoadPicture(path, m_picture);
+        LoadPicture(path, m_picture, &m_warning);
     } catch (const PictavelError &error) {
         // The decoders' own texts do not say which file they were reading.
         if (error.message().contains(path))
@@ -207,8 +273,9 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                                  const ExportProgress &onProgress)
 {
     const int total = int(job.items.size());
-    const std::vector<EarlierWriters> plan = planWrites(job);
-    OutcomeBoard board(total);
+    OutcomeBoard board(job);
+    if (!job.nameReadable)
+        board.nameAll();
     std::atomic<int> next{0};
     {
         std::vector<std::jthread> workers;
@@ -216,7 +283,7 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
             workers.emplace_back([&] {
                 ExportWorkspace work;
                 for (int i = next++; i < total && board.mayStart(i); i = next++) {
-                    ExportOutcome outcome = exportOne(work, job, i, plan[size_t(i)], board);
+                    ExportOutcome outcome = exportOne(work, job, i, board);
                     if (outcome.kind == ExportOutcome::Kind::NotStarted)
                         break;
                     const bool stops =
@@ -226,11 +293,11 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
             });
         }
         for (int i = 0; i < total; ++i) {
-            const ExportOutcome::Kind kind = board.waitFor(i);
-            if (rule == OnFailure::Stop && kind == ExportOutcome::Kind::Failed)
+            const ExportOutcome &outcome = board.waitFor(i);
+            if (rule == OnFailure::Stop && outcome.kind == ExportOutcome::Kind::Failed)
                 break;
             if (onProgress)
-                onProgress(i + 1, total);
+                onProgress(i + 1, total, outcome);
         }
     }
     return board.take();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "html/page_generator.h"
 #include "imaging/bitmap32.h"
 
 #include <QList>
@@ -40,12 +41,14 @@ struct ExportJob
     QList<ExportItem> items;
     // The pictures made at a time, each on its own thread.
     int jobs = 1;
+    // When set, the items' own names are not used: every source is read
+    // first, and the items whose source could be read are named by this
+    // function in set order, one call at a time, as an add names the
+    // pictures it could read. An item whose source is missing or cannot be
+    // read gets no name and writes nothing. Such items make their thumbnails
+    // themselves.
+    std::function<ThumbOutputNames(int index)> nameReadable;
 };
-
-// Called with the number of items done and their total: once for every count
-// from 1 on, in order, the count being that of the leading items of the set
-// that are all done.
-using ExportProgress = std::function<void(int done, int total)>;
 
 // What became of one item of the set.
 struct ExportOutcome
@@ -54,7 +57,16 @@ struct ExportOutcome
     Kind kind = Kind::NotStarted;
     // Why a failed item's files could not be made.
     QString reason;
+    // The names it was written under; empty for an item that was never named.
+    ThumbOutputNames names;
+    // What the decoder noticed in the source without failing.
+    QString warning;
 };
+
+// Called with the number of items done, their total and the outcome of the
+// last of them: once for every count from 1 on, in order, the count being
+// that of the leading items of the set that are all done.
+using ExportProgress = std::function<void(int done, int total, const ExportOutcome &last)>;
 
 // What happens to the rest of the set when an item fails.
 enum class OnFailure { Stop, GoOn };
@@ -97,6 +109,8 @@ public:
     // Decodes `path` once for the writes below; false when the file does not
     // exist. A damaged picture raises PictavelError naming the file.
     bool loadSource(const QString &path);
+    // What the decoder noticed in the last source without failing.
+    const QString &sourceWarning() const { return m_warning; }
 
     // The loaded picture fitted into `box` with nearest-neighbour resampling,
     // valid until the next call.
@@ -108,4 +122,5 @@ public:
 private:
     TBitmap32 m_picture;
     TBitmap32 m_thumb;
+    QString m_warning;
 };

@@ -195,6 +195,12 @@ void GallerySettings::thumbsFolderChanged()
         m_values.insert(QStringLiteral("chbRenameF.Checked"), true);
 }
 
+void GallerySettings::checkFolderTexts() const
+{
+    checkFolderText(text("edtGalerFolder.Text"));
+    checkFolderText(text("edtThumbsFolder.Text"));
+}
+
 QString GallerySettings::text(const QString &entry) const
 {
     return m_values.value(entry).toString();

@@ -30,6 +30,10 @@ public:
     // folder dialog.
     void chooseProjectFolder(const QString &projectPath);
 
+    // Raises PictavelError naming a folder text that would leave the
+    // project folder.
+    void checkFolderTexts() const;
+
     const QString &galleryPath() const { return m_galleryPath; }
     const QString &thumbsPath() const { return m_thumbsPath; }
     NamingSettings naming() const;

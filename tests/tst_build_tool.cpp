@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -42,6 +43,9 @@ private slots:
     void refusesToStart_data();
     void refusesToStart();
     void goesOnPastBadPictures();
+    void everyPictureKeepsAFileOfItsOwn();
+    void thinPicturesGetThumbnails();
+    void buildsWithoutAnySettingsFile();
     void anyJobCountGivesTheSameFiles();
     void progressGoesToStderr();
 
@@ -52,6 +56,8 @@ private:
     // The JPEG file bytes for a source at full size, or fitted into a box.
     QByteArray expectedFile(const QString &source, QSize box = QSize()) const;
     QStringList filesIn(const QString &folder) const;
+    // Small distinct JPEG pictures under these names.
+    void fillSources(const QStringList &names) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -71,7 +77,8 @@ void TestBuildTool::init()
     QVERIFY(bmp.save(path("src/b.bmp"), "BMP"));
     QVERIFY(bmp.save(path("src/C.bmp"), "BMP"));
     writeBytes(path("src/notes.txt"), "not listed");
-    writeIni({"[PropertyProject]", "NameProp=Default|Trip|"});
+    writeIni({"[PropertyProject]", "NameProp=Default|Trip|Escape|", "[EscapeEscape]",
+              "edtThumbsFolder.Text=\\..\\..\\victim"});
 }
 
 void TestBuildTool::writeIni(const QStringList &lines) const
@@ -98,6 +105,18 @@ QByteArray TestBuildTool::expectedFile(const QString &source, QSize box) const
         MakeThumbnail(picture, box.width(), box.height(), thumb);
     WriteJpegFile(path("expected.jpg"), box.isValid() ? thumb : picture, 90);
     return readBytes(path("expected.jpg"));
+}
+
+void TestBuildTool::fillSources(const QStringList &names) const
+{
+    TBitmap32 b;
+    for (int i = 0; i < names.size(); ++i) {
+        fill(b, 20 + i, 16, 0xFF102030u + TColor32(i * 0x200000));
+        if (names[i].endsWith(".bmp"))
+            QVERIFY(b.toQImage().save(path(names[i]), "BMP"));
+        else
+            WriteJpegFile(path(names[i]), b, 95);
+    }
 }
 
 QStringList TestBuildTool::filesIn(const QString &folder) const
@@ -176,8 +195,12 @@ void TestBuildTool::refusesToStart_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no settings file") << QStringList{"--ini", "none.ini", "proj", "z.jpg"}
                                       << "cannot read the settings file none.ini";
-    QTest::newRow("unknown profile") << QStringList{"--profile", "Winter", "proj", "z.jpg"}
-                                     << "holds no profile \"Winter\" (it holds: Default, Trip)";
+    QTest::newRow("unknown profile")
+        << QStringList{"--profile", "Winter", "proj", "z.jpg"}
+        << "holds no profile \"Winter\" (it holds: Default, Trip, Escape)";
+    QTest::newRow("folder outside the project")
+        << QStringList{"--profile", "Escape", "proj", "z.jpg"}
+        << "The folder \"\\..\\..\\victim\" lies outside the project folder";
     QTest::newRow("no pictures") << QStringList{"proj"} << "expected a project folder";
     QTest::newRow("jobs not a count") << QStringList{"--jobs", "0", "proj", "z.jpg"} << "--jobs";
     QTest::newRow("unknown option") << QStringList{"--fast", "proj", "z.jpg"} << "fast";
@@ -194,26 +217,96 @@ void TestBuildTool::refusesToStart()
     QVERIFY2(result.errors.contains(message), qPrintable(result.errors));
     QCOMPARE(result.errors.count(u'\n'), 1);
     QVERIFY(!QFileInfo::exists(path("proj")));
+    QVERIFY(!QFileInfo::exists(path("victim")));
 }
 
 void TestBuildTool::goesOnPastBadPictures()
 {
+    // Numbered names show that a picture that cannot be read takes no place,
+    // as the window's add leaves it out.
+    writeIni(
+        {"[PropertyProject]", "NameProp=Default|", "[DefaultDefault]", "chbRenameF.Checked=1"});
     writeBytes(path("src/broken.jpg"), "not a JPEG");
-    const Run result = run({"--quiet", "proj", "gone.jpg", "src/broken.jpg", "z.jpg"});
+    QVERIFY(mkfifo(QFile::encodeName(path("src/pipe.jpg")).constData(), 0600) == 0);
+    const QByteArray whole = readBytes(path("src/a.jpg"));
+    writeBytes(path("src/cut.jpg"), whole.left(whole.size() * 2 / 3));
+    const Run result = run(
+        {"--quiet", "proj", "gone.jpg", "src/broken.jpg", "z.jpg", "src/pipe.jpg", "src/cut.jpg"});
     QCOMPARE(result.exitCode, 1);
     const QStringList lines = result.errors.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.size(), 4);
     QVERIFY2(lines[0].contains(path("gone.jpg") + ": no such file"), qPrintable(lines[0]));
-    QVERIFY2(lines[1].contains(path("src/broken.jpg") + ": "), qPrintable(lines[1]));
-    QCOMPARE(filesIn("proj/gal"), QStringList{"z.jpg"});
-    QVERIFY(readBytes(path("proj/~thumbs.html")).contains("gal/broken.jpg"));
+    QVERIFY2(lines[1].contains(path("src/broken.jpg") + ": JPEG error #") &&
+                 lines[1].contains("Not a JPEG file"),
+             qPrintable(lines[1]));
+    QVERIFY2(lines[2].contains(path("src/pipe.jpg") + ": not a regular file"),
+             qPrintable(lines[2]));
+    QVERIFY2(lines[3].contains("warning: " + path("src/cut.jpg") + ": Premature end of JPEG file"),
+             qPrintable(lines[3]));
+    QCOMPARE(filesIn("proj/gal"), QStringList({"A_01.jpg", "A_02.jpg"}));
+    QCOMPARE(filesIn("proj/thumb"), QStringList({"B_01.jpg", "B_02.jpg"}));
+    QCOMPARE(readBytes(path("proj/gal/A_02.jpg")), expectedFile(path("src/cut.jpg")));
+    const QByteArray page = readBytes(path("proj/~thumbs.html"));
+    QCOMPARE(page.count("<td "), 2);
+    QVERIFY(page.contains("href=\"gal/A_02.jpg\""));
+}
+
+void TestBuildTool::everyPictureKeepsAFileOfItsOwn()
+{
+    fillSources({"holiday.2019.jpg", "holiday.2020.jpg", "holiday.bmp", ".jpg", "..jpg"});
+    const QStringList sources{"holiday.2019.jpg", "holiday.2020.jpg", "holiday.bmp", ".jpg",
+                              "..jpg"};
+    QCOMPARE(run(QStringList{"--quiet", "proj"} + sources).exitCode, 0);
+    const QStringList names{"holiday.jpg", "holiday_2.jpg", "holiday_3.jpg", "picture.jpg",
+                            "picture_2.jpg"};
+    for (int i = 0; i < sources.size(); ++i)
+        QCOMPARE(readBytes(path("proj/gal/" + names[i])), expectedFile(path(sources[i])));
+    QCOMPARE(filesIn("proj/gal").size(), names.size());
+}
+
+void TestBuildTool::thinPicturesGetThumbnails()
+{
+    TBitmap32 thin;
+    fill(thin, 221, 1, 0xFF405060u);
+    WriteJpegFile(path("line.jpg"), thin, 95);
+    fill(thin, 10, 2400, 0xFF405060u);
+    WriteJpegFile(path("post.jpg"), thin, 95);
+    QCOMPARE(run({"--quiet", "proj", "line.jpg", "post.jpg"}).exitCode, 0);
+    QCOMPARE(readBytes(path("proj/thumb/line.jpg")),
+             expectedFile(path("line.jpg"), QSize(110, 110)));
+    QCOMPARE(readBytes(path("proj/thumb/post.jpg")),
+             expectedFile(path("post.jpg"), QSize(110, 110)));
+    TBitmap32 made;
+    LoadPicture(path("proj/thumb/line.jpg"), made);
+    QCOMPARE(QSize(made.width(), made.height()), QSize(110, 1));
+}
+
+void TestBuildTool::buildsWithoutAnySettingsFile()
+{
+    // Beside a copy of the program there is no settings file, nor in the
+    // configuration folder of a fresh home.
+    const QString program = path("bin/pictavel-build");
+    QVERIFY(QDir().mkpath(path("bin")));
+    QVERIFY(QFile::copy(QStringLiteral(PICTAVEL_BUILD_TOOL), program));
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", path("config"));
+    tool.setProcessEnvironment(env);
+    tool.setWorkingDirectory(m_dir->path());
+    tool.start(program, {"--quiet", "proj", "z.jpg"});
+    QVERIFY(tool.waitForFinished(120000));
+    const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(errors.count(u'\n'), 1);
+    QVERIFY2(errors.contains("\"Default\" profile's values"), qPrintable(errors));
+    QCOMPARE(readBytes(path("proj/gal/z.jpg")), expectedFile(path("z.jpg")));
+    QVERIFY(readBytes(path("proj/~thumbs.html")).contains("href=\"gal/z.jpg\""));
 }
 
 void TestBuildTool::anyJobCountGivesTheSameFiles()
 {
-    // Two sources with one output name: the later one's files are the ones
-    // left, as when they are written in set order, although the earlier,
-    // larger one takes longer to make.
+    // Two sources with one stem each keep a file of their own, whichever
+    // thread makes the earlier, larger one.
     TBitmap32 large;
     fill(large, 1600, 1200, 0xFF101010u);
     WriteJpegFile(path("big.jpg"), large, 90);
@@ -223,8 +316,10 @@ void TestBuildTool::anyJobCountGivesTheSameFiles()
     const QStringList pictures{"big.jpg", "big.bmp", "src", "z.jpg", "src/b.bmp", "z.jpg"};
     QCOMPARE(run(QStringList{"--jobs", "1", "--quiet", "one"} + pictures).exitCode, 0);
     QCOMPARE(run(QStringList{"--jobs", "2", "--quiet", "two"} + pictures).exitCode, 0);
-    QCOMPARE(readBytes(path("two/gal/big.jpg")), expectedFile(path("big.bmp")));
-    QCOMPARE(readBytes(path("two/thumb/big.jpg")), expectedFile(path("big.bmp"), QSize(110, 110)));
+    QCOMPARE(readBytes(path("two/gal/big.jpg")), expectedFile(path("big.jpg")));
+    QCOMPARE(readBytes(path("two/gal/big_2.jpg")), expectedFile(path("big.bmp")));
+    QCOMPARE(readBytes(path("two/thumb/big_2.jpg")),
+             expectedFile(path("big.bmp"), QSize(110, 110)));
 
     for (const QString folder : {"", "/gal", "/thumb"}) {
         const QStringList files = filesIn("one" + folder);
@@ -241,9 +336,12 @@ void TestBuildTool::progressGoesToStderr()
     const Run result = run({"--jobs", "2", "proj", "src"});
     QCOMPARE(result.exitCode, 0);
     const QStringList lines = result.errors.split(u'\n', Qt::SkipEmptyParts);
-    QVERIFY(!lines.isEmpty() && lines.size() <= 3);
-    QVERIFY2(lines.last().startsWith("3/3 pictures  100%"), qPrintable(lines.last()));
-    QVERIFY(lines.last().endsWith(" pictures/s"));
+    QVERIFY(lines.size() >= 2 && lines.size() <= 4);
+    const QString progress = lines.at(lines.size() - 2);
+    QVERIFY2(progress.startsWith("3/3 pictures  100%"), qPrintable(progress));
+    QVERIFY(progress.endsWith(" pictures/s"));
+    QCOMPARE(lines.last(),
+             "pictavel-build: wrote 3 pictures, 0 failed: " + path("proj/~thumbs.html"));
 }
 
 QTEST_GUILESS_MAIN(TestBuildTool)

@@ -164,7 +164,9 @@ void TestGalleryExport::writesEveryFileInOrder()
     QList<QPair<int, int>> progress;
     ExportJob job = threeItemJob();
     job.jobs = jobs;
-    exportGallery(job, [&](int done, int total) { progress.append({done, total}); });
+    exportGallery(job, [&](int done, int total, const ExportOutcome &) {
+        progress.append({done, total});
+    });
 
     QCOMPARE(progress, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
     QCOMPARE(QDir(path("proj/gal")).entryList(QDir::Files),
@@ -189,7 +191,7 @@ void TestGalleryExport::emptySetMakesPictureFolderAndPage()
     ExportJob job = threeItemJob();
     job.items.clear();
     int calls = 0;
-    exportGallery(job, [&](int, int) { ++calls; });
+    exportGallery(job, [&](int, int, const ExportOutcome &) { ++calls; });
     QCOMPARE(calls, 0);
     QVERIFY(QFileInfo(path("proj/gal")).isDir());
     QVERIFY(!QFileInfo::exists(path("proj/thumb")));
@@ -270,7 +272,8 @@ void TestGalleryExport::threadsLeaveTheFilesOfOne()
     }
     exportGallery(eightItemJob("one", 1));
     QList<int> progress;
-    exportGallery(eightItemJob("four", 4), [&](int done, int) { progress << done; });
+    exportGallery(eightItemJob("four", 4),
+                  [&](int done, int, const ExportOutcome &) { progress << done; });
     QCOMPARE(progress, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
     QCOMPARE(readBytes(path("four/gal/L.jpg")), expectedPicture(path("b.bmp")));
     for (const char *folder : {"", "/gal", "/thumb"}) {
@@ -296,7 +299,7 @@ void TestGalleryExport::threadsStopAtTheFirstFailureInOrder()
     QList<int> progress;
     QString message;
     try {
-        exportGallery(job, [&](int done, int) { progress << done; });
+        exportGallery(job, [&](int done, int, const ExportOutcome &) { progress << done; });
     } catch (const PictavelError &e) {
         message = e.message();
     }
@@ -314,8 +317,8 @@ void TestGalleryExport::threadsGoOnPastFailures()
     ExportJob job = eightItemJob("proj", 3);
     job.items[4].sourcePath = path("gone.bmp");
     QList<int> progress;
-    const QList<ExportOutcome> outcomes =
-        exportItems(job, OnFailure::GoOn, [&](int done, int) { progress << done; });
+    const QList<ExportOutcome> outcomes = exportItems(
+        job, OnFailure::GoOn, [&](int done, int, const ExportOutcome &) { progress << done; });
     QList<ExportOutcome::Kind> kinds;
     for (const ExportOutcome &outcome : outcomes)
         kinds << outcome.kind;
