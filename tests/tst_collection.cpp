@@ -44,8 +44,12 @@ private slots:
     void outputNames();
     void removalMovesFilesDown();
     void exchangeWithRenaming();
+    void namesTakenEarlierGetNumbers_data();
+    void namesTakenEarlierGetNumbers();
     void renamingPassBothWays();
     void sourcesAreNeverTouched();
+    void filesOutsideTheFoldersAreNeverTouched_data();
+    void filesOutsideTheFoldersAreNeverTouched();
 };
 
 void TestCollection::listingMatchesMaskAndSortsByName()
@@ -175,6 +179,45 @@ void TestCollection::outputNames_data()
     QTest::newRow("no dot") << false << 0 << "README"
                             << "jpg"
                             << "jpg";
+    QTest::newRow("hidden name made visible") << false << 0 << ".jpg"
+                                              << "picture.jpg"
+                                              << "picture.jpg";
+    QTest::newRow("two dots first") << false << 0 << "..jpg"
+                                    << "picture.jpg"
+                                    << "picture.jpg";
+}
+
+void TestCollection::namesTakenEarlierGetNumbers_data()
+{
+    QTest::addColumn<QStringList>("sources");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("one stem, three files")
+        << QStringList{"holiday.2019.jpg", "holiday.2020.jpg", "holiday.bmp"}
+        << QStringList{"holiday.jpg", "holiday_2.jpg", "holiday_3.jpg"};
+    QTest::newRow("a free name is kept") << QStringList{"a.jpg", "a_2.gif", "a.bmp", "A.JPG"}
+                                         << QStringList{"a.jpg", "a_2.jpg", "a_3.jpg", "A_4.jpg"};
+    QTest::newRow("hidden sources") << QStringList{".jpg", "..jpg", "picture.bmp"}
+                                    << QStringList{"picture.jpg", "picture_2.jpg", "picture_3.jpg"};
+}
+
+void TestCollection::namesTakenEarlierGetNumbers()
+{
+    QFETCH(QStringList, sources);
+    QFETCH(QStringList, captions);
+    const NamingSettings plain{false, QStringLiteral("A_"), QStringLiteral("B_")};
+    QStringList added;
+    QList<ThumbEntry> entries;
+    for (int i = 0; i < sources.size(); ++i) {
+        added << finalCaption(i, plain, "/src/" + sources[i], added);
+        entries.append({"/src/" + sources[i], {}, QStringLiteral("A_0%1.jpg").arg(i + 1)});
+    }
+    QCOMPARE(added, captions);
+    // Renaming switched off again gives the same names.
+    QTemporaryDir dir;
+    ThumbSet(entries, plain, {dir.path(), dir.filePath("gal"), dir.filePath("thumb")})
+        .renameToSources();
+    for (int i = 0; i < entries.size(); ++i)
+        QCOMPARE(entries[i].caption, captions[i]);
 }
 
 void TestCollection::outputNames()
@@ -309,6 +352,39 @@ void TestCollection::sourcesAreNeverTouched()
     set.remove(0);
     set.deleteProjectFiles();
     QCOMPARE(folderState(folders.gallery), QStringList({"a.jpg=a.jpg", "b.jpg=b.jpg"}));
+}
+
+void TestCollection::filesOutsideTheFoldersAreNeverTouched_data()
+{
+    QTest::addColumn<QString>("gallery");
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("picture folder out of the project") << "project/../outside"
+                                                       << "A_";
+    QTest::newRow("no project folder") << ""
+                                       << "A_";
+    QTest::newRow("prefix leading out") << "project/gal"
+                                        << "../../outside/A_";
+}
+
+void TestCollection::filesOutsideTheFoldersAreNeverTouched()
+{
+    QFETCH(QString, gallery);
+    QFETCH(QString, prefix);
+    QTemporaryDir dir;
+    const QString outside = dir.filePath("outside");
+    writeFiles(outside, {"a.jpg", "b.jpg", "A_01.jpg", "A_02.jpg", "~thumbs.html"});
+    const QStringList before = folderState(outside);
+    const ProjectFolders folders{gallery.isEmpty() ? QString() : dir.filePath("project"),
+                                 gallery.isEmpty() ? outside : dir.filePath(gallery),
+                                 gallery.isEmpty() ? outside : dir.filePath("project/thumb")};
+    QList<ThumbEntry> entries{{"/src/a.jpg", {}, "a.jpg"}, {"/src/b.jpg", {}, "b.jpg"}};
+    const NamingSettings on{true, prefix, QStringLiteral("B_")};
+    ThumbSet numbered(entries, on, folders);
+    numbered.renameToNumbers({"a.jpg", "b.jpg"});
+    numbered.remove(0);
+    ThumbSet(entries, {false, prefix, QStringLiteral("B_")}, folders).renameToSources();
+    ThumbSet(entries, on, folders).deleteProjectFiles();
+    QCOMPARE(folderState(outside), before);
 }
 
 QTEST_APPLESS_MAIN(TestCollection)

@@ -5,8 +5,11 @@
 #include "modal_dialogs.h"
 #include "test_files.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -82,6 +85,9 @@ private slots:
     void failuresKeepEarlierFiles();
     void damagedSourceStopsEveryWorker();
     void viewOpensThePage();
+    void everyProfileLinksToTheFilesItWrites();
+    void foldersOutsideTheProjectAreRefused_data();
+    void foldersOutsideTheProjectAreRefused();
 
 private:
     void chooseProject();
@@ -244,6 +250,93 @@ void TestFormMainExport::viewOpensThePage()
     QCOMPARE(recorder.opened,
              QList<QUrl>({QUrl::fromLocalFile(m_project + QStringLiteral("/~thumbs.html"))}));
     QCOMPARE(bar->text(), QStringLiteral("0%"));
+}
+
+void TestFormMainExport::everyProfileLinksToTheFilesItWrites()
+{
+    auto *href = m_window->findChild<QLineEdit *>(QStringLiteral("edtHref"));
+    auto *src = m_window->findChild<QLineEdit *>(QStringLiteral("edtSrc"));
+    auto *profiles = m_window->findChild<QComboBox *>(QStringLiteral("cmbPropProj"));
+    // The first-start profile stores no prefixes; its folders give them.
+    QCOMPARE(href->text() + src->text(), QStringLiteral("gal/thumb/"));
+    chooseProject();
+    m_window->findChild<QLineEdit *>(QStringLiteral("edtGalerFolder"))->setText("\\photos");
+    const auto saveAsTrip = [this] {
+        answerNextModal<QInputDialog>([](QInputDialog *dialog) {
+            dialog->setTextValue(QStringLiteral("Trip"));
+            dialog->accept();
+        });
+        m_window->btnSavePropProjClick();
+    };
+    saveAsTrip();
+    // A prefix the profile holds is kept as it is.
+    href->setText(QStringLiteral("https://example.org/big/"));
+    saveAsTrip();
+
+    const struct
+    {
+        int profile;
+        QString href;
+        QString folder;
+    } loads[] = {{0, "gal/", "/gal/"}, {1, "https://example.org/big/", "/photos/"}};
+    m_window->AddThumb(source("a.jpg"));
+    for (const auto &load : loads) {
+        profiles->setCurrentIndex(load.profile);
+        m_window->cmbPropProjChange();
+        QCOMPARE(href->text(), load.href);
+        QCOMPARE(src->text(), QStringLiteral("thumb/"));
+        m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+        m_window->btnStartClick();
+        QVERIFY(readBytes(m_project + "/~thumbs.html")
+                    .contains("href=\"" + load.href.toUtf8() + "a.jpg\""));
+        QCOMPARE(pictureSize(m_project + load.folder + "a.jpg"), QSize(640, 480));
+    }
+}
+
+void TestFormMainExport::foldersOutsideTheProjectAreRefused_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+    // The folder the text names, beside the project folder.
+    QTest::addColumn<QString>("outside");
+    QTest::newRow("picture folder") << "edtGalerFolder"
+                                    << "\\..\\victim"
+                                    << "victim";
+    QTest::newRow("thumbnail folder") << "edtThumbsFolder"
+                                      << "/../escape"
+                                      << "escape";
+    QTest::newRow("down, then out") << "edtGalerFolder"
+                                    << "gal\\a\\..\\..\\..\\x"
+                                    << "x";
+}
+
+void TestFormMainExport::foldersOutsideTheProjectAreRefused()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    QFETCH(QString, outside);
+    const QString victim = m_dir->filePath(outside);
+    QDir().mkpath(victim);
+    for (const char *name : {"a.jpg", "b.jpg", "A_01.jpg"})
+        writeBytes(victim + u'/' + QLatin1String(name), "keep");
+    chooseProject();
+    m_window->AddThumb(source("a.jpg"));
+    m_window->AddThumb(source("b.bmp"));
+    m_window->findChild<QLineEdit *>(control)->setText(text);
+    QStringList messages;
+    answerMessage(&messages);
+    QTest::mouseClick(m_window->findChild<QWidget *>(QStringLiteral("btnStart")), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(u'"' + text + u'"'), qPrintable(messages[0]));
+    // Nothing was written, and neither the renaming pass nor clearing the
+    // project deletes or renames anything there.
+    QCOMPARE(QDir(m_project).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    m_window->findChild<QCheckBox *>(QStringLiteral("chbRenameF"))->click();
+    m_window->findChild<QCheckBox *>(QStringLiteral("chbRenameF"))->click();
+    m_window->btnClearAllProjectClick();
+    QCOMPARE(QDir(victim).entryList(QDir::Files).size(), 3);
+    for (const char *name : {"a.jpg", "b.jpg", "A_01.jpg"})
+        QCOMPARE(readBytes(victim + u'/' + QLatin1String(name)), QByteArray("keep"));
 }
 
 QTEST_MAIN(TestFormMainExport)

@@ -83,6 +83,7 @@ private slots:
     void addedCellsAreLaidOutAndFitted();
     void clicksMarkAndDoubleClicksExchange();
     void addActionAsksForTheProjectFolder();
+    void addNamesEveryPictureItCouldNotRead();
     void removingAndClearingKeepFilesInStep();
     void relayoutWithoutColumns();
     void eventsDuringAnAddCannotCorruptTheSet();
@@ -256,6 +257,31 @@ void TestFormMainThumbs::addActionAsksForTheProjectFolder()
     m_window->bteDirProjectButtonClick();
     QCOMPARE(title, QStringLiteral("Обзор папок"));
     QCOMPARE(m_window->projectPath(), project);
+}
+
+void TestFormMainThumbs::addNamesEveryPictureItCouldNotRead()
+{
+    writeBytes(m_pictures + QStringLiteral("/broken.jpg"), "not a JPEG");
+    writeBytes(m_pictures + QStringLiteral("/huge.gif"),
+               QByteArray("GIF89a\xFF\xFF\xFF\xFF\0\0\0;", 14));
+    openInFileList(*m_window, m_pictures);
+    auto *list = control<QListWidget>(m_window.get(), "FileListBox");
+    list->selectAll();
+    QString title;
+    QDir().mkpath(m_dir->filePath(QStringLiteral("project")));
+    answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
+    QStringList messages;
+    answerMessage(&messages);
+    QTest::keyClick(list, Qt::Key_Return);
+    // The others are added in order, without a cell for either failure.
+    QCOMPARE(captions(*m_window), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    QCOMPARE(messages.size(), 1);
+    const QString &message = messages[0];
+    QVERIFY2(message.contains(m_pictures + "/broken.jpg: JPEG error #53: Not a JPEG file"),
+             qPrintable(message));
+    QVERIFY2(message.contains(m_pictures + "/huge.gif: picture too large: 65535 x 65535"),
+             qPrintable(message));
+    QVERIFY(!message.contains(QStringLiteral("DIB")));
 }
 
 void TestFormMainThumbs::removingAndClearingKeepFilesInStep()

@@ -1034,6 +1034,18 @@ void TestPictureFile::gifFirstFrameOverPixels()
         return 0xFF000000u; // not painted: black, opaque
     });
 
+    // Reading stops at the first image: a broken rest of the file is never read.
+    QFile file(path("anim.gif"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    const qsizetype secondAt = whole.lastIndexOf(QByteArray("\x2C\x00\x00\x00\x00\x04\x00", 7));
+    QVERIFY(secondAt > 0);
+    writeFile(path("cut.gif"), whole.left(secondAt + 12) + QByteArray("\x99\x99", 2));
+    TBitmap32 cut;
+    LoadPicture(path("cut.gif"), cut);
+    QCOMPARE(cut.pixel(1, 1), kPalette[1]);
+
     TBitmap32 same;
     same.setSize(4, 3);
     for (int i = 0; i < 12; ++i)

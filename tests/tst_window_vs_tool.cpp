@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -71,8 +72,14 @@ void exportThroughWindow(const QString &base, const QString &pictures, const QSt
     QCOMPARE(window.projectPath(), project);
     QListWidget *list = openInFileList(window, pictures);
     list->selectAll();
-    window.btnADDThumbClick();
-    QCOMPARE(window.thumbsCount(), list->count());
+    // The picture that cannot be read is named at the end and left out.
+    QStringList messages;
+    answerMessage(&messages);
+    control<QToolButton>(&window, "btnADDThumb")->click();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(pictures + "/damaged.jpg: JPEG error #"),
+             qPrintable(messages[0]));
+    QCOMPARE(window.thumbsCount(), list->count() - 1);
     control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
     window.btnStartClick();
 }
@@ -109,7 +116,10 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     writeJpeg(source("portrait.jpg"), 215, 701, 5);
     // Right after a picture of its size, whose pixels must not show through.
     QVERIFY(writeHalfTransparentGif(source("window.gif"), 640, 480));
-    const int count = 6;
+    // A picture that cannot be read, and one whose name the next one has.
+    writeBytes(source("damaged.jpg"), "not a picture");
+    writeBmp(source("wide.bmp"), 64, 48, Qt::yellow);
+    const int count = 7;
 
     // The window starts without a settings file and writes its default
     // profile into propstor.ini in its folder; it decodes ahead and exports
@@ -129,6 +139,7 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     const QString ini = dir.filePath(QStringLiteral("propstor.ini"));
     QVERIFY(QFileInfo::exists(ini));
     QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/window.jpg"));
+    QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/wide_2.jpg"));
     // A picture and a thumbnail for each source, and the page.
     QCOMPARE(written.size(), 2 * count + 1);
 
@@ -139,8 +150,10 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
         tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
                    QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures});
         QVERIFY(tool.waitForFinished(120000));
-        QCOMPARE(QString::fromLocal8Bit(tool.readAllStandardError()), QString());
-        QCOMPARE(tool.exitCode(), 0);
+        const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
+        QCOMPARE(errors.count(u'\n'), 1);
+        QVERIFY2(errors.contains(source("damaged.jpg") + ": JPEG error #"), qPrintable(errors));
+        QCOMPARE(tool.exitCode(), 1);
         expectSameFiles(filesUnder(toolProject), written);
     }
 }
