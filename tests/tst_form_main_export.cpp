@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -159,6 +160,29 @@ void TestFormMainExport::startWritesTheGallery()
     m_window->btnStartClick();
     const QStringList &shown = painted.texts;
     QCOMPARE(shown, QStringList({"0%", "50%", "100%"}));
+    // The number reads over both parts of the bar: on the full bar and on the
+    // empty one, its pixels differ from the bar drawn without it, and they
+    // are dark on the full one.
+    const auto numberPixels = [bar] {
+        bar->setTextVisible(false);
+        const QImage plain = bar->grab().toImage();
+        bar->setTextVisible(true);
+        const QImage shown = bar->grab().toImage();
+        QList<QRgb> differing;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.pixel(x, y) != plain.pixel(x, y))
+                    differing << shown.pixel(x, y);
+        return differing;
+    };
+    const QList<QRgb> onFullBar = numberPixels();
+    QVERIFY(onFullBar.size() > 10);
+    QVERIFY(std::all_of(onFullBar.cbegin(), onFullBar.cend(),
+                        [](QRgb pixel) { return qGreen(pixel) < 255; }));
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(0);
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+    QVERIFY(numberPixels().size() > 10);
 
     const QString gallery = m_window->galleryPath();
     const QString thumbs = m_window->thumbsPath();
