@@ -190,6 +190,9 @@ void TFormMain::cmbPropProjChange()
     btnDeletePropProj->setEnabled(cmbPropProj->currentIndex() > 0);
     Store->setProfile(cmbPropProj->currentText());
     Store->Load();
+    // A setting loaded after the page's last rebuild, the columns for one,
+    // raises no rebuild of its own.
+    GenerateHtml();
 }
 
 bool TFormMain::acceptProfileName(const QString &name)
@@ -270,6 +273,7 @@ void TFormMain::btnDeletePropProjClick()
     btnDeletePropProj->setEnabled(false);
     store.setProfile(QStringLiteral("Default"));
     store.Load();
+    GenerateHtml();
 }
 
 void TFormMain::edtGalerFolderChange()

@@ -5,10 +5,13 @@
 #include "modal_dialogs.h"
 #include "test_files.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +86,7 @@ private slots:
     void failuresKeepEarlierFiles();
     void damagedSourceStopsEveryWorker();
     void viewOpensThePage();
+    void startWritesTheColumnsOfTheLoadedProfile();
 
 private:
     void chooseProject();
@@ -268,6 +272,37 @@ void TestFormMainExport::viewOpensThePage()
     QCOMPARE(recorder.opened,
              QList<QUrl>({QUrl::fromLocalFile(m_project + QStringLiteral("/~thumbs.html"))}));
     QCOMPARE(bar->text(), QStringLiteral("0%"));
+}
+
+void TestFormMainExport::startWritesTheColumnsOfTheLoadedProfile()
+{
+    chooseProject();
+    for (int i = 0; i < 5; ++i)
+        m_window->AddThumb(source("a.jpg"));
+    // "Four" differs from "Default" in the header, loaded before the columns,
+    // and in the columns.
+    m_window->findChild<QSpinBox *>(QStringLiteral("spinCounCol"))->setValue(4);
+    m_window->findChild<QLineEdit *>(QStringLiteral("edtHeader"))->setText(QStringLiteral("Four"));
+    answerNextModal<QInputDialog>([](QInputDialog *dialog) {
+        dialog->setTextValue(QStringLiteral("Four"));
+        dialog->accept();
+    });
+    m_window->btnSavePropProjClick();
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+
+    auto *profiles = m_window->findChild<QComboBox *>(QStringLiteral("cmbPropProj"));
+    QCOMPARE(profiles->count(), 2);
+    const QString page = m_project + QStringLiteral("/~thumbs.html");
+    // Five thumbnails make one row of five or two rows of four and one.
+    for (const auto &[profile, rows] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{0, 1}}) {
+        {
+            const QSignalBlocker blocker(profiles);
+            profiles->setCurrentIndex(profile);
+        }
+        m_window->cmbPropProjChange();
+        m_window->btnStartClick();
+        QCOMPARE(readBytes(page).count("<tr>"), rows);
+    }
 }
 
 QTEST_MAIN(TestFormMainExport)
