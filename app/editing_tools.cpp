@@ -4,8 +4,8 @@
 #include "app/spin_edit.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>

@@ -75,11 +75,10 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     PageControl->setDocumentMode(true);
     // A style sheet gives the controls under it the application's font unless
     // it names one itself; it names the window's.
-    PageControl->setStyleSheet(
-        QStringLiteral("QWidget { font-family: \"%1\"; font-size: %2px; }"
-                       "QTabBar::tab { width: 375px; height: 20px; }")
-            .arg(font.family())
-            .arg(font.pixelSize()));
+    PageControl->setStyleSheet(QStringLiteral("QWidget { font-family: \"%1\"; font-size: %2px; }"
+                                              "QTabBar::tab { width: 375px; height: 20px; }")
+                                   .arg(font.family())
+                                   .arg(font.pixelSize()));
     buildThumbsTab();
     buildHtmlTab();
     // The layout keeps "HTML editor" in front; showing the window brings "Thumbs".
