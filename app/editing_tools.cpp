@@ -5,6 +5,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>
@@ -33,6 +34,17 @@ QGroupBox *makeBarBox(QWidget *parent, const QString &caption, const QString &ic
     bar->setParent(box);
     layout->addWidget(bar, 1, Qt::AlignHCenter);
     return box;
+}
+
+// A captioned size: the caption as narrow as its letter, so the spin edit
+// has the rest of the column for four digits.
+QHBoxLayout *makeSizeRow(QWidget *parent, const QString &caption, QWidget *spin)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(2);
+    row->addWidget(makeLabel(parent, caption));
+    row->addWidget(spin, 1);
+    return row;
 }
 
 } // namespace
@@ -100,11 +112,9 @@ QWidget *EditingTools::buildCropTools()
     grid->addWidget(cropMode, 0, 0);
     grid->addWidget(frameWhole, 0, 1);
     grid->addWidget(scaleToFrame, 1, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(makeLabel(tools, QStringLiteral("W")), 2, 0, Qt::AlignRight);
-    grid->addWidget(frameWidth, 2, 1);
+    grid->addLayout(makeSizeRow(tools, QStringLiteral("W"), frameWidth), 2, 0, 1, 2);
     grid->addWidget(turnFrame, 3, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(makeLabel(tools, QStringLiteral("H")), 4, 0, Qt::AlignRight);
-    grid->addWidget(frameHeight, 4, 1);
+    grid->addLayout(makeSizeRow(tools, QStringLiteral("H"), frameHeight), 4, 0, 1, 2);
     grid->addWidget(edgeFrame, 5, 0);
     grid->addWidget(cropAndSave, 5, 1);
     grid->addWidget(restore, 6, 0, 1, 2, Qt::AlignHCenter);

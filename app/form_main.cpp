@@ -59,7 +59,10 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Pictavel"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pictavel.png")));
-    QFont font(QStringLiteral("Sans Serif"));
+    // The fixed layout was drawn for a narrow sans-serif of 11 pixels;
+    // Liberation Sans (a package dependency) has those widths, where the
+    // system's default sans-serif would clip the layout's texts.
+    QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     setFont(font);
@@ -70,7 +73,12 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->setGeometry(0, 43, 772, 511);
     PageControl->setDocumentMode(true);
-    PageControl->setStyleSheet(QStringLiteral("QTabBar::tab { width: 375px; height: 20px; }"));
+    // A style sheet gives the controls under it the application's font unless
+    // it names one itself; it names the window's.
+    PageControl->setStyleSheet(QStringLiteral("QWidget { font-family: \"%1\"; font-size: %2px; }"
+                                              "QTabBar::tab { width: 375px; height: 20px; }")
+                                   .arg(font.family())
+                                   .arg(font.pixelSize()));
     buildThumbsTab();
     buildHtmlTab();
     // The layout keeps "HTML editor" in front; showing the window brings "Thumbs".
@@ -191,6 +199,9 @@ void TFormMain::cmbPropProjChange()
     Store->setProfile(cmbPropProj->currentText());
     Store->Load();
     deriveEmptyLinkPrefixes();
+    // A setting loaded after the page's last rebuild, the columns for one,
+    // raises no rebuild of its own.
+    GenerateHtml();
 }
 
 void TFormMain::deriveEmptyLinkPrefixes()
@@ -278,6 +289,7 @@ void TFormMain::btnDeletePropProjClick()
     store.setProfile(QStringLiteral("Default"));
     store.Load();
     deriveEmptyLinkPrefixes();
+    GenerateHtml();
 }
 
 void TFormMain::edtGalerFolderChange()

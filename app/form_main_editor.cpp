@@ -169,8 +169,8 @@ void TFormMain::btnCutImageClick()
     if (w <= 0 || h <= 0)
         throw PictavelError(
             QStringLiteral("Рамка обрезки пуста: задайте ей ширину и высоту больше нуля."));
-    const TCutPlan plan =
-        PlanCut(ImgR->FitSize(), ImgR->BitmapRect(), RubberBand->band(), w, h, ZoomFactor);
+    const TCutPlan plan = PlanCut(ImgR->FitSize(), ImgR->BitmapRect(), RubberBand->band(), w, h,
+                                  qMin(spinW->maximum(), spinH->maximum()), ZoomFactor);
     QCoreApplication::processEvents();
     btnLL->setChecked(false);
     btnLLClick();

@@ -112,10 +112,11 @@ void TFormMain::buildHtmlTab()
     ProgressBar = new GalleryProgressBar(TabSheet_SetHTML);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setGeometry(2, 454, 251, 25);
-    ProgressBar->setStyleSheet(
-        QStringLiteral("QProgressBar { background: black; color: lime; border: 1px solid gray;"
-                       " text-align: center; }"
-                       "QProgressBar::chunk { background: lime; width: 8px; margin: 1px; }"));
+    QPalette limeOnBlack = ProgressBar->palette();
+    limeOnBlack.setColor(QPalette::Base, Qt::black);
+    limeOnBlack.setColor(QPalette::Highlight, QColor(0, 255, 0));
+    limeOnBlack.setColor(QPalette::Mid, Qt::gray);
+    ProgressBar->setPalette(limeOnBlack);
 
     btnStart = new QPushButton(QIcon(QStringLiteral(":/icons/start.png")), QStringLiteral("Start"),
                                TabSheet_SetHTML);

@@ -1,3 +1,4 @@
+#include "app/clear_project_question.h"
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
@@ -197,6 +198,10 @@ void TFormMain::btnClearSelecthumbClick()
 void TFormMain::btnClearAllProjectClick()
 {
     if (SetBusy)
+        return;
+    // The button sits where a window's close button usually is; the files
+    // go only when the user says so.
+    if (ThumbsCount > 0 && !askToClearProject(this, Thumbs))
         return;
     QList<ThumbEntry> entries = thumbEntries();
     ThumbSet(entries, namingSettings(), projectFolders()).deleteProjectFiles();

@@ -168,8 +168,9 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
                                     QStringLiteral("Change size and scrap of originals"),
                                     QStringLiteral("edit"));
     btnRedactImage->setEnabled(false);
-    btnMiddle = makeFlatButton(pnlViewer, QStringLiteral("btnMiddle"), QStringLiteral("Resore"));
-    btnMiddle->setFixedWidth(18);
+    // The way back to the normal view from the other two, pictured like them.
+    btnMiddle = makeFlatButton(pnlViewer, QStringLiteral("btnMiddle"), QStringLiteral("Resore"),
+                               QStringLiteral("normal_view"));
     btnViewThumbs = makeFlatButton(pnlViewer, QStringLiteral("btnViewThumbs"),
                                    QStringLiteral("Full screen"), QStringLiteral("fullscreen"));
     btnViewThumbs->setEnabled(false);

@@ -7,6 +7,11 @@
 // is held at the total; a new total starts again from 0; a total of 0 shows
 // 0% rather than a busy bar. Every change is painted at once, as the export
 // does not let the window's events in.
+//
+// Drawn from the palette: the Base colour behind, the Highlight colour for
+// the bar and for the number where it lies over the empty part, the Base
+// colour for the number where the bar lies under it, so the number reads the
+// same over both parts.
 class GalleryProgressBar : public QProgressBar
 {
     Q_OBJECT
@@ -21,6 +26,9 @@ public:
     void empty();
 
     QString text() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void showPercent(int percent);

@@ -5,12 +5,31 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 
 constexpr int BorderWidth = 2;
 constexpr int CaptionHeight = 13;
 const char *const TagProperty = "Tag";
+
+// A one-line caption that, when longer than its cell, is shown cut at its end
+// with an ellipsis; its text stays the whole caption.
+class CaptionLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QRect box = contentsRect();
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(box, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, box.width()));
+    }
+};
 
 } // namespace
 
@@ -29,7 +48,7 @@ ThumbCell::ThumbCell(QWidget *parent, int index, int maxWidth, int maxHeight) : 
     setPalette(black);
     setAutoFillBackground(true);
 
-    m_caption = new QLabel(this);
+    m_caption = new CaptionLabel(this);
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setAutoFillBackground(true);
     m_caption->installEventFilter(this);

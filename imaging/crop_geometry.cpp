@@ -143,7 +143,7 @@ QSize BandOutputSize(const QRectF &location, float zoomFactor)
 }
 
 TCutPlan PlanCut(const QSize &fitted, const TRect &bitmapRect, const TFloatRect &band, int spinW,
-                 int spinH, float zoomFactor)
+                 int spinH, int spinLimit, float zoomFactor)
 {
     const int l = OutputPixels(band.left, zoomFactor);
     const int t = OutputPixels(band.top, zoomFactor);
@@ -151,5 +151,9 @@ TCutPlan PlanCut(const QSize &fitted, const TRect &bitmapRect, const TFloatRect 
     const int b = OutputPixels(band.bottom, zoomFactor);
     const int x = l - OutputPixels(bitmapRect.left, zoomFactor);
     const int y = t - OutputPixels(bitmapRect.top, zoomFactor);
-    return {OutputSize(fitted, zoomFactor), {x, y, x + spinW, y + spinH}, {r - l, b - t}};
+    // A spin edit at its limit cannot show a larger frame; the frame's own
+    // size is then the size it stands for.
+    const int w = spinW >= spinLimit ? r - l : spinW;
+    const int h = spinH >= spinLimit ? b - t : spinH;
+    return {OutputSize(fitted, zoomFactor), {x, y, x + w, y + h}, {r - l, b - t}};
 }

@@ -86,6 +86,8 @@ struct TCutPlan
 };
 
 // `fitted` and `bitmapRect` are the view's, `band` the frame's location;
-// the source is spinW x spinH from the frame's corner.
+// the source is spinW x spinH from the frame's corner, except that a spin
+// value at `spinLimit` (the most the spin edits hold) stands for the frame's
+// own size in that direction, so a larger frame is cut 1:1.
 TCutPlan PlanCut(const QSize &fitted, const TRect &bitmapRect, const TFloatRect &band, int spinW,
-                 int spinH, float zoomFactor);
+                 int spinH, int spinLimit, float zoomFactor);

@@ -379,10 +379,15 @@ void TestEditorGeometry::planCut_data()
                          << TFloatRect{192.762558f, 142.821915f, 393.237427f, 293.178070f}
                          << QSize(400, 300) << kZoom50 << QSize(1600, 1199)
                          << TRect{600, 451, 1000, 751} << QSize(400, 300);
+    // A spin edit at its limit stands for the frame's own size: cut 1:1.
     QTest::newRow("frame wider than the spin's limit")
         << QSize(1500, 800) << TRect{0, 0, 1500, 800} << TFloatRect{10, 10, 1210, 110}
-        << QSize(1000, 100) << 1.0f << QSize(1500, 800) << TRect{10, 10, 1010, 110}
+        << QSize(1000, 100) << 1.0f << QSize(1500, 800) << TRect{10, 10, 1210, 110}
         << QSize(1200, 100);
+    QTest::newRow("frame beyond both limits at 50%")
+        << QSize(1504, 1002) << TRect{-300, -200, 1204, 802}
+        << TFloatRect{-250.0f, -150.0f, 1003.0f, 702.0f} << QSize(1000, 1000) << kZoom50
+        << QSize(3001, 1999) << TRect{100, 100, 2600, 1800} << QSize(2500, 1700);
 }
 
 void TestEditorGeometry::planCut()
@@ -395,7 +400,8 @@ void TestEditorGeometry::planCut()
     QFETCH(QSize, whole);
     QFETCH(TRect, source);
     QFETCH(QSize, cut);
-    const TCutPlan plan = PlanCut(fitted, bitmapRect, band, spins.width(), spins.height(), zoom);
+    const TCutPlan plan =
+        PlanCut(fitted, bitmapRect, band, spins.width(), spins.height(), 1000, zoom);
     QCOMPARE(plan.wholeSize, whole);
     QCOMPARE(plan.source, source);
     QCOMPARE(plan.cutSize, cut);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +68,7 @@ private slots:
     void controlsStartAsLaidOut_data();
     void controlsStartAsLaidOut();
     void windowIsFixedAndStartsOnThumbs();
+    void longestTextsShowWhole();
     void storedValuesAreClampedAndParsed();
     void numbersAreClampedWhenLeftOrStepped();
     void hintsWaitOneSecond();
@@ -212,6 +214,33 @@ void TestFormMain::windowIsFixedAndStartsOnThumbs()
     QCOMPARE(fonts->count(), 21);
     QCOMPARE(fonts->itemText(7), QStringLiteral("+1"));
     QCOMPARE(fonts->currentText(), QString());
+}
+
+void TestFormMain::longestTextsShowWhole()
+{
+    auto window = showWindow();
+    const std::pair<const char *, QString> longest[] = {
+        {"stpSelCount", QStringLiteral("Выбрано: 24 из 24")},
+        {"stpDestFSize", QStringLiteral("9999.9 KB")},
+        {"stpDestPSize", QStringLiteral("6000x4000")},
+        {"lblCountThubs", QStringLiteral("Миниатюр: 24")},
+    };
+    for (const auto &[name, text] : longest)
+        control<QLabel>(window.get(), name)->setText(text);
+    // Every label and pane on show on either tab, in the window's font.
+    auto *tabs = control<QTabWidget>(window.get(), "PageControl");
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        for (const QLabel *label : window->findChildren<QLabel *>()) {
+            if (!label->isVisible() || label->text().isEmpty())
+                continue;
+            QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Liberation Sans"));
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                         label->contentsRect().width(),
+                     qPrintable(label->text()));
+        }
+    }
 }
 
 void TestFormMain::storedValuesAreClampedAndParsed()

@@ -25,6 +25,25 @@ void writeJpeg(const QString &path, int width, int height)
     WriteJpegFile(path, bitmap, 90);
 }
 
+// Red grows from left to right and green from top to bottom, so that a
+// pixel's colour tells where in the picture it came from.
+void writeGradient(const QString &path, int width, int height)
+{
+    TBitmap32 bitmap;
+    bitmap.setSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.setPixel(x, y, qRgb(x * 256 / width, y * 256 / height, 0));
+    WriteJpegFile(path, bitmap, 90);
+}
+
+void drag(QWidget *view, QPoint from, QPoint to)
+{
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+}
+
 QSize pictureSize(const QString &path)
 {
     TBitmap32 bitmap;
@@ -45,6 +64,8 @@ private slots:
     void walkingTheSet();
     void cropFrameFollowsTheSpinEdits();
     void cropAndSaveThenRestore();
+    void framesBeyondTheSpinLimitAreCutAsFramed_data();
+    void framesBeyondTheSpinLimitAreCutAsFramed();
     void badCropsLoseNothing();
 
 private:
@@ -221,6 +242,62 @@ void TestFormMainEditor::cropAndSaveThenRestore()
     QCOMPARE(QSize(thumb.ThumbImage->bitmap().width(), thumb.ThumbImage->bitmap().height()),
              QSize(110, 73));
     QVERIFY(!control<QToolButton>("btnRestoreImage")->isEnabled());
+}
+
+void TestFormMainEditor::framesBeyondTheSpinLimitAreCutAsFramed_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::newRow("50%") << -30;
+    QTest::newRow("100%") << 1;
+}
+
+void TestFormMainEditor::framesBeyondTheSpinLimitAreCutAsFramed()
+{
+    QFETCH(int, zoom);
+    const QSize source(3000, 2000);
+    writeGradient(m_dir->filePath(QStringLiteral("src/wide.jpg")), source.width(), source.height());
+    openEditorOn({"wide.jpg"});
+    auto *view = m_window->findChild<TImgView32 *>(QStringLiteral("ImgR"));
+    control<QSlider>("ZoomBar")->setValue(zoom);
+    control<QSlider>("ScaleBar")->setValue(0);
+    click("btnLL");
+    const float z = m_window->zoomFactor();
+    const TRect shown = view->BitmapRect();
+
+    // The frame moved to 100 output pixels inside the picture's corner, then
+    // its bottom-right corner dragged out to 2500 x 1700 output pixels, far
+    // beyond the view.
+    QRectF frame = m_window->rubberBand()->location();
+    const QPointF corner(shown.left + 100 * z, shown.top + 100 * z);
+    drag(view, frame.center().toPoint(), (frame.center() + corner - frame.topLeft()).toPoint());
+    frame = m_window->rubberBand()->location();
+    drag(view, QPoint(qRound(frame.right()) - 1, qRound(frame.bottom()) - 1),
+         QPoint(qRound(frame.left() + 2500 * z), qRound(frame.top() + 1700 * z)));
+    frame = m_window->rubberBand()->location();
+    QCOMPARE(control<SpinEdit>("spinW")->value(), 1000);
+    QCOMPARE(control<SpinEdit>("spinH")->value(), 1000);
+    click("btnCutImage");
+
+    TBitmap32 saved;
+    LoadPicture(m_window->galleryPath() + QStringLiteral("/wide.jpg"), saved);
+    QVERIFY2(qAbs(saved.width() - 2500) <= 2 && qAbs(saved.height() - 1700) <= 2,
+             qPrintable(QStringLiteral("%1x%2").arg(saved.width()).arg(saved.height())));
+    // Each pixel holds the picture where the frame lay over it, 1:1: its
+    // colour names its place within a few gradient steps.
+    const QPointF origin((frame.left() - shown.left) / z, (frame.top() - shown.top) / z);
+    for (const QPoint at : {QPoint(0, 0), QPoint(1250, 850), QPoint(2490, 1690)}) {
+        const QRgb pixel = saved.pixel(at.x(), at.y());
+        const int red = int((origin.x() + at.x()) * 256 / source.width());
+        const int green = int((origin.y() + at.y()) * 256 / source.height());
+        QVERIFY2(qAbs(qRed(pixel) - red) <= 4 && qAbs(qGreen(pixel) - green) <= 4,
+                 qPrintable(QStringLiteral("at %1,%2: %3,%4 instead of %5,%6")
+                                .arg(at.x())
+                                .arg(at.y())
+                                .arg(qRed(pixel))
+                                .arg(qGreen(pixel))
+                                .arg(red)
+                                .arg(green)));
+    }
 }
 
 void TestFormMainEditor::badCropsLoseNothing()

@@ -11,11 +11,15 @@
 #include <QDir>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -88,6 +92,7 @@ private slots:
     void everyProfileLinksToTheFilesItWrites();
     void foldersOutsideTheProjectAreRefused_data();
     void foldersOutsideTheProjectAreRefused();
+    void startWritesTheColumnsOfTheLoadedProfile();
 
 private:
     void chooseProject();
@@ -165,6 +170,29 @@ void TestFormMainExport::startWritesTheGallery()
     m_window->btnStartClick();
     const QStringList &shown = painted.texts;
     QCOMPARE(shown, QStringList({"0%", "50%", "100%"}));
+    // The number reads over both parts of the bar: on the full bar and on the
+    // empty one, its pixels differ from the bar drawn without it, and they
+    // are dark on the full one.
+    const auto numberPixels = [bar] {
+        bar->setTextVisible(false);
+        const QImage plain = bar->grab().toImage();
+        bar->setTextVisible(true);
+        const QImage shown = bar->grab().toImage();
+        QList<QRgb> differing;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.pixel(x, y) != plain.pixel(x, y))
+                    differing << shown.pixel(x, y);
+        return differing;
+    };
+    const QList<QRgb> onFullBar = numberPixels();
+    QVERIFY(onFullBar.size() > 10);
+    QVERIFY(std::all_of(onFullBar.cbegin(), onFullBar.cend(),
+                        [](QRgb pixel) { return qGreen(pixel) < 255; }));
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(0);
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+    QCOMPARE(bar->text(), QStringLiteral("0%"));
+    QVERIFY(numberPixels().size() > 10);
 
     const QString gallery = m_window->galleryPath();
     const QString thumbs = m_window->thumbsPath();
@@ -333,10 +361,43 @@ void TestFormMainExport::foldersOutsideTheProjectAreRefused()
     QCOMPARE(QDir(m_project).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     m_window->findChild<QCheckBox *>(QStringLiteral("chbRenameF"))->click();
     m_window->findChild<QCheckBox *>(QStringLiteral("chbRenameF"))->click();
+    answerNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
     m_window->btnClearAllProjectClick();
+    QCOMPARE(m_window->thumbsCount(), 0);
     QCOMPARE(QDir(victim).entryList(QDir::Files).size(), 3);
     for (const char *name : {"a.jpg", "b.jpg", "A_01.jpg"})
         QCOMPARE(readBytes(victim + u'/' + QLatin1String(name)), QByteArray("keep"));
+}
+
+void TestFormMainExport::startWritesTheColumnsOfTheLoadedProfile()
+{
+    chooseProject();
+    for (int i = 0; i < 5; ++i)
+        m_window->AddThumb(source("a.jpg"));
+    // "Four" differs from "Default" in the header, loaded before the columns,
+    // and in the columns.
+    m_window->findChild<QSpinBox *>(QStringLiteral("spinCounCol"))->setValue(4);
+    m_window->findChild<QLineEdit *>(QStringLiteral("edtHeader"))->setText(QStringLiteral("Four"));
+    answerNextModal<QInputDialog>([](QInputDialog *dialog) {
+        dialog->setTextValue(QStringLiteral("Four"));
+        dialog->accept();
+    });
+    m_window->btnSavePropProjClick();
+    m_window->findChild<QTabWidget *>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+
+    auto *profiles = m_window->findChild<QComboBox *>(QStringLiteral("cmbPropProj"));
+    QCOMPARE(profiles->count(), 2);
+    const QString page = m_project + QStringLiteral("/~thumbs.html");
+    // Five thumbnails make one row of five or two rows of four and one.
+    for (const auto &[profile, rows] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{0, 1}}) {
+        {
+            const QSignalBlocker blocker(profiles);
+            profiles->setCurrentIndex(profile);
+        }
+        m_window->cmbPropProjChange();
+        m_window->btnStartClick();
+        QCOMPARE(readBytes(page).count("<tr>"), rows);
+    }
 }
 
 QTEST_MAIN(TestFormMainExport)

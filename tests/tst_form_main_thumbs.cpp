@@ -317,7 +317,28 @@ void TestFormMainThumbs::removingAndClearingKeepFilesInStep()
     QCOMPARE(m_window->currentThumb(), 2);
     QVERIFY(isMarked(m_window->thumbs()[2]));
 
-    m_window->btnClearAllProjectClick();
+    // The project's delete button asks first, naming what goes; No keeps all.
+    QStringList questions;
+    const auto answer = [&questions](QMessageBox::StandardButton button) {
+        answerNextModal<QMessageBox>([&questions, button](QMessageBox *box) {
+            questions << box->text();
+            QVERIFY(box->button(QMessageBox::Yes) && box->button(QMessageBox::No));
+            box->button(button)->click();
+        });
+    };
+    const_cast<TThumbsCollection &>(m_window->thumbs()[0]).OriginalPath = m_pictures + "/a.JPG";
+    answer(QMessageBox::No);
+    control<QToolButton>(m_window.get(), "btnClearAllProject")->click();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions[0].contains(QStringLiteral("Миниатюр в наборе: 3.")));
+    QVERIFY(questions[0].contains(QStringLiteral("отредактировано: 1")));
+    QCOMPARE(m_window->thumbsCount(), 3);
+    QCOMPARE(readBytes(gallery + QStringLiteral("/A_01.jpg")), QByteArray("1"));
+    QVERIFY(QFile::exists(m_window->projectPath() + QStringLiteral("/~thumbs.html")));
+
+    answer(QMessageBox::Yes);
+    control<QToolButton>(m_window.get(), "btnClearAllProject")->click();
+    QCOMPARE(questions.size(), 2);
     QCOMPARE(m_window->thumbsCount(), 0);
     QCOMPARE(control<QLabel>(m_window.get(), "lblCountThubs")->text(),
              QStringLiteral("Миниатюр: 0"));

@@ -1,11 +1,20 @@
-// Shows the real window on the display it is given, fills the grid with a few
-// generated photographs and saves a screenshot of the whole screen, so that a
+// Shows the real window on the display it is given, fills the grid with
+// generated photographs and saves screenshots of the whole screen, so that a
 // person can look at what the program shows.
 //
-// pictavel-window-shot OUTPUT.png [--walk PROJECT_FOLDER]
-//   --walk goes on as a user would: crops the first picture to 300 x 200 in
-//   the editor (OUTPUT-editor.png), saves it, goes back to the grid and
-//   presses "Start" into PROJECT_FOLDER (OUTPUT-export.png).
+// pictavel-window-shot OUTPUT.png [--walk PROJECT_FOLDER | --hold]
+//   Without an option: 24 photographs, the last a 6000 x 4000 picture with a
+//   long name, all selected, so the panes hold their longest usual texts.
+//   Saves OUTPUT.png (the grid), OUTPUT-editor.png (the editor with a
+//   1000 x 1000 crop frame), OUTPUT-thumbs.png (the thumbnails-only view)
+//   and OUTPUT-html.png (the page's tab after "Start", its bar full).
+//   --walk goes on as a user would with five photographs: crops the first to
+//   300 x 200 in the editor (OUTPUT-editor.png), saves it, goes back to the
+//   grid and presses "Start" into PROJECT_FOLDER (OUTPUT-export.png).
+//   --hold fills the window as without an option and keeps it open: each
+//   time the view changes it prints a line "view NAME" with the screen
+//   centres of the three view buttons, for a script that clicks them with
+//   the real mouse.
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "app/spin_edit.h"
@@ -14,6 +23,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,16 +31,24 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
+#include <QRandomGenerator>
 #include <QScreen>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
+#include <cstdio>
+#include <functional>
+#include <memory>
+
 namespace {
 
-// A picture with a sky, a ground and a sun, so that thumbnails look like photos.
-void makePicture(const QString &path, int width, int height, int seed)
+// A picture with a sky, a ground and a sun, so that thumbnails look like
+// photos; `grain` adds noise of that strength, which makes the file as large
+// as a camera's.
+void makePicture(const QString &path, int width, int height, int seed, int grain = 0)
 {
     QImage image(width, height, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -47,6 +65,15 @@ void makePicture(const QString &path, int width, int height, int seed)
     painter.setBrush(sun);
     painter.drawEllipse(QPointF(width * 0.7, height * 0.3), height / 6.0, height / 6.0);
     painter.end();
+    QRandomGenerator noise{quint32(seed)};
+    for (int y = 0; grain > 0 && y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int d = int(noise.bounded(2 * grain + 1)) - grain;
+            row[x] = qRgb(qBound(0, qRed(row[x]) + d, 255), qBound(0, qGreen(row[x]) + d, 255),
+                          qBound(0, qBlue(row[x]) + d, 255));
+        }
+    }
     image.save(path, path.endsWith(QLatin1String(".bmp")) ? "BMP" : "JPG", 90);
 }
 
@@ -84,6 +111,66 @@ void walkCropAndExport(QApplication &app, TFormMain &window, const QString &shot
     });
 }
 
+// The grid, the thumbnails-only view, the editor with a four-digit crop size
+// and the page's tab after "Start", each after the window has painted.
+void shootLongestTexts(QApplication &app, TFormMain &window, const QString &shot)
+{
+    const auto later = [&app](const std::function<void()> &step) {
+        QTimer::singleShot(800, &app, step);
+    };
+    later([&app, &window, shot, later] {
+        bool saved = saveScreen(shot);
+        window.btnViewThumbsClick();
+        later([&app, &window, shot, later, saved]() mutable {
+            saved = saveScreen(besideShot(shot, "-thumbs")) && saved;
+            window.btnRedactImageClick();
+            control<QToolButton>(&window, "btnLL")->click();
+            control<SpinEdit>(&window, "spinW")->setValue(1000);
+            control<SpinEdit>(&window, "spinH")->setValue(1000);
+            later([&app, &window, shot, later, saved]() mutable {
+                saved = saveScreen(besideShot(shot, "-editor")) && saved;
+                window.btnMiddleClick();
+                control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
+                window.btnStartClick();
+                later([&app, shot, saved] {
+                    app.exit(saveScreen(besideShot(shot, "-html")) && saved ? 0 : 1);
+                });
+            });
+        });
+    });
+}
+
+QString viewName(TFormMain &window)
+{
+    if (control<QWidget>(&window, "ImgR")->isVisible())
+        return QStringLiteral("editor");
+    const bool browser = control<QSplitter>(&window, "splitBack")->sizes().value(1) > 0;
+    return browser ? QStringLiteral("normal") : QStringLiteral("thumbs");
+}
+
+// Prints each change of view with where the three view buttons then are on
+// the screen: "view NAME btnMiddle X Y btnViewThumbs X Y btnRedactImage X Y".
+void reportViews(QApplication &app, TFormMain &window)
+{
+    auto *watch = new QTimer(&app);
+    auto shown = std::make_shared<QString>();
+    QObject::connect(watch, &QTimer::timeout, &app, [&window, shown] {
+        const QString now = viewName(window);
+        if (now == *shown)
+            return;
+        *shown = now;
+        std::printf("view %s", qPrintable(now));
+        for (const char *name : {"btnMiddle", "btnViewThumbs", "btnRedactImage"}) {
+            const auto *button = control<QToolButton>(&window, name);
+            const QPoint centre = button->mapToGlobal(button->rect().center());
+            std::printf(" %s %d %d", name, centre.x(), centre.y());
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    });
+    watch->start(100);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -93,8 +180,10 @@ int main(int argc, char *argv[])
     QApplication::setStyle(new HintDelayStyle);
     const QStringList args = QApplication::arguments();
     const bool walk = args.size() == 4 && args.at(2) == QLatin1String("--walk");
-    if (args.size() != 2 && !walk) {
-        qWarning("usage: %s OUTPUT.png [--walk PROJECT_FOLDER]", qPrintable(args.value(0)));
+    const bool hold = args.size() == 3 && args.at(2) == QLatin1String("--hold");
+    if (args.size() != 2 && !walk && !hold) {
+        qWarning("usage: %s OUTPUT.png [--walk PROJECT_FOLDER | --hold]",
+                 qPrintable(args.value(0)));
         return 2;
     }
     const QString shot = args.at(1);
@@ -102,11 +191,24 @@ int main(int argc, char *argv[])
     const QString project = walk ? args.at(3) : dir.filePath(QStringLiteral("project"));
     const QString pictures = dir.filePath(QStringLiteral("pictures"));
     QDir().mkpath(pictures);
-    const QSize sizes[] = {{640, 480}, {480, 640}, {800, 450}, {600, 600}, {1024, 768}};
-    for (int i = 0; i < 5; ++i)
-        makePicture(
-            QStringLiteral("%1/photo%2.%3").arg(pictures).arg(i + 1).arg(i == 3 ? "bmp" : "jpg"),
-            sizes[i].width(), sizes[i].height(), i);
+    QString longName;
+    if (walk) {
+        const QSize sizes[] = {{640, 480}, {480, 640}, {800, 450}, {600, 600}, {1024, 768}};
+        for (int i = 0; i < 5; ++i)
+            makePicture(QStringLiteral("%1/photo%2.%3")
+                            .arg(pictures)
+                            .arg(i + 1)
+                            .arg(i == 3 ? "bmp" : "jpg"),
+                        sizes[i].width(), sizes[i].height(), i);
+    } else {
+        for (int i = 0; i < 23; ++i)
+            makePicture(
+                QStringLiteral("%1/photo%2.jpg").arg(pictures).arg(i + 1, 2, 10, QChar(u'0')),
+                480 + 40 * (i % 5), 360 + 30 * (i % 3), i);
+        // Sorts last: the 24th thumbnail, and the file the panes describe.
+        longName = QStringLiteral("Семейный праздник на даче у бабушки, вечер 2024-07-14.jpg");
+        makePicture(pictures + u'/' + longName, 6000, 4000, 23, 24);
+    }
 
     TFormMain window(dir.path());
     window.show();
@@ -129,11 +231,22 @@ int main(int argc, char *argv[])
     window.btnADDThumbClick();
 
     QTimer::singleShot(1500, &app, [&] {
-        if (!saveScreen(shot))
-            return app.exit(1);
-        if (!walk)
-            return app.exit(0);
-        walkCropAndExport(app, window, shot);
+        if (walk) {
+            if (!saveScreen(shot))
+                return app.exit(1);
+            return walkCropAndExport(app, window, shot);
+        }
+        // The long-named picture current in the grid and focused in the file
+        // list, with every file selected again (the add keeps only the last).
+        window.ThumbClick(window.thumbs().last().CaptionLabel);
+        auto *list = control<QListWidget>(&window, "FileListBox");
+        list->selectAll();
+        list->setCurrentItem(list->findItems(longName, Qt::MatchExactly).value(0),
+                             QItemSelectionModel::NoUpdate);
+        window.FileListBoxClick();
+        if (hold)
+            return reportViews(app, window);
+        shootLongestTexts(app, window, shot);
     });
     return app.exec();
 }
