@@ -2,7 +2,7 @@
 // generated photographs and saves screenshots of the whole screen, so that a
 // person can look at what the program shows.
 //
-// pictavel-window-shot OUTPUT.png [--walk PROJECT_FOLDER | --hold]
+// pictavel-window-shot OUTPUT.png [--walk PROJECT_FOLDER | --hold | --fresh PICTURES]
 //   Without an option: 24 photographs, the last a 6000 x 4000 picture with a
 //   long name, all selected, so the panes hold their longest usual texts.
 //   Saves OUTPUT.png (the grid), OUTPUT-editor.png (the editor with a
@@ -15,6 +15,12 @@
 //   time the view changes it prints a line "view NAME" with the screen
 //   centres of the three view buttons, for a script that clicks them with
 //   the real mouse.
+//   --fresh shows the window as at its very first start, with PICTURES in
+//   the file list and nothing added, and keeps it open: it prints a line
+//   "at NAME X Y" with the screen centre of each control a user needs to
+//   build a gallery, and "modal NAME X Y" with the centre of the text box
+//   (or of the dialog) each time a dialog opens, for a script that drives it
+//   with the real mouse and keys.
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "app/spin_edit.h"
@@ -29,11 +35,13 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -171,6 +179,49 @@ void reportViews(QApplication &app, TFormMain &window)
     watch->start(100);
 }
 
+void printCentre(const char *kind, const QString &name, const QWidget *widget, QPoint inside)
+{
+    const QPoint centre = widget->mapToGlobal(inside);
+    std::printf("%s %s %d %d\n", kind, qPrintable(name), centre.x(), centre.y());
+    std::fflush(stdout);
+}
+
+// Where the controls of a first gallery are, and each dialog as it opens.
+void reportPlaces(QApplication &app, TFormMain &window)
+{
+    for (const char *name : {"cmbPropProj", "btnSavePropProj", "btnADDThumb", "btnStart"}) {
+        const auto *widget = control<QWidget>(&window, name);
+        printCentre("at", QLatin1String(name), widget, widget->rect().center());
+    }
+    // The folder button sits at the right end of the project box.
+    const auto *project = control<QLineEdit>(&window, "bteDirProject");
+    printCentre("at", QStringLiteral("bteDirProjectButton"), project,
+                QPoint(project->width() - 11, project->height() / 2));
+    const auto *list = control<QListWidget>(&window, "FileListBox");
+    printCentre("at", QStringLiteral("firstFile"), list->viewport(),
+                list->visualItemRect(list->item(0)).center());
+    const auto *tabs = control<QTabWidget>(&window, "PageControl")->tabBar();
+    printCentre("at", QStringLiteral("tabThumbs"), tabs, tabs->tabRect(0).center());
+    printCentre("at", QStringLiteral("tabHtml"), tabs, tabs->tabRect(1).center());
+
+    auto *watch = new QTimer(&app);
+    auto shown = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(watch, &QTimer::timeout, &app, [shown] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == *shown)
+            return;
+        *shown = modal;
+        if (!modal)
+            return;
+        const QString name = modal->objectName().isEmpty()
+                                 ? QString::fromLatin1(modal->metaObject()->className())
+                                 : modal->objectName();
+        const auto *box = modal->findChild<QLineEdit *>();
+        printCentre("modal", name, box ? box : modal, (box ? box : modal)->rect().center());
+    });
+    watch->start(100);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -181,10 +232,19 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     const bool walk = args.size() == 4 && args.at(2) == QLatin1String("--walk");
     const bool hold = args.size() == 3 && args.at(2) == QLatin1String("--hold");
-    if (args.size() != 2 && !walk && !hold) {
-        qWarning("usage: %s OUTPUT.png [--walk PROJECT_FOLDER | --hold]",
+    const bool fresh = args.size() == 4 && args.at(2) == QLatin1String("--fresh");
+    if (args.size() != 2 && !walk && !hold && !fresh) {
+        qWarning("usage: %s OUTPUT.png [--walk PROJECT_FOLDER | --hold | --fresh PICTURES]",
                  qPrintable(args.value(0)));
         return 2;
+    }
+    if (fresh) {
+        QTemporaryDir exeFolder;
+        TFormMain window(exeFolder.path());
+        window.show();
+        openInFileList(window, args.at(3));
+        QTimer::singleShot(1000, &app, [&app, &window] { reportPlaces(app, window); });
+        return app.exec();
     }
     const QString shot = args.at(1);
     QTemporaryDir dir;

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Walks the real window under Xvfb from its very first start as a new user
+# would, with the real mouse and keys: chooses a project folder in its
+# dialog, selects every picture of a folder (names that are markup or an
+# entity, three files with one stem) and adds them, saves the settings as
+# the profile "Trip", picks "Default" again in the profile box, brings the
+# page's tab to the front and presses "Start". Then opens the written page in
+# headless Chromium and fails unless every thumbnail and every linked picture
+# loads. Leaves screenshots of each step to look at.
+#
+# walk-profile-and-export.sh [OUTPUT_FOLDER]   (default build/walk-profile)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/build/walk-profile}
+for tool in Xvfb xdotool import; do
+    command -v "$tool" > /dev/null || { echo "walk-profile: $tool is missing" >&2; exit 1; }
+done
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TESTS=ON > /dev/null
+cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
+rm -rf "$out"
+mkdir -p "$out/pictures" "$out/project"
+
+python3 - "$out/pictures" << 'EOF'
+import struct, sys
+def bmp(path, w, h, colour):
+    stride = (w * 3 + 3) & ~3
+    rows = b''
+    for y in range(h):
+        line = bytes(b for x in range(w)
+                     for b in ((colour[2] + x) % 256, (colour[1] + y) % 256, colour[0]))
+        rows += line + b'\0' * (stride - w * 3)
+    header = struct.pack('<2sIHHI', b'BM', 54 + len(rows), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    open(path, 'wb').write(header + info + rows)
+for i, name in enumerate(['"><img src=x onerror=alert(1)>.bmp', 'a&b.bmp', 'summer.2019.bmp',
+                          'summer.2020.bmp', 'summer.bmp']):
+    bmp(sys.argv[1] + '/' + name, 320 + 40 * i, 240, (40 * i, 120, 220 - 40 * i))
+EOF
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+sleep 1
+"$root/build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
+    > "$out/places.log" 2> /dev/null &
+window=$!
+trap 'kill "$window" "$xvfb" 2> /dev/null || true' EXIT
+
+for _ in $(seq 1 300); do
+    grep -q '^at tabHtml ' "$out/places.log" && break
+    sleep 0.1
+done
+at() {
+    grep "^at $1 " "$out/places.log" | awk '{print $3, $4}'
+}
+click() {
+    # shellcheck disable=SC2046
+    xdotool mousemove $(at "$1") click 1
+    sleep 0.5
+}
+modals=0
+# Waits for the next dialog, which must be NAME, and clicks its text box.
+await_modal() {
+    for _ in $(seq 1 300); do
+        if [ "$(grep -c '^modal ' "$out/places.log")" -gt "$modals" ]; then
+            modals=$((modals + 1))
+            line=$(grep '^modal ' "$out/places.log" | sed -n "${modals}p")
+            [ "$(awk '{print $2}' <<< "$line")" = "$1" ] ||
+                { echo "walk-profile: expected $1, got: $line" >&2; exit 1; }
+            # shellcheck disable=SC2046
+            xdotool mousemove $(awk '{print $3, $4}' <<< "$line") click 1
+            sleep 0.3
+            return
+        fi
+        sleep 0.1
+    done
+    echo "walk-profile: no $1 dialog" >&2
+    exit 1
+}
+shot() {
+    sleep 1
+    import -window root "$out/$1.png"
+    echo "screenshot: $out/$1.png"
+}
+
+shot 1-first-start
+click bteDirProjectButton
+await_modal DirDialogProject
+xdotool key ctrl+a type --delay 20 "$out/project"
+xdotool key Return
+sleep 1
+click firstFile
+xdotool key ctrl+a
+click btnADDThumb
+shot 2-added
+click btnSavePropProj
+await_modal QInputDialog
+xdotool key ctrl+a type --delay 20 "Trip"
+xdotool key Return
+sleep 1
+# The profile box: open it, go to its first entry, "Default", and take it.
+click cmbPropProj
+xdotool key Home Return
+shot 3-default-picked
+click tabHtml
+click btnStart
+shot 4-started
+kill "$window" 2> /dev/null || true
+
+page=$out/project/~thumbs.html
+[ -f "$page" ] || { echo "walk-profile: Start wrote no page" >&2; exit 1; }
+# The "Default" profile stores no link prefixes; the page links into gal/.
+grep -aq 'href="gal/summer_3.jpg"' "$page" || { echo "walk-profile: links are not gal/" >&2; exit 1; }
+"$root/scripts/check-page-in-browser.sh" "$page" 5 "$out/5-page.png"
+ls "$out"/*.png
