@@ -94,11 +94,11 @@ QWidget *EditingTools::buildCropTools()
                                   QStringLiteral("crop_select"));
     scaleToFrame->setEnabled(false);
     frameWidth = makeSpinEdit(tools, QStringLiteral("spinW"),
-                              QStringLiteral("size of area vertical scraps"), 0, 1000, 400);
+                              QStringLiteral("size of area vertical scraps"));
     turnFrame = makeToggleButton(tools, QStringLiteral("btnVH"), QStringLiteral("circl 90 "),
                                  QStringLiteral("rotate"));
     frameHeight = makeSpinEdit(tools, QStringLiteral("spinH"),
-                               QStringLiteral("size of area gorisontal scraps"), 0, 1000, 300);
+                               QStringLiteral("size of area gorisontal scraps"));
     edgeFrame = makeToggleButton(tools, QStringLiteral("btnKant"), QStringLiteral("Cant"),
                                  QStringLiteral("frame"));
     cropAndSave = makeFlatButton(tools, QStringLiteral("btnCutImage"),

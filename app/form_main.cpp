@@ -1,14 +1,15 @@
 #include "app/form_main.h"
 
+#include "app/control_settings.h"
 #include "app/error_guard.h"
 #include "app/lockable_splitter.h"
-#include "app/settings_table.h"
 #include "base/pictavel_error.h"
 #include "collection/thumb_set.h"
 #include "imaging/image32.h"
+#include "project/profile_list.h"
 #include "project/project_folders.h"
 #include "project/settings_location.h"
-#include "project/settings_props.h"
+#include "project/settings_table.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,9 +37,6 @@ static void initResources()
 }
 
 namespace {
-
-const QString ListSection = QStringLiteral("PropertyProject");
-const QString ListKey = QStringLiteral("NameProp");
 
 QStringList comboItems(const QComboBox *combo)
 {
@@ -130,16 +128,13 @@ void TFormMain::FormShow()
     SettingsStore &store = *Store;
     QStringList profiles = comboItems(cmbPropProj);
     if (QFileInfo::exists(store.iniPath())) {
-        store.ReadList(ListSection, ListKey, profiles);
-        // A list stored empty would leave nothing to select.
-        if (profiles.isEmpty())
-            profiles << QStringLiteral("Default");
+        profiles = readProfileNames(store);
         const QSignalBlocker blocker(cmbPropProj);
         cmbPropProj->clear();
         cmbPropProj->addItems(profiles);
     } else {
-        store.WriteList(ListSection, ListKey, profiles);
-        store.setProfile(QStringLiteral("Default"));
+        writeProfileNames(store, profiles);
+        store.setProfile(defaultProfileName());
         store.Save();
     }
 
@@ -261,7 +256,7 @@ void TFormMain::btnSavePropProjClick()
                 cmbPropProj->addItem(name);
                 cmbPropProj->setCurrentIndex(cmbPropProj->count() - 1);
             }
-            store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
+            writeProfileNames(store, comboItems(cmbPropProj));
             cmbPropProjChange();
         }
     }
@@ -280,13 +275,13 @@ void TFormMain::btnDeletePropProjClick()
         const QSignalBlocker blocker(cmbPropProj);
         cmbPropProj->removeItem(selected);
     }
-    store.WriteList(ListSection, ListKey, comboItems(cmbPropProj));
+    writeProfileNames(store, comboItems(cmbPropProj));
     {
         const QSignalBlocker blocker(cmbPropProj);
         cmbPropProj->setCurrentIndex(0);
     }
     btnDeletePropProj->setEnabled(false);
-    store.setProfile(QStringLiteral("Default"));
+    store.setProfile(defaultProfileName());
     store.Load();
     deriveEmptyLinkPrefixes();
     GenerateHtml();

@@ -3,12 +3,13 @@
 #include "app/spin_edit.h"
 #include "collection/file_stamp.h"
 #include "collection/grid_layout.h"
-#include "collection/output_names.h"
 #include "collection/thumb_set.h"
 #include "collection/thumbs_collection.h"
 #include "imaging/bitmap32.h"
 #include "imaging/img_view32.h"
 #include "imaging/rubberband_layer.h"
+#include "project/gallery_plan.h"
+#include "project/output_names.h"
 #include "project/settings_store.h"
 
 #include <QList>
@@ -282,6 +283,11 @@ private:
     void stepTo(int old);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void connectHtmlTab();
+    // The window's part of a gallery: its folders, naming and thumbnail box,
+    // its thumbnails, and the look of its page as the controls hold them.
+    GalleryLayout galleryLayout() const;
+    QList<GalleryEntry> galleryEntries() const;
+    PageSettings pageSettings();
     // A profile that stores no link prefix gets the one its folder text gives.
     void deriveEmptyLinkPrefixes();
     // Refuses, before anything is written, folder texts and prefixes that

@@ -1,9 +1,9 @@
 #include "app/error_guard.h"
 #include "app/form_main.h"
+#include "base/paths.h"
 #include "collection/picture_folder.h"
 #include "imaging/image32.h"
 #include "imaging/picture_file.h"
-#include "project/project_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>

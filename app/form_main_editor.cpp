@@ -1,4 +1,5 @@
 #include "app/form_main.h"
+#include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "collection/project_files.h"
 #include "collection/thumb_set.h"
@@ -8,7 +9,6 @@
 #include "imaging/picture_cut.h"
 #include "imaging/picture_file.h"
 #include "imaging/view_geometry.h"
-#include "project/project_folders.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,14 +1,17 @@
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/gallery_progress_bar.h"
+#include "base/paths.h"
 #include "html/gallery_export.h"
 #include "html/source_pane.h"
 #include "imaging/image32.h"
 #include "imaging/picture_file.h"
-#include "project/project_folders.h"
+#include "project/gallery_plan.h"
 
 #include <QDesktopServices>
+#include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
 #include <QUrl>
 
@@ -31,21 +34,30 @@ void TFormMain::btnStartClick()
         ProgressBar->setTotal(ThumbsCount - 1);
     // The workers read the thumbnail controls' pixels while this thread
     // waits for them, and nothing else touches the controls till then.
-    ExportJob job{ProjectPath, GalleryPath, ThumbsPath, CL->lines(), {}, jobCount(), {}};
-    job.items.reserve(ThumbsCount);
-    for (int i = 0; i < ThumbsCount; ++i) {
-        const TThumbsCollection &thumb = Thumbs.at(i);
-        job.items.append({thumb.PicturePath,
-                          OutputFileName(i, TFileKind::Picture),
-                          OutputFileName(i, TFileKind::Thumbnail),
-                          !thumb.OriginalPath.isEmpty(),
-                          &thumb.ThumbImage->bitmap(),
-                          {}});
-    }
+    const ExportJob job =
+        galleryExportJob(galleryLayout(), galleryEntries(), CL->lines(), jobCount());
     // The bar shows the place among 0 ... N - 1 of the last thumbnail written
     // with all those before it.
     exportGallery(
         job, [this](int done, int, const ExportOutcome &) { ProgressBar->setCompleted(done - 1); });
+}
+
+GalleryLayout TFormMain::galleryLayout() const
+{
+    return {ProjectPath, GalleryPath, ThumbsPath, namingSettings(),
+            QSize(spinMaxW->value(), spinMaxH->value())};
+}
+
+QList<GalleryEntry> TFormMain::galleryEntries() const
+{
+    QList<GalleryEntry> entries;
+    entries.reserve(ThumbsCount);
+    for (int i = 0; i < ThumbsCount; ++i) {
+        const TThumbsCollection &thumb = Thumbs.at(i);
+        entries.append({thumb.PicturePath, !thumb.OriginalPath.isEmpty(),
+                        thumb.CaptionLabel->text(), &thumb.ThumbImage->bitmap()});
+    }
+    return entries;
 }
 
 void TFormMain::setJobs(int jobs)

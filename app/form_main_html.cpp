@@ -4,8 +4,8 @@
 #include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
 #include "html/colour_text.h"
-#include "html/page_generator.h"
 #include "html/source_pane.h"
+#include "project/gallery_plan.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -28,8 +28,11 @@ SpinEditText readSpinEdit(QSpinBox *spin)
     return {spin->cleanText(), spin->minimum()};
 }
 
-PageSettings pageSettings(const TFormMain &w)
+} // namespace
+
+PageSettings TFormMain::pageSettings()
 {
+    const TFormMain &w = *this;
     PageSettings s;
     s.title = w.edtTitle->text();
     s.bgColorPage = w.edtBGColorPage->text();
@@ -59,20 +62,13 @@ PageSettings pageSettings(const TFormMain &w)
     return s;
 }
 
-} // namespace
-
 void TFormMain::GenerateHtml()
 {
     if (GeneratingPage)
         return;
     GeneratingPage = true;
     const auto done = qScopeGuard([this] { GeneratingPage = false; });
-    QList<ThumbOutputNames> names;
-    names.reserve(ThumbsCount);
-    for (int i = 0; i < ThumbsCount; ++i)
-        names.append(
-            {OutputFileName(i, TFileKind::Picture), OutputFileName(i, TFileKind::Thumbnail)});
-    CL->setLines(generatePage(pageSettings(*this), names));
+    CL->setLines(galleryPage(pageSettings(), namingSettings(), galleryEntries()));
 }
 
 void TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)

@@ -4,6 +4,7 @@
 #include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
 #include "html/source_pane.h"
+#include "project/settings_table.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -31,10 +32,12 @@ void addCaption(QWidget *group, const QString &text, int left, bool attribute = 
     label->setGeometry(left, LabelTop, 110, 14);
 }
 
+// An edit of a persisted text setting, with its built-in default.
 QLineEdit *makeOptionEdit(QWidget *group, const QString &name, const QString &hint, int left,
-                          int width, const QString &text = QString())
+                          int width)
 {
-    return makeLineEdit(group, name, hint, text, QRect(left, ControlTop, width, ControlHeight));
+    return makeLineEdit(group, name, hint, settingDefaultText(name + QStringLiteral(".Text")),
+                        QRect(left, ControlTop, width, ControlHeight));
 }
 
 QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hint, int left,
@@ -47,30 +50,30 @@ QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hi
     list->setInsertPolicy(QComboBox::NoInsert);
     list->addItems(items);
     list->setCurrentIndex(-1);
-    list->setEditText(QString());
+    list->setEditText(settingDefaultText(name + QStringLiteral(".Text")));
     list->setGeometry(left, ControlTop, width, ControlHeight);
     return list;
 }
 
-SpinEdit *makeOptionSpin(QWidget *group, const QString &name, const QString &hint, int left,
-                         int maximum, int value)
+SpinEdit *makeOptionSpin(QWidget *group, const QString &name, const QString &hint, int left)
 {
-    SpinEdit *spin = makeSpinEdit(group, name, hint, 0, maximum, value);
+    SpinEdit *spin = makeSpinEdit(group, name, hint);
     spin->setGeometry(left, ControlTop, 52, ControlHeight);
     return spin;
 }
 
-// A colour swatch with its read-only colour text beside it.
+// A colour swatch with its read-only colour text beside it, both with their
+// built-in defaults.
 ColourPanel *makeColourPair(QWidget *group, const QString &panelName, const QString &panelHint,
-                            const QString &editName, const QString &editHint, int left, int colour,
-                            const QString &text, QLineEdit *&edit)
+                            const QString &editName, const QString &editHint, int left,
+                            QLineEdit *&edit)
 {
     auto *panel = new ColourPanel(group);
     panel->setObjectName(panelName);
     panel->setToolTip(panelHint);
-    panel->setColor(colour);
+    panel->setColor(settingSpec(panelName + QStringLiteral(".Color")).number);
     panel->setGeometry(left, ControlTop, 22, ControlHeight);
-    edit = makeOptionEdit(group, editName, editHint, left + 24, 60, text);
+    edit = makeOptionEdit(group, editName, editHint, left + 24, 60);
     edit->setReadOnly(true);
     return panel;
 }
@@ -142,24 +145,23 @@ void TFormMain::buildHtmlOptionGroups(QWidget *tab)
     QGroupBox *page = makeOptionGroup(tab, QStringLiteral("grbPages"),
                                       QStringLiteral("Page properties"), QRect(1, 1, 563, 57));
     addCaption(page, QStringLiteral("Title"), 6, false);
-    edtTitle = makeOptionEdit(page, QStringLiteral("edtTitle"), QStringLiteral("Page header"), 6,
-                              170, QStringLiteral("Untitled Document"));
+    edtTitle =
+        makeOptionEdit(page, QStringLiteral("edtTitle"), QStringLiteral("Page header"), 6, 170);
     addCaption(page, QStringLiteral("bgcolor="), 184);
-    pnlBGColorPage =
-        makeColourPair(page, QStringLiteral("pnlBGColorPage"), QStringLiteral("Background color"),
-                       QStringLiteral("edtBGColorPage"), QStringLiteral("Background color"), 184,
-                       16777215, QStringLiteral("#FFFFFF"), edtBGColorPage);
+    pnlBGColorPage = makeColourPair(
+        page, QStringLiteral("pnlBGColorPage"), QStringLiteral("Background color"),
+        QStringLiteral("edtBGColorPage"), QStringLiteral("Background color"), 184, edtBGColorPage);
     addCaption(page, QStringLiteral("text="), 276);
     pnlTextColorPage =
         makeColourPair(page, QStringLiteral("pnlTextColorPage"), QStringLiteral("Fonts color"),
                        QStringLiteral("edtTextColorPage"), QStringLiteral("Page fonts color"), 276,
-                       0, QStringLiteral("#000000"), edtTextColorPage);
+                       edtTextColorPage);
     addCaption(page, QStringLiteral("leftmargin="), 370);
-    spinLeftMargin = makeOptionSpin(page, QStringLiteral("spinLeftMargin"),
-                                    QStringLiteral("left Space"), 370, 300, 0);
+    spinLeftMargin =
+        makeOptionSpin(page, QStringLiteral("spinLeftMargin"), QStringLiteral("left Space"), 370);
     addCaption(page, QStringLiteral("topmargin="), 450);
-    spinTopMargin = makeOptionSpin(page, QStringLiteral("spinTopMargin"),
-                                   QStringLiteral("Top space"), 450, 300, 0);
+    spinTopMargin =
+        makeOptionSpin(page, QStringLiteral("spinTopMargin"), QStringLiteral("Top space"), 450);
 
     QGroupBox *link = makeOptionGroup(tab, QStringLiteral("grbA"), QStringLiteral("Edit <a>"),
                                       QRect(568, 1, 195, 57));
@@ -195,10 +197,9 @@ void TFormMain::buildHtmlOptionGroups(QWidget *tab)
     cmbFontSize = makeOptionList(header, QStringLiteral("cmbFontSize"),
                                  QStringLiteral("thumbs fonts size"), 318, 50, sizes);
     addCaption(header, QStringLiteral("color="), 376);
-    pnlColorFont =
-        makeColourPair(header, QStringLiteral("pnlColorFont"), QStringLiteral("Fonts Color"),
-                       QStringLiteral("edtColorFont"), QStringLiteral("Fonts color"), 376, 16777215,
-                       QString(), edtColorFont);
+    pnlColorFont = makeColourPair(header, QStringLiteral("pnlColorFont"),
+                                  QStringLiteral("Fonts Color"), QStringLiteral("edtColorFont"),
+                                  QStringLiteral("Fonts color"), 376, edtColorFont);
     chbBold = makeStyleCheck(header, QStringLiteral("chbBold"), QStringLiteral("B"),
                              QStringLiteral("Semibold"), 466);
     chbBold->setStyleSheet(QStringLiteral("font-weight: bold;"));
@@ -215,41 +216,37 @@ void TFormMain::buildHtmlOptionGroups(QWidget *tab)
     edtSrc = makeOptionEdit(image, QStringLiteral("edtSrc"), QStringLiteral("Thumbs path"), 6, 110);
     addCaption(image, QStringLiteral("border="), 124);
     spinBorderImg = makeOptionSpin(image, QStringLiteral("spinBorderImg"),
-                                   QStringLiteral("Thumb border size"), 124, 100, 0);
+                                   QStringLiteral("Thumb border size"), 124);
 
     QGroupBox *table = makeOptionGroup(tab, QStringLiteral("grbTable"),
                                        QStringLiteral("Edit <table>"), QRect(1, 119, 564, 57));
     addCaption(table, QStringLiteral("border="), 6);
-    spinBorder = makeOptionSpin(table, QStringLiteral("spinBorder"),
-                                QStringLiteral("table border size"), 6, 100, 0);
+    spinBorder =
+        makeOptionSpin(table, QStringLiteral("spinBorder"), QStringLiteral("table border size"), 6);
     addCaption(table, QStringLiteral("cellpadding="), 62);
     spinCellPad = makeOptionSpin(table, QStringLiteral("spinCellPad"),
-                                 QStringLiteral("Distance between cells"), 62, 100, 2);
+                                 QStringLiteral("Distance between cells"), 62);
     addCaption(table, QStringLiteral("cellspacing="), 134);
-    spinCellSpac = makeOptionSpin(table, QStringLiteral("spinCellSpac"),
-                                  QStringLiteral("cells border"), 134, 100, 0);
+    spinCellSpac =
+        makeOptionSpin(table, QStringLiteral("spinCellSpac"), QStringLiteral("cells border"), 134);
     addCaption(table, QStringLiteral("bgcolor="), 206);
     pnlBgColor = makeColourPair(
         table, QStringLiteral("pnlBgColor"), QStringLiteral("cells backgroubd color"),
-        QStringLiteral("edtBgColor"), QStringLiteral("cells backgroubd color"), 206, 16777215,
-        QStringLiteral("#FFFFFF"), edtBgColor);
+        QStringLiteral("edtBgColor"), QStringLiteral("cells backgroubd color"), 206, edtBgColor);
     addCaption(table, QStringLiteral("bordercolor="), 294);
-    pnlBordColor =
-        makeColourPair(table, QStringLiteral("pnlBordColor"), QStringLiteral("border color"),
-                       QStringLiteral("edtBordColor"), QStringLiteral("border color"), 294,
-                       16777215, QString(), edtBordColor);
+    pnlBordColor = makeColourPair(table, QStringLiteral("pnlBordColor"),
+                                  QStringLiteral("border color"), QStringLiteral("edtBordColor"),
+                                  QStringLiteral("border color"), 294, edtBordColor);
     addCaption(table, QStringLiteral("bordercolordark="), 382);
-    pnlBordColorD = makeColourPair(table, QStringLiteral("pnlBordColorD"),
-                                   QStringLiteral("Color of the dark side of a border"),
-                                   QStringLiteral("edtBordColorD"),
-                                   QStringLiteral("Color of the dark side of a border"), 382,
-                                   16777215, QString(), edtBordColorD);
+    pnlBordColorD = makeColourPair(
+        table, QStringLiteral("pnlBordColorD"),
+        QStringLiteral("Color of the dark side of a border"), QStringLiteral("edtBordColorD"),
+        QStringLiteral("Color of the dark side of a border"), 382, edtBordColorD);
     addCaption(table, QStringLiteral("bordercolorlight="), 472);
-    pnlBordColorL = makeColourPair(table, QStringLiteral("pnlBordColorL"),
-                                   QStringLiteral("Color of the lite side of a border"),
-                                   QStringLiteral("edtBordColorL"),
-                                   QStringLiteral("Color of the light side of a border"), 472,
-                                   16777215, QString(), edtBordColorL);
+    pnlBordColorL = makeColourPair(
+        table, QStringLiteral("pnlBordColorL"),
+        QStringLiteral("Color of the lite side of a border"), QStringLiteral("edtBordColorL"),
+        QStringLiteral("Color of the light side of a border"), 472, edtBordColorL);
 
     rdbAlignTab = new RadioGroup(
         QStringLiteral("Aligment"),
@@ -257,7 +254,7 @@ void TFormMain::buildHtmlOptionGroups(QWidget *tab)
     rdbAlignTab->setObjectName(QStringLiteral("rdbAlignTab"));
     rdbAlignTab->setToolTip(QStringLiteral("Cells arrangement"));
     rdbAlignTab->setGeometry(568, 119, 195, 57);
-    rdbAlignTab->setItemIndex(1);
+    rdbAlignTab->setItemIndex(settingSpec(u"rdbAlignTab.ItemIndex").number);
 }
 
 void TFormMain::buildSourceGroup(QWidget *tab)

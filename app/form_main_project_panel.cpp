@@ -1,6 +1,8 @@
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/project_folder_dialog.h"
+#include "project/output_names.h"
+#include "project/profile_list.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,9 +22,15 @@ QGroupBox *makeProjectGroup(QWidget *panel, const QString &caption, int left, in
 }
 
 QLineEdit *makeFolderEdit(QGroupBox *group, const QString &name, const QString &hint,
-                          const QString &text)
+                          const QString &text = QString())
 {
     return makeLineEdit(group, name, hint, text, QRect(4, 15, group->width() - 8, 20));
+}
+
+// A folder text of the profile, with its built-in default.
+QLineEdit *makeFolderSetting(QGroupBox *group, const QString &name, const QString &hint)
+{
+    return makeFolderEdit(group, name, hint, settingDefaultText(name + QStringLiteral(".Text")));
 }
 
 QLineEdit *makePrefixEdit(QGroupBox *group, const QString &name, const QString &text, int left)
@@ -48,7 +56,7 @@ void TFormMain::buildProjectPanel()
     cmbPropProj = new QComboBox(save);
     cmbPropProj->setObjectName(QStringLiteral("cmbPropProj"));
     cmbPropProj->setGeometry(4, 15, 149, 20);
-    cmbPropProj->addItem(QStringLiteral("Default"));
+    cmbPropProj->addItem(defaultProfileName());
     btnSavePropProj =
         makeFlatButton(save, QStringLiteral("btnSavePropProj"),
                        QStringLiteral("Save parameters as.."), QStringLiteral("save"));
@@ -69,13 +77,12 @@ void TFormMain::buildProjectPanel()
     DirDialogProject = new ProjectFolderDialog(this);
 
     QGroupBox *gallery = makeProjectGroup(pnlDir, QStringLiteral("gal. path"), 406, 77);
-    edtGalerFolder = makeFolderEdit(gallery, QStringLiteral("edtGalerFolder"),
-                                    QStringLiteral("Thumbs folder"), QStringLiteral("\\gal"));
+    edtGalerFolder = makeFolderSetting(gallery, QStringLiteral("edtGalerFolder"),
+                                       QStringLiteral("Thumbs folder"));
 
     QGroupBox *thumbs = makeProjectGroup(pnlDir, QStringLiteral("thumbs path"), 483, 77);
-    edtThumbsFolder =
-        makeFolderEdit(thumbs, QStringLiteral("edtThumbsFolder"),
-                       QStringLiteral("Папка для сохранения миниатюр"), QStringLiteral("\\thumb"));
+    edtThumbsFolder = makeFolderSetting(thumbs, QStringLiteral("edtThumbsFolder"),
+                                        QStringLiteral("Папка для сохранения миниатюр"));
 
     QGroupBox *rename = makeProjectGroup(pnlDir, QStringLiteral("Rename files"), 560, 167);
     chbRenameF = new QCheckBox(rename);
@@ -83,11 +90,12 @@ void TFormMain::buildProjectPanel()
     chbRenameF->setGeometry(3, 17, 16, 16);
     lblOrigPref = makeLabel(rename, QStringLiteral("Original"), QStringLiteral("lblOrigPref"));
     lblOrigPref->setGeometry(19, 18, 44, 14);
-    edtOrigPref = makePrefixEdit(rename, QStringLiteral("edtOrigPref"), QStringLiteral("A_"), 63);
+    edtOrigPref = makePrefixEdit(rename, QStringLiteral("edtOrigPref"),
+                                 QString::fromLatin1(kStartPicturePrefix), 63);
     lblThumbPref = makeLabel(rename, QStringLiteral("Min."), QStringLiteral("lblThumbPref"));
     lblThumbPref->setGeometry(104, 18, 22, 14);
-    edtThumbPref =
-        makePrefixEdit(rename, QStringLiteral("edtThumbPref"), QStringLiteral("B_"), 127);
+    edtThumbPref = makePrefixEdit(rename, QStringLiteral("edtThumbPref"),
+                                  QString::fromLatin1(kStartThumbnailPrefix), 127);
     for (QWidget *prefix : renamingPrefixControls())
         prefix->setEnabled(false);
 

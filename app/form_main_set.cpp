@@ -3,12 +3,12 @@
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
 #include "app/project_folder_dialog.h"
+#include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "collection/thumb_cell.h"
 #include "collection/thumb_set.h"
 #include "imaging/image32.h"
 #include "imaging/picture_prefetch.h"
-#include "project/project_folders.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -196,11 +196,11 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     optionsLayout->setContentsMargins(1, 1, 1, 1);
     optionsLayout->setSpacing(1);
     spinCounCol = makeSpinner(grbSetThumbTabl, QStringLiteral("spinCounCol"),
-                              QStringLiteral("Thumbs columns"), 0, 100, 1, 5);
+                              QStringLiteral("Thumbs columns"), 1);
     spinMaxH = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxH"),
-                           QStringLiteral("Max Height thumbs"), 60, 200, 5, 110);
+                           QStringLiteral("Max Height thumbs"), 5);
     spinMaxW = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxW"),
-                           QStringLiteral("Max width thumbs"), 60, 200, 5, 110);
+                           QStringLiteral("Max width thumbs"), 5);
     optionsLayout->addWidget(
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Columns"), spinCounCol));
     optionsLayout->addWidget(

@@ -1,5 +1,7 @@
 #include "app/form_widgets.h"
 
+#include "project/settings_table.h"
+
 #include "app/spin_edit.h"
 
 #include <QIcon>
@@ -30,27 +32,37 @@ QToolButton *makeToggleButton(QWidget *parent, const QString &name, const QStrin
     return button;
 }
 
-QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int minimum,
-                      int maximum, int step, int value)
+namespace {
+
+void setUpSpin(QSpinBox *spin, const QString &name, const QString &hint)
+{
+    const SettingSpec &spec = settingSpec(name + QStringLiteral(".Value"));
+    spin->setObjectName(name);
+    spin->setToolTip(hint);
+    spin->setRange(spec.minimum, spec.maximum);
+    spin->setValue(spec.number);
+}
+
+} // namespace
+
+QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int step)
 {
     auto *spinner = new QSpinBox(parent);
-    spinner->setObjectName(name);
-    spinner->setToolTip(hint);
-    spinner->setRange(minimum, maximum);
+    setUpSpin(spinner, name, hint);
     spinner->setSingleStep(step);
-    spinner->setValue(value);
     return spinner;
 }
 
-SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
-                       int maximum, int value)
+SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint)
 {
     auto *spin = new SpinEdit(parent);
-    spin->setObjectName(name);
-    spin->setToolTip(hint);
-    spin->setRange(minimum, maximum);
-    spin->setValue(value);
+    setUpSpin(spin, name, hint);
     return spin;
+}
+
+QString settingDefaultText(const QString &key)
+{
+    return settingSpec(key).defaultValue().toString();
 }
 
 QLineEdit *makeLineEdit(QWidget *parent, const QString &name, const QString &hint,

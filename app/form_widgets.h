@@ -16,10 +16,12 @@ QToolButton *makeFlatButton(QWidget *parent, const QString &name, const QString 
                             const QString &icon = QString());
 QToolButton *makeToggleButton(QWidget *parent, const QString &name, const QString &hint,
                               const QString &icon);
-QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int minimum,
-                      int maximum, int step, int value);
-SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint, int minimum,
-                       int maximum, int value);
+// A spinner or spin edit of a persisted setting ("NAME.Value"), with the
+// range and default the settings table gives it.
+QSpinBox *makeSpinner(QWidget *parent, const QString &name, const QString &hint, int step);
+SpinEdit *makeSpinEdit(QWidget *parent, const QString &name, const QString &hint);
+// The built-in default of a persisted text setting ("edtTitle.Text").
+QString settingDefaultText(const QString &key);
 QLineEdit *makeLineEdit(QWidget *parent, const QString &name, const QString &hint,
                         const QString &text, const QRect &place);
 QLabel *makeStatusPane(QWidget *parent, const QString &name, int width, bool centred);

@@ -1,24 +1,21 @@
 // pictavel-build: the gallery that the window's "Start" writes, built from the
 // command line with the settings of a saved profile.
 
+#include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "build_tool/build_options.h"
-#include "build_tool/gallery_profile.h"
 #include "build_tool/picture_arguments.h"
 #include "build_tool/progress_line.h"
-#include "collection/output_names.h"
 #include "html/gallery_export.h"
-#include "html/page_generator.h"
 #include "project/gallery_settings.h"
-#include "project/project_folders.h"
+#include "project/profile_list.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
-#include <functional>
 
 namespace {
 
@@ -31,47 +28,17 @@ void report(const QString &message)
     std::fprintf(stderr, "pictavel-build: %s\n", message.toLocal8Bit().constData());
 }
 
-// The names of the pictures that could be read, given in set order as the
-// window's add gives them to the pictures it could read.
-class ReadableNames
-{
-public:
-    ReadableNames(const QStringList &sources, const NamingSettings &naming)
-        : m_sources(sources), m_naming(naming)
-    {
-    }
-
-    ThumbOutputNames operator()(int index)
-    {
-        const int place = int(m_pictureNames.size());
-        const QString caption = finalCaption(place, m_naming, m_sources.at(index), m_pictureNames);
-        const ThumbOutputNames names{
-            outputFileName(place, TFileKind::Picture, m_naming, caption),
-            outputFileName(place, TFileKind::Thumbnail, m_naming, caption)};
-        m_pictureNames << names.pictureName;
-        return names;
-    }
-
-private:
-    const QStringList &m_sources;
-    NamingSettings m_naming;
-    QStringList m_pictureNames;
-};
-
 // Writes the gallery into the existing project folder; the exit status.
 int buildGallery(const BuildOptions &options, GallerySettings &settings, const QString &project)
 {
     settings.chooseProjectFolder(project);
+    const GalleryLayout layout = settings.layout();
     const QStringList sources = expandPictureArguments(options.pictures);
-    ExportJob job{project, settings.galleryPath(), settings.thumbsPath(), {}, {}, options.jobs, {}};
-    for (const QString &source : sources)
-        job.items.append({source, {}, {}, false, nullptr, settings.thumbBox()});
-    ReadableNames names(sources, settings.naming());
-    job.nameReadable = std::ref(names);
+    const ExportJob job = sourcesExportJob(layout, sources, options.jobs);
 
     bool failed = false;
     try {
-        ensureFolder(settings.galleryPath());
+        ensureFolder(layout.pictureFolder);
     } catch (const PictavelError &error) {
         report(error.message());
         failed = true;
@@ -85,11 +52,8 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
                 progress.show(++written);
         });
     }
-    QList<ThumbOutputNames> cells;
     for (int i = 0; i < sources.size(); ++i) {
         const ExportOutcome &outcome = outcomes.at(i);
-        if (!outcome.names.pictureName.isEmpty())
-            cells << outcome.names;
         if (!outcome.warning.isEmpty())
             report(QStringLiteral("warning: %1: %2").arg(sources.at(i), outcome.warning));
         if (outcome.kind == ExportOutcome::Kind::SourceMissing) {
@@ -106,7 +70,7 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
     }
     const QString page = joinPath(project, QString::fromLatin1(kPageFileName));
     try {
-        writeTextFile1251(page, generatePage(settings.pageSettings(), cells));
+        writeTextFile1251(page, sourcesPage(settings.pageSettings(), outcomes));
     } catch (const PictavelError &error) {
         report(error.message());
         return kSomePictureFailed;
@@ -124,17 +88,16 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
 void loadSettings(const BuildOptions &options, GallerySettings &settings)
 {
     const bool firstStart = !options.iniGiven && !QFileInfo::exists(options.iniPath);
-    const QString defaultName = QStringLiteral("Default");
     if (!firstStart) {
         loadGalleryProfile(options.iniPath, options.profile, settings);
         return;
     }
-    if (!options.profile.isEmpty() && options.profile != defaultName)
+    if (!options.profile.isEmpty() && options.profile != defaultProfileName())
         throw PictavelError(QStringLiteral("there is no settings file %1, so no profile \"%2\"")
                                 .arg(options.iniPath, options.profile));
     report(QStringLiteral("there is no settings file %1: building with the first-start "
-                          "\"Default\" profile's values")
-               .arg(options.iniPath));
+                          "\"%2\" profile's values")
+               .arg(options.iniPath, defaultProfileName()));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "build_tool/picture_arguments.h"
 
+#include "base/paths.h"
 #include "collection/picture_folder.h"
-#include "project/project_folders.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,6 @@
 #include "collection/thumb_set.h"
 
+#include "base/paths.h"
 #include "collection/project_files.h"
 #include "project/project_folders.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/output_names.h"
+#include "project/output_names.h"
 
 #include <QList>
 #include <QString>

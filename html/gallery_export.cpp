@@ -1,10 +1,10 @@
 #include "html/gallery_export.h"
 
+#include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
-#include "project/project_folders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -228,15 +228,6 @@ QString passedOverMessage(const QList<const ExportItem *> &items)
 }
 
 } // namespace
-
-void ensureFolder(const QString &folder)
-{
-    if (QFileInfo(folder).isDir())
-        return;
-    // Another thread may make it between the test and mkdir.
-    if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-        throw PictavelError(QStringLiteral("Cannot create folder %1").arg(folder));
-}
 
 bool ExportWorkspace::loadSource(const QString &path)
 {

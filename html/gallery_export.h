@@ -97,10 +97,6 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
 // the files written so far stay and the page is not written.
 void exportGallery(const ExportJob &job, const ExportProgress &onProgress = {});
 
-// Creates `folder` unless it is there; its parent must exist. Raises
-// "Cannot create folder %s". Safe when several threads make the same folder.
-void ensureFolder(const QString &folder);
-
 // The decode and thumbnail areas one exporting thread keeps from picture to
 // picture, and the steps of writing one item.
 class ExportWorkspace

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "collection/output_names.h"
-#include "html/page_generator.h"
+#include "project/gallery_plan.h"
 #include "project/setting_value.h"
 
 #include <QHash>
@@ -40,6 +39,9 @@ public:
     // The thumbnail box: spinMaxW x spinMaxH.
     QSize thumbBox() const;
     PageSettings pageSettings() const;
+    // The folders, the naming and the thumbnail box, once the project folder
+    // has been chosen.
+    GalleryLayout layout() const;
 
 private:
     void set(const QString &entry, const QVariant &value);

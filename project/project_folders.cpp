@@ -19,11 +19,6 @@ ProjectFolder deriveProjectFolder(const QString &projectPath, const QString &fol
     return folder;
 }
 
-QString joinPath(const QString &folder, const QString &fileName)
-{
-    return folder + u'/' + fileName;
-}
-
 bool folderTextLeavesProject(const QString &folderText)
 {
     QString text = folderText;

@@ -13,9 +13,6 @@ struct ProjectFolder
 
 ProjectFolder deriveProjectFolder(const QString &projectPath, const QString &folderText);
 
-// The one way a folder and a file name inside it are joined.
-QString joinPath(const QString &folder, const QString &fileName);
-
 // A folder text with a ".." part ("\" read as "/") names a folder outside the
 // project folder.
 bool folderTextLeavesProject(const QString &folderText);

@@ -1,7 +1,7 @@
 #include "collection/grid_layout.h"
-#include "collection/output_names.h"
 #include "collection/picture_folder.h"
 #include "collection/thumb_set.h"
+#include "project/output_names.h"
 #include "test_files.h"
 
 #include <QDir>

@@ -3,6 +3,9 @@
 #include "collection/picture_folder.h"
 #include "imaging/image32.h"
 #include "modal_dialogs.h"
+#include "project/gallery_settings.h"
+#include "project/profile_list.h"
+#include "project/settings_table.h"
 #include "test_files.h"
 #include "window_controls.h"
 
@@ -64,6 +67,7 @@ private slots:
     void cleanup();
 
     void firstStartWritesDefaultProfile();
+    void settingsWithoutTheWindowStartTheSame();
     void secondStartReadsListBack();
     void controlsStartAsLaidOut_data();
     void controlsStartAsLaidOut();
@@ -117,6 +121,19 @@ void TestFormMain::firstStartWritesDefaultProfile()
     QCOMPARE(profiles->currentText(), QStringLiteral("Default"));
     QVERIFY(!control<QToolButton>(window.get(), "btnDeletePropProj")->isEnabled());
     QCOMPARE(window->exePath(), m_dir->path() + u'/');
+}
+
+void TestFormMain::settingsWithoutTheWindowStartTheSame()
+{
+    auto window = showWindow();
+    GallerySettings settings;
+    const QString other = m_dir->filePath(QStringLiteral("other.ini"));
+    SettingsStore store(other, QStringLiteral("FormMain"), galleryProps(), settings.resolver(),
+                        [](const QString &message) { QFAIL(qPrintable(message)); });
+    writeProfileNames(store, {defaultProfileName()});
+    store.setProfile(defaultProfileName());
+    store.Save();
+    QCOMPARE(readBytes(other), readBytes(m_iniPath));
 }
 
 void TestFormMain::secondStartReadsListBack()

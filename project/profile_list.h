@@ -1,8 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class GallerySettings;
+class SettingsStore;
+
+// The profile the settings file starts with, and that an empty list falls
+// back to.
+QString defaultProfileName();
+
+// The names of the list of profiles in the settings file, in order: the
+// default profile alone when the file holds no list or an empty one.
+QStringList readProfileNames(const SettingsStore &store);
+void writeProfileNames(SettingsStore &store, const QStringList &names);
 
 // Loads a profile of a settings file into `settings` as the window loads it
 // when the profile is selected: every stored entry in order, each with its

@@ -1,4 +1,4 @@
-#include "collection/output_names.h"
+#include "project/output_names.h"
 
 #include <QFileInfo>
 

@@ -5,6 +5,11 @@
 // The two files written for a thumbnail: its full picture and its thumbnail.
 enum class TFileKind { Picture, Thumbnail };
 
+// The renaming prefixes every start of the window begins with; they are not
+// persisted.
+inline constexpr char kStartPicturePrefix[] = "A_";
+inline constexpr char kStartThumbnailPrefix[] = "B_";
+
 // What the output names depend on besides the index.
 struct NamingSettings
 {

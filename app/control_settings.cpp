@@ -1,8 +1,9 @@
-#include "app/settings_table.h"
+#include "app/control_settings.h"
 
 #include "app/colour_panel.h"
 #include "app/radio_group.h"
 #include "app/spin_edit.h"
+#include "project/settings_table.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -54,9 +55,11 @@ std::optional<SettingBinding> bindValue(QSpinBox *spin)
 SettingResolver controlSettingResolver(QWidget *owner)
 {
     return [owner](const QString &entry) -> std::optional<SettingBinding> {
-        const qsizetype dot = entry.indexOf(u'.');
-        if (dot <= 0)
+        // Only the settings of the table are bound, each as the table says
+        // it is written.
+        if (!findSettingSpec(entry))
             return std::nullopt;
+        const qsizetype dot = entry.indexOf(u'.');
         auto *control = owner->findChild<QWidget *>(entry.left(dot));
         if (!control)
             return std::nullopt;

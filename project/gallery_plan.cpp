@@ -1,0 +1,65 @@
+#include "project/gallery_plan.h"
+
+#include <memory>
+
+QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
+                                     const QList<GalleryEntry> &entries)
+{
+    QList<ThumbOutputNames> names;
+    names.reserve(entries.size());
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString &caption = entries.at(i).caption;
+        names.append({outputFileName(i, TFileKind::Picture, naming, caption),
+                      outputFileName(i, TFileKind::Thumbnail, naming, caption)});
+    }
+    return names;
+}
+
+QStringList galleryPage(const PageSettings &page, const NamingSettings &naming,
+                        const QList<GalleryEntry> &entries)
+{
+    return generatePage(page, galleryNames(naming, entries));
+}
+
+ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+                           const QStringList &pageLines, int jobs)
+{
+    ExportJob job{
+        layout.projectFolder, layout.pictureFolder, layout.thumbFolder, pageLines, {}, jobs, {}};
+    const QList<ThumbOutputNames> names = galleryNames(layout.naming, entries);
+    job.items.reserve(entries.size());
+    for (int i = 0; i < entries.size(); ++i) {
+        const GalleryEntry &entry = entries.at(i);
+        job.items.append({entry.picturePath, names.at(i).pictureName, names.at(i).thumbName,
+                          entry.edited, entry.thumbPixels, layout.thumbBox});
+    }
+    return job;
+}
+
+ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs)
+{
+    ExportJob job{layout.projectFolder, layout.pictureFolder, layout.thumbFolder, {}, {}, jobs, {}};
+    for (const QString &source : sources)
+        job.items.append({source, {}, {}, false, nullptr, layout.thumbBox});
+    // The export calls this for the readable pictures in set order, one at a
+    // time; the names taken so far are its own.
+    auto taken = std::make_shared<QStringList>();
+    job.nameReadable = [taken, sources, naming = layout.naming](int index) {
+        const int place = int(taken->size());
+        const QString caption = finalCaption(place, naming, sources.at(index), *taken);
+        const ThumbOutputNames names{outputFileName(place, TFileKind::Picture, naming, caption),
+                                     outputFileName(place, TFileKind::Thumbnail, naming, caption)};
+        *taken << names.pictureName;
+        return names;
+    };
+    return job;
+}
+
+QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes)
+{
+    QList<ThumbOutputNames> cells;
+    for (const ExportOutcome &outcome : outcomes)
+        if (!outcome.names.pictureName.isEmpty())
+            cells << outcome.names;
+    return generatePage(page, cells);
+}

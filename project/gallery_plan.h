@@ -1,0 +1,55 @@
+#pragma once
+
+#include "html/gallery_export.h"
+#include "html/page_generator.h"
+#include "project/output_names.h"
+
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// Where a gallery is written, how its files are named and the box of its
+// thumbnails: what the window's controls or a saved profile give. The page's
+// look comes with PageSettings.
+struct GalleryLayout
+{
+    QString projectFolder;
+    QString pictureFolder;
+    QString thumbFolder;
+    NamingSettings naming;
+    QSize thumbBox;
+};
+
+// One thumbnail of a set.
+struct GalleryEntry
+{
+    // The picture it stands for: the source, or its edited copy in the
+    // picture folder.
+    QString picturePath;
+    bool edited = false;
+    // Its caption, from which its names follow when renaming is off.
+    QString caption;
+    // The pixels the grid shows; null: made from the picture.
+    const TBitmap32 *thumbPixels = nullptr;
+};
+
+// The output names of every thumbnail, in set order.
+QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
+                                     const QList<GalleryEntry> &entries);
+
+// The page of a set.
+QStringList galleryPage(const PageSettings &page, const NamingSettings &naming,
+                        const QList<GalleryEntry> &entries);
+
+// The export of a set whose pictures have all been read, as the window holds
+// it: every thumbnail under its names, `pageLines` as the page.
+ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+                           const QStringList &pageLines, int jobs);
+
+// The export of pictures that have not been read yet, as an add would take
+// them: the pictures that can be read are captioned and named in order as the
+// add names them, the others are left out. The page follows from what was
+// named: sourcesPage().
+ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs);
+QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
