@@ -33,28 +33,17 @@ cleanup() {
 trap cleanup EXIT
 
 # BMP sources written here; JPEG sources made from them by a first build.
-python3 - "$work" << 'EOF'
-import struct, sys
-def bmp(path, w, h, colour):
-    stride = (w * 3 + 3) & ~3
-    rows = b''
-    for y in range(h):
-        line = bytes(b for x in range(w)
-                     for b in ((colour[2] + 2 * x) % 256, (colour[1] + 2 * y) % 256, colour[0]))
-        rows += line + b'\0' * (stride - w * 3)
-    header = struct.pack('<2sIHHI', b'BM', 54 + len(rows), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    open(path, 'wb').write(header + info + rows)
-folder = sys.argv[1]
-bmp(folder + '/summer day.bmp', 160, 120, (200, 40, 40))
-bmp(folder + '/100%.bmp', 90, 140, (40, 180, 60))
-bmp(folder + '/no#1.bmp', 120, 120, (30, 60, 220))
-bmp(folder + '/жук.bmp', 200, 100, (220, 200, 30))
+bmp="$root/scripts/make-bmp.py"
+"$bmp" "$work/summer day.bmp" 160 120 200 40 40
+"$bmp" "$work/100%.bmp" 90 140 40 180 60
+"$bmp" "$work/no#1.bmp" 120 120 30 60 220
+"$bmp" "$work/жук.bmp" 200 100 220 200 30
 # Names that are markup or an entity, and three files with one stem.
-for i, name in enumerate(['"><img src=x onerror=alert(1)>.bmp', 'a&amp;b.bmp',
-                          'trip.2019.bmp', 'trip.2020.bmp', 'trip.bmp']):
-    bmp(folder + '/' + name, 60 + 10 * i, 50, (20 * i, 90, 200 - 20 * i))
-EOF
+i=0
+for name in '"><img src=x onerror=alert(1)>.bmp' 'a&amp;b.bmp' trip.2019.bmp trip.2020.bmp trip.bmp; do
+    "$bmp" "$work/$name" $((60 + 10 * i)) 50 $((20 * i)) 90 $((200 - 20 * i))
+    i=$((i + 1))
+done
 printf '[PropertyProject]\r\nNameProp=Default|\r\n' > "$work/propstor.ini"
 "$tool" --ini "$work/propstor.ini" --quiet "$work/first" "$work/no#1.bmp" "$work/жук.bmp"
 mkdir "$work/sources"

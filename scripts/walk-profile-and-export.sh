@@ -20,22 +20,11 @@ cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
 rm -rf "$out"
 mkdir -p "$out/pictures" "$out/project"
 
-python3 - "$out/pictures" << 'EOF'
-import struct, sys
-def bmp(path, w, h, colour):
-    stride = (w * 3 + 3) & ~3
-    rows = b''
-    for y in range(h):
-        line = bytes(b for x in range(w)
-                     for b in ((colour[2] + x) % 256, (colour[1] + y) % 256, colour[0]))
-        rows += line + b'\0' * (stride - w * 3)
-    header = struct.pack('<2sIHHI', b'BM', 54 + len(rows), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    open(path, 'wb').write(header + info + rows)
-for i, name in enumerate(['"><img src=x onerror=alert(1)>.bmp', 'a&b.bmp', 'summer.2019.bmp',
-                          'summer.2020.bmp', 'summer.bmp']):
-    bmp(sys.argv[1] + '/' + name, 320 + 40 * i, 240, (40 * i, 120, 220 - 40 * i))
-EOF
+i=0
+for name in '"><img src=x onerror=alert(1)>.bmp' 'a&b.bmp' summer.2019.bmp summer.2020.bmp summer.bmp; do
+    "$root/scripts/make-bmp.py" "$out/pictures/$name" $((320 + 40 * i)) 240 $((40 * i)) 120 $((220 - 40 * i))
+    i=$((i + 1))
+done
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
