@@ -87,19 +87,19 @@ click btnSavePropProj
 await_modal QInputDialog
 xdotool key ctrl+a type --delay 20 "Trip"
 xdotool key Return
-sleep 1
+shot 3-saved-as-trip
 # The profile box: open it, go to its first entry, "Default", and take it.
 click cmbPropProj
 xdotool key Home Return
-shot 3-default-picked
+shot 4-default-picked
 click tabHtml
 click btnStart
-shot 4-started
+shot 5-started
 kill "$window" 2> /dev/null || true
 
 page=$out/project/~thumbs.html
 [ -f "$page" ] || { echo "walk-profile: Start wrote no page" >&2; exit 1; }
 # The "Default" profile stores no link prefixes; the page links into gal/.
 grep -aq 'href="gal/summer_3.jpg"' "$page" || { echo "walk-profile: links are not gal/" >&2; exit 1; }
-"$root/scripts/check-page-in-browser.sh" "$page" 5 "$out/5-page.png"
+"$root/scripts/check-page-in-browser.sh" "$page" 5 "$out/6-page.png"
 ls "$out"/*.png
