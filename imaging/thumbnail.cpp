@@ -1,9 +1,11 @@
 #include "imaging/thumbnail.h"
 
+#include "imaging/box_resample.h"
 #include "imaging/fit_geometry.h"
 #include "imaging/stretch_copy.h"
 
-void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb)
+void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb,
+                   bool smooth)
 {
     TImagePlacement p;
     p.bitmapWidth = picture.width();
@@ -17,6 +19,10 @@ void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitma
     if (fit.width() > 0 || fit.height() > 0)
         fit = fit.expandedTo(QSize(1, 1));
     thumb.setStretchFilter(picture.stretchFilter());
+    if (smooth) {
+        BoxResample(picture, thumb, fit.width(), fit.height());
+        return;
+    }
     thumb.setSize(fit.width(), fit.height());
     StretchCopy(picture, thumb, TRect{0, 0, fit.width(), fit.height()});
 }

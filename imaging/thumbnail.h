@@ -4,6 +4,8 @@
 
 // Makes `thumb` the picture reduced (or enlarged) to fit maxWidth x maxHeight
 // as an image control in resize mode shows it, resampled with the picture's
-// StretchFilter, which the thumb takes too. An empty picture or box gives an
-// empty thumb.
-void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb);
+// StretchFilter, which the thumb takes too, or, when `smooth`, by averaging
+// the whole area each thumbnail pixel covers. An empty picture or box gives
+// an empty thumb.
+void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb,
+                   bool smooth = false);

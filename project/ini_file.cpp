@@ -95,6 +95,21 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     }
 }
 
+bool IniFile::removeKey(const QString &section, const QString &key)
+{
+    const qsizetype start = findSection(m_lines, section);
+    if (start < 0)
+        return false;
+    const qsizetype end = sectionEnd(m_lines, start);
+    for (qsizetype i = start + 1; i < end; ++i) {
+        if (isKeyLine(m_lines.at(i), key)) {
+            m_lines.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IniFile::eraseSection(const QString &section)
 {
     const qsizetype start = findSection(m_lines, section);

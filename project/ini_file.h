@@ -22,6 +22,8 @@ public:
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue) const;
     void writeString(const QString &section, const QString &key, const QString &value);
+    // Whether the key was there to remove.
+    bool removeKey(const QString &section, const QString &key);
     // Whether the section was there to erase.
     bool eraseSection(const QString &section);
 

@@ -2,6 +2,7 @@
 
 #include "base/pictavel_error.h"
 #include "project/ini_file.h"
+#include "project/settings_table.h"
 
 #include <exception>
 
@@ -42,7 +43,12 @@ void SettingsStore::Save()
             const auto binding = m_resolver(entry);
             if (!binding)
                 continue;
-            file.writeString(section, entry, formatSettingValue(binding->kind, binding->get()));
+            const QVariant value = binding->get();
+            const SettingSpec *spec = findSettingSpec(entry);
+            if (spec && spec->added && value == spec->defaultValue())
+                file.removeKey(section, entry);
+            else
+                file.writeString(section, entry, formatSettingValue(binding->kind, value));
             if (firstWritten.isNull())
                 firstWritten = entry;
         } catch (const std::exception &) {
@@ -68,9 +74,13 @@ void SettingsStore::Load()
             const auto binding = m_resolver(entry);
             if (!binding)
                 continue;
-            const QVariant current = binding->get();
+            // A described setting missing from the profile keeps what it
+            // holds; an added one takes its default.
+            const SettingSpec *spec = findSettingSpec(entry);
+            const QVariant absent =
+                spec && spec->added ? spec->defaultValue() : binding->get();
             const QString stored =
-                file.readString(section, entry, formatSettingValue(binding->kind, current));
+                file.readString(section, entry, formatSettingValue(binding->kind, absent));
             if (const auto value = parseSettingValue(binding->kind, stored))
                 binding->set(*value);
         } catch (const PictavelError &error) {

@@ -48,6 +48,8 @@ const SettingSpec kSettings[] = {
     {"spinMaxW.Value", SettingControl::Spinner, 110, "", 60, 200},
     {"spinTopMargin.Value", SettingControl::SpinEdit, 0, "", 0, 300},
     {"spinW.Value", SettingControl::SpinEdit, 400, "", 0, 1000},
+    {"chbSmoothThumbs.Checked", SettingControl::Flag, 0, "", 0, 0, true},
+    {"chbKeepOriginals.Checked", SettingControl::Flag, 0, "", 0, 0, true},
 };
 
 } // namespace

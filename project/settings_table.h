@@ -30,6 +30,10 @@ struct SettingSpec
     const char *text = ""; // the default of a Text setting
     int minimum = 0;
     int maximum = 0;
+    // A setting added after the forty described ones: a profile without it
+    // holds its default, and it is written only when it differs from it, so
+    // that the files the forty make stay as they are.
+    bool added = false;
 
     // How the settings file writes and reads it.
     SettingKind kind() const;
@@ -38,9 +42,10 @@ struct SettingSpec
     QVariant held(const QVariant &value) const;
 };
 
-// The forty persisted settings, in the order a profile is written and read
-// back. The window's controls are built with these defaults and ranges, and
-// the settings without a window hold the same.
+// The persisted settings, in the order a profile is written and read back:
+// the forty described ones, then those added after them. The window's
+// controls are built with these defaults and ranges, and the settings
+// without a window hold the same.
 std::span<const SettingSpec> gallerySettingSpecs();
 
 // The setting of `key`, or null for a key the table does not hold.

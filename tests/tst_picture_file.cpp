@@ -1,6 +1,7 @@
 #include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
 #include "imaging/jpeg_error.h"
+#include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
 
@@ -470,6 +471,10 @@ class TestPictureFile : public QObject
 
 private slots:
     void init();
+    void keptOriginalTurnsLosslessly_data();
+    void keptOriginalTurnsLosslessly();
+    void keptOriginalKeepsOnlyItsProfile();
+    void keptOriginalRefusesWhatIsNotExact();
     void missingFileLeavesBitmap();
     void unknownExtension();
     void extensionIgnoresCase();
@@ -1209,6 +1214,102 @@ void TestPictureFile::writeWhateverTheName()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QVERIFY(f.read(3) == QByteArray("\xFF\xD8\xFF", 3));
     QCOMPARE(readJpegFacts(path("out.bmp")).width, 5);
+}
+
+namespace {
+
+// A marker segment of the given code and payload.
+QByteArray segment(uint8_t marker, const QByteArray &payload)
+{
+    const int length = int(payload.size()) + 2;
+    return QByteArray("\xFF", 1) + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
+}
+
+// From the first start of scan on: the entropy-coded data and the end.
+QByteArray fromScan(const QByteArray &jpeg)
+{
+    return jpeg.mid(jpeg.indexOf(QByteArray("\xFF\xDA", 2)));
+}
+
+} // namespace
+
+void TestPictureFile::keptOriginalTurnsLosslessly_data()
+{
+    QTest::addColumn<int>("orientation");
+    for (int o = 1; o <= 8; ++o)
+        QTest::newRow(qPrintable(QStringLiteral("orientation %1").arg(o))) << o;
+}
+
+void TestPictureFile::keptOriginalTurnsLosslessly()
+{
+    QFETCH(int, orientation);
+    // Whole blocks of 4:2:0 each way, so that every turn is exact.
+    auto sample = [](int x, int y, int k) {
+        return uint8_t(k == 0 ? x * 5 : k == 1 ? y * 7 : x ^ y);
+    };
+    QVERIFY(writeJpegDirect(path("turned.jpg"), 48, 32, 3, sample,
+                            exifWithOrientation(orientation, orientation % 2 == 0)));
+    QFile file(path("turned.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray source = file.readAll();
+    QVERIFY(WriteKeptOriginal(path("turned.jpg"), path("kept.jpg")));
+    QFile keptFile(path("kept.jpg"));
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    const QByteArray kept = keptFile.readAll();
+    QVERIFY(!kept.contains("Exif"));
+    if (orientation == 1)
+        QCOMPARE(fromScan(kept), fromScan(source));
+    // The program's own turn of the decoded source and the lossless turn
+    // agree up to the decoder's rounding.
+    TBitmap32 expected, actual;
+    LoadPicture(path("turned.jpg"), expected);
+    LoadPicture(path("kept.jpg"), actual);
+    QCOMPARE(QSize(actual.width(), actual.height()), QSize(expected.width(), expected.height()));
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            QVERIFY2(sameWithin(actual.pixel(x, y), expected.pixel(x, y), 4),
+                     qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+}
+
+void TestPictureFile::keptOriginalKeepsOnlyItsProfile()
+{
+    QVERIFY(writeJpegDirect(path("plain.jpg"), 32, 16, 3,
+                            [](int x, int y, int k) { return uint8_t((x + y * k) * 9); }));
+    QFile file(path("plain.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray plain = file.readAll();
+    const QByteArray profile = segment(0xE2, QByteArray("ICC_PROFILE\0\x01\x02", 14) + "first") +
+                               segment(0xE2, QByteArray("ICC_PROFILE\0\x02\x02", 14) + "second");
+    const QByteArray before = segment(0xE1, exifWithOrientation(1, true) + "GPS here") +
+                              segment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 34));
+    const QByteArray after = segment(0xED, QByteArray("Photoshop 3.0\0IPTC", 18)) +
+                             segment(0xFE, "a comment") +
+                             segment(0xE0, QByteArray("JFXX\0\x10", 6) + "preview") +
+                             segment(0xE2, QByteArray("MPF\0", 4) + "pointer to a preview");
+    // Metadata around the profile between the JFIF marker and the tables,
+    // and a second picture, as a camera appends its preview, after the end.
+    const qsizetype tables = plain.indexOf(QByteArray("\xFF\xDB", 2));
+    const QByteArray tagged =
+        plain.left(tables) + before + profile + after + plain.mid(tables) + plain;
+    const QByteArray kept = keptOriginal(tagged);
+    QCOMPARE(kept, plain.left(tables) + profile + plain.mid(tables));
+}
+
+void TestPictureFile::keptOriginalRefusesWhatIsNotExact()
+{
+    // 30 x 20 with 4:2:0 blocks of 16: a quarter turn would cut or move the
+    // partial blocks, so the picture is encoded instead.
+    QVERIFY(writeJpegDirect(
+        path("odd.jpg"), 30, 20, 3, [](int x, int, int) { return uint8_t(x * 8); },
+        exifWithOrientation(6, false)));
+    QVERIFY(!WriteKeptOriginal(path("odd.jpg"), path("out.jpg")));
+    QVERIFY(!QFile::exists(path("out.jpg")));
+    QFile file(path("odd.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    for (const QByteArray &broken :
+         {QByteArray("not a JPEG"), whole.left(whole.size() / 2), QByteArray()})
+        QVERIFY(keptOriginal(broken).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

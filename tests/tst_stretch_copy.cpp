@@ -1,12 +1,16 @@
 #include "base/pictavel_error.h"
 #include "imaging/bitmap32.h"
 #include "imaging/bitmap_turns.h"
+#include "imaging/box_resample.h"
 #include "imaging/colour_blend.h"
 #include "imaging/fit_geometry.h"
 #include "imaging/stretch_copy.h"
 #include "imaging/thumbnail.h"
 
 #include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +38,8 @@ class TestStretchCopy : public QObject
     Q_OBJECT
 
 private slots:
+    void boxResampleAveragesWhatEachPixelCovers_data();
+    void boxResampleAveragesWhatEachPixelCovers();
     void setSizeKeepsPixelsWhenUnchanged();
     void setSizeGivesZeroPixelsAndNotifies();
     void setSizeRefusesAbsurdSizes();
@@ -529,6 +535,70 @@ void TestStretchCopy::orientPixels()
     const QSize t = OrientedSize(w, h, orientation);
     OrientPixels(turned.constData(), t.width(), t.height(), inverse, back.data());
     QCOMPARE(back, picture);
+}
+
+namespace {
+
+// The exact area average of one channel over the box a result pixel covers,
+// integrated in floating point: what the filter must give, rounded.
+int areaAverage(const TBitmap32 &src, int width, int height, int x, int y, int shift)
+{
+    const double x0 = double(x) * src.width() / width, x1 = double(x + 1) * src.width() / width;
+    const double y0 = double(y) * src.height() / height,
+                 y1 = double(y + 1) * src.height() / height;
+    double sum = 0;
+    for (int sy = 0; sy < src.height(); ++sy)
+        for (int sx = 0; sx < src.width(); ++sx) {
+            const double w = std::max(0.0, std::min(x1, sx + 1.0) - std::max(x0, double(sx)));
+            const double h = std::max(0.0, std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
+            sum += w * h * ((src.pixel(sx, sy) >> shift) & 0xFF);
+        }
+    return int(std::floor(sum / ((x1 - x0) * (y1 - y0)) + 0.5));
+}
+
+} // namespace
+
+void TestStretchCopy::boxResampleAveragesWhatEachPixelCovers_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QSize>("from");
+    QTest::addColumn<QSize>("to");
+    QTest::newRow("checkerboard by 2") << "checker" << QSize(12, 8) << QSize(6, 4);
+    QTest::newRow("checkerboard by 3") << "checker" << QSize(12, 9) << QSize(4, 3);
+    QTest::newRow("checkerboard by 2.5") << "checker" << QSize(10, 10) << QSize(4, 4);
+    QTest::newRow("white dot into 3 x 3") << "dot" << QSize(9, 9) << QSize(3, 3);
+    QTest::newRow("white dot across four") << "dot" << QSize(9, 9) << QSize(2, 2);
+    QTest::newRow("smaller than its box") << "ramp" << QSize(3, 2) << QSize(7, 5);
+    QTest::newRow("photo-like, uneven") << "ramp" << QSize(41, 29) << QSize(11, 8);
+}
+
+void TestStretchCopy::boxResampleAveragesWhatEachPixelCovers()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QSize, from);
+    QFETCH(QSize, to);
+    TBitmap32 src;
+    src.setSize(from.width(), from.height());
+    for (int y = 0; y < from.height(); ++y)
+        for (int x = 0; x < from.width(); ++x) {
+            const bool white = pattern == u"checker" ? (x + y) % 2 == 0
+                                                     : x == from.width() / 2 && y == from.height() / 2;
+            src.setPixel(x, y,
+                         pattern == u"ramp"
+                             ? TColor32(0xFF000000u | (x * 37 % 256) << 16 | (y * 53 % 256) << 8 |
+                                        ((x * y * 11) % 256))
+                             : white ? 0xFFFFFFFFu : 0xFF000000u);
+        }
+    TBitmap32 dst;
+    BoxResample(src, dst, to.width(), to.height());
+    QCOMPARE(QSize(dst.width(), dst.height()), to);
+    for (int y = 0; y < to.height(); ++y)
+        for (int x = 0; x < to.width(); ++x)
+            for (int shift : {0, 8, 16, 24})
+                QCOMPARE(int((dst.pixel(x, y) >> shift) & 0xFF),
+                         areaAverage(src, to.width(), to.height(), x, y, shift));
+    if (pattern == u"dot" && to == QSize(3, 3))
+        QCOMPARE(dst.pixel(1, 1), 0xFF1C1C1Cu); // 255 / 9, rounded
 }
 
 QTEST_GUILESS_MAIN(TestStretchCopy)

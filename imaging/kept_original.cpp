@@ -1,0 +1,197 @@
+#include "imaging/kept_original.h"
+
+#include "base/atomic_file.h"
+#include "imaging/exif_orientation.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <memory>
+
+#include <turbojpeg.h>
+
+namespace {
+
+constexpr uint8_t kSoi = 0xD8;
+constexpr uint8_t kEoi = 0xD9;
+constexpr uint8_t kSos = 0xDA;
+constexpr uint8_t kApp0 = 0xE0;
+constexpr uint8_t kApp1 = 0xE1;
+constexpr uint8_t kApp2 = 0xE2;
+constexpr uint8_t kApp14 = 0xEE;
+constexpr uint8_t kCom = 0xFE;
+
+bool startsWith(const uint8_t *data, size_t size, const char *tag, size_t tagSize)
+{
+    return size >= tagSize && std::equal(tag, tag + tagSize, data);
+}
+
+// The markers of a JPEG file, read up to its first end of picture.
+struct MarkerWalk
+{
+    // The file with every metadata marker left out and nothing after its end.
+    QByteArray kept;
+    // The colour profile's markers, whole, in their order.
+    QByteArray profile;
+    int orientation = 1;
+    bool complete = false;
+};
+
+// Which markers a published original keeps: those that decode the picture,
+// the JFIF and Adobe ones that say how its colours are stored, and its
+// colour profile. APP0 "JFXX" holds a preview and goes.
+bool keepsMarker(uint8_t marker, const uint8_t *payload, size_t size)
+{
+    if (marker == kApp0)
+        return startsWith(payload, size, "JFIF\0", 5);
+    if (marker == kApp2)
+        return startsWith(payload, size, "ICC_PROFILE\0", 12);
+    if (marker == kApp14)
+        return startsWith(payload, size, "Adobe", 5);
+    return !(marker >= kApp0 && marker <= 0xEF) && marker != kCom;
+}
+
+MarkerWalk walkMarkers(const QByteArray &file)
+{
+    MarkerWalk walk;
+    const auto *data = reinterpret_cast<const uint8_t *>(file.constData());
+    const size_t size = size_t(file.size());
+    if (size < 4 || data[0] != 0xFF || data[1] != kSoi)
+        return walk;
+    walk.kept.append(file.constData(), 2);
+    size_t at = 2;
+    while (at + 1 < size) {
+        if (data[at] != 0xFF)
+            return walk;
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        if (marker == kEoi) {
+            walk.kept.append(file.constData() + at, 2);
+            walk.complete = true;
+            return walk;
+        }
+        if (at + 4 > size)
+            return walk;
+        const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
+        if (length < 2 || at + 2 + length > size)
+            return walk;
+        const uint8_t *payload = data + at + 4;
+        const size_t payloadSize = length - 2;
+        size_t end = at + 2 + length;
+        if (marker == kApp1 && startsWith(payload, payloadSize, "Exif\0\0", 6) &&
+            walk.orientation == 1)
+            walk.orientation = exifOrientation(payload, payloadSize);
+        if (marker == kSos) {
+            // The entropy-coded data runs to the next marker that is neither
+            // a stuffed 0xFF nor a restart.
+            while (end + 1 < size && !(data[end] == 0xFF && data[end + 1] != 0x00 &&
+                                       !(data[end + 1] >= 0xD0 && data[end + 1] <= 0xD7)))
+                ++end;
+            if (end + 1 >= size)
+                return walk;
+        }
+        if (keepsMarker(marker, payload, payloadSize)) {
+            walk.kept.append(file.constData() + at, qsizetype(end - at));
+            if (marker == kApp2)
+                walk.profile.append(file.constData() + at, qsizetype(end - at));
+        }
+        at = end;
+    }
+    return walk;
+}
+
+int transformOf(int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return TJXOP_HFLIP;
+    case 3:
+        return TJXOP_ROT180;
+    case 4:
+        return TJXOP_VFLIP;
+    case 5:
+        return TJXOP_TRANSPOSE;
+    case 6:
+        return TJXOP_ROT90;
+    case 7:
+        return TJXOP_TRANSVERSE;
+    case 8:
+        return TJXOP_ROT270;
+    default:
+        return TJXOP_NONE;
+    }
+}
+
+struct TransformerCloser
+{
+    void operator()(void *handle) const { tjDestroy(handle); }
+};
+struct TurboBufferFree
+{
+    void operator()(unsigned char *buffer) const { tjFree(buffer); }
+};
+
+// The picture turned by libjpeg-turbo without decoding, with no markers of
+// its own but those the encoder writes; empty when the turn is not exact.
+QByteArray turned(const QByteArray &file, int orientation)
+{
+    const std::unique_ptr<void, TransformerCloser> handle(tjInitTransform());
+    if (!handle)
+        return {};
+    tjtransform transform{};
+    transform.op = transformOf(orientation);
+    transform.options = TJXOPT_PERFECT | TJXOPT_COPYNONE;
+    unsigned char *out = nullptr;
+    unsigned long outSize = 0;
+    const int result =
+        tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(file.constData()),
+                    static_cast<unsigned long>(file.size()), 1, &out, &outSize, &transform, 0);
+    const std::unique_ptr<unsigned char, TurboBufferFree> owned(out);
+    if (result != 0 || !out)
+        return {};
+    return QByteArray(reinterpret_cast<const char *>(out), qsizetype(outSize));
+}
+
+// `profile`'s markers put after the leading APP0 and APP14 markers of `jpeg`.
+QByteArray withProfile(const QByteArray &jpeg, const QByteArray &profile)
+{
+    const auto *data = reinterpret_cast<const uint8_t *>(jpeg.constData());
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && data[at] == 0xFF &&
+           (data[at + 1] == kApp0 || data[at + 1] == kApp14))
+        at += 2 + (qsizetype(data[at + 2]) << 8 | data[at + 3]);
+    return jpeg.left(at) + profile + jpeg.mid(at);
+}
+
+} // namespace
+
+QByteArray keptOriginal(const QByteArray &source)
+{
+    const MarkerWalk walk = walkMarkers(source);
+    if (!walk.complete)
+        return {};
+    if (walk.orientation == 1)
+        return walk.kept;
+    const QByteArray upright = turned(source, walk.orientation);
+    if (upright.isEmpty())
+        return {};
+    const MarkerWalk clean = walkMarkers(upright);
+    if (!clean.complete)
+        return {};
+    return withProfile(clean.kept, walk.profile);
+}
+
+bool WriteKeptOriginal(const QString &sourcePath, const QString &path)
+{
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray kept = keptOriginal(source.readAll());
+    if (kept.isEmpty())
+        return false;
+    writeFileAtomically(path, kept);
+    return true;
+}
