@@ -105,6 +105,9 @@ public:
     void btnClearSelecthumbClick();
     void btnClearAllProjectClick();
     void btnRefreshTumbClick();
+    // The thumbnails are made again from their pictures with the filter
+    // now chosen, so that the grid shows what Start writes.
+    void chbSmoothThumbsClick();
 
     // Viewer.
     void btnMiddleClick();
@@ -209,6 +212,7 @@ public:
     QSpinBox *spinCounCol = nullptr;
     QSpinBox *spinMaxH = nullptr;
     QSpinBox *spinMaxW = nullptr;
+    QCheckBox *chbSmoothThumbs = nullptr;
     QToolButton *btnRefreshTumb = nullptr;
     QToolButton *btnClearSelecthumb = nullptr;
     QScrollArea *scrbThumbs = nullptr;
@@ -256,6 +260,7 @@ public:
     HtmlSourcePane *CL = nullptr;
     GalleryProgressBar *ProgressBar = nullptr;
     QPushButton *btnStart = nullptr;
+    QCheckBox *chbKeepOriginals = nullptr;
     QPushButton *btnPreview = nullptr;
     QColorDialog *ColorDialog = nullptr;
     ProjectFolderDialog *DirDialogProject = nullptr;
@@ -306,6 +311,8 @@ private:
     // preview, where MarkCurrent then shows it without loading it again.
     TBitmap32 &pictureForThumb(const QString &path, bool intoPreview);
     void placeThumb(TImage32 *image);
+    // Whether fitting the thumbnail into its control's box changes its size.
+    static bool fittedSizeChanges(TImage32 *image);
     void fitGridContent();
     NamingSettings namingSettings() const;
     ProjectFolders projectFolders() const;

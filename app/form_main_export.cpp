@@ -8,6 +8,7 @@
 #include "imaging/picture_file.h"
 #include "project/gallery_plan.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
@@ -44,8 +45,13 @@ void TFormMain::btnStartClick()
 
 GalleryLayout TFormMain::galleryLayout() const
 {
-    return {ProjectPath, GalleryPath, ThumbsPath, namingSettings(),
-            QSize(spinMaxW->value(), spinMaxH->value())};
+    return {ProjectPath,
+            GalleryPath,
+            ThumbsPath,
+            namingSettings(),
+            QSize(spinMaxW->value(), spinMaxH->value()),
+            chbSmoothThumbs->isChecked(),
+            chbKeepOriginals->isChecked()};
 }
 
 QList<GalleryEntry> TFormMain::galleryEntries() const

@@ -7,6 +7,7 @@
 #include "imaging/picture_prefetch.h"
 #include "imaging/thumbnail.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -95,7 +96,10 @@ TBitmap32 &TFormMain::pictureForThumb(const QString &path, bool intoPreview)
 void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
 {
     image->hide();
-    const bool fromFile = reload && QFileInfo(path).isFile();
+    // An averaged thumbnail made again at another size from itself would not
+    // be the one its picture gives; it is made from the picture instead.
+    const bool resized = chbSmoothThumbs->isChecked() && fittedSizeChanges(image);
+    const bool fromFile = (reload || resized) && QFileInfo(path).isFile();
     if (fromFile) {
         DecodedHolds = {};
         const FileStamp stamp = FileStamp::of(path);
@@ -116,11 +120,18 @@ void TFormMain::renderThumbFrom(TImage32 *image, TBitmap32 *picture)
     const TStretchFilter sourceFilter = source.stretchFilter();
     source.setStretchFilter(own.stretchFilter());
     TBitmap32 thumb;
-    MakeThumbnail(source, image->width(), image->height(), thumb);
+    MakeThumbnail(source, image->width(), image->height(), thumb, chbSmoothThumbs->isChecked());
     source.setStretchFilter(sourceFilter);
     thumb.setStretchFilter(sfLinear);
     own.assign(&thumb);
     placeThumb(image);
+}
+
+bool TFormMain::fittedSizeChanges(TImage32 *image)
+{
+    const TBitmap32 &own = image->bitmap();
+    return ThumbnailSize(own.width(), own.height(), image->width(), image->height()) !=
+           QSize(own.width(), own.height());
 }
 
 void TFormMain::placeThumb(TImage32 *image)

@@ -125,7 +125,12 @@ void TFormMain::buildHtmlTab()
                                TabSheet_SetHTML);
     btnStart->setObjectName(QStringLiteral("btnStart"));
     btnStart->setFlat(true);
-    btnStart->setGeometry(254, 455, 254, 23);
+    btnStart->setGeometry(254, 455, 150, 23);
+    chbKeepOriginals = new QCheckBox(QStringLiteral("Keep originals"), TabSheet_SetHTML);
+    chbKeepOriginals->setObjectName(QStringLiteral("chbKeepOriginals"));
+    chbKeepOriginals->setToolTip(
+        QStringLiteral("JPEG originals as they are: turned upright, no camera data"));
+    chbKeepOriginals->setGeometry(406, 456, 102, 21);
     btnPreview = new QPushButton(QIcon(QStringLiteral(":/icons/view.png")), QStringLiteral("view"),
                                  TabSheet_SetHTML);
     btnPreview->setObjectName(QStringLiteral("btnPreview"));

@@ -30,6 +30,7 @@ void TFormMain::connectThumbSet()
     connectGuarded(btnClearAllProject, &QToolButton::clicked, this,
                    &TFormMain::btnClearAllProjectClick);
     connectGuarded(btnRefreshTumb, &QToolButton::clicked, this, &TFormMain::btnRefreshTumbClick);
+    connectGuarded(chbSmoothThumbs, &QCheckBox::toggled, this, &TFormMain::chbSmoothThumbsClick);
     connect(bteDirProject->findChild<QAction *>(QStringLiteral("bteDirProjectButton")),
             &QAction::triggered, this,
             [this] { runGuarded(this, [this] { bteDirProjectButtonClick(); }); });
@@ -225,6 +226,12 @@ void TFormMain::btnRefreshTumbClick()
     SetBusy = true;
     const auto done = qScopeGuard([this] { SetBusy = false; });
     RelayoutThumbs(true);
+}
+
+void TFormMain::chbSmoothThumbsClick()
+{
+    if (ThumbsCount > 0)
+        btnRefreshTumbClick();
 }
 
 void TFormMain::bteDirProjectButtonClick()

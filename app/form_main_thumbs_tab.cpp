@@ -5,6 +5,7 @@
 #include "imaging/image32.h"
 #include "imaging/img_view32.h"
 
+#include <QCheckBox>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -207,6 +208,10 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max Height"), spinMaxH));
     optionsLayout->addWidget(
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max width"), spinMaxW));
+    chbSmoothThumbs = new QCheckBox(QStringLiteral("Smooth"), grbSetThumbTabl);
+    chbSmoothThumbs->setObjectName(QStringLiteral("chbSmoothThumbs"));
+    chbSmoothThumbs->setToolTip(QStringLiteral("Smooth thumbs: average of all pixels"));
+    optionsLayout->addWidget(chbSmoothThumbs);
     auto *optionButtons = new QHBoxLayout;
     btnRefreshTumb = makeFlatButton(grbSetThumbTabl, QStringLiteral("btnRefreshTumb"),
                                     QStringLiteral("Restore tumbs"), QStringLiteral("refresh"));

@@ -33,7 +33,16 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
         QStringLiteral("N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Prints no progress, only problems."));
-    parser.addOptions({help, ini, profile, jobs, quiet});
+    const QCommandLineOption smooth(
+        QStringLiteral("smooth-thumbnails"),
+        QStringLiteral("Thumbnails average the whole area each of their pixels covers (on over "
+                       "the profile)."));
+    const QCommandLineOption keep(
+        QStringLiteral("keep-originals"),
+        QStringLiteral("Unedited JPEG pictures are published as their own compressed data, "
+                       "turned upright losslessly, with their colour profile and no other "
+                       "metadata (on over the profile)."));
+    parser.addOptions({help, ini, profile, jobs, quiet, smooth, keep});
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"),
                                  QStringLiteral("Where the gallery is written; made if missing."));
     parser.addPositionalArgument(
@@ -68,6 +77,8 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
                                     .arg(parser.value(jobs)));
     }
     options.quiet = parser.isSet(quiet);
+    options.smoothThumbnails = parser.isSet(smooth);
+    options.keepOriginals = parser.isSet(keep);
     options.projectFolder = positional.first();
     options.pictures = positional.mid(1);
     return options;

@@ -15,6 +15,9 @@ struct BuildOptions
     QString profile;
     int jobs = 1;
     bool quiet = false;
+    // Turn the profile's options on.
+    bool smoothThumbnails = false;
+    bool keepOriginals = false;
     QString projectFolder;
     QStringList pictures;
 };

@@ -115,6 +115,10 @@ int main(int argc, char **argv)
         if (!options)
             return kDone;
         loadSettings(*options, settings);
+        if (options->smoothThumbnails)
+            settings.turnOn(QStringLiteral("chbSmoothThumbs.Checked"));
+        if (options->keepOriginals)
+            settings.turnOn(QStringLiteral("chbKeepOriginals.Checked"));
         settings.checkFolderTexts();
         project = QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
         if (!QDir().mkpath(project))

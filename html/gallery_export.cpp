@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
+#include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 
@@ -184,10 +185,19 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
     WriteJpegFile(joinPath(job.thumbFolder, outcome.names.thumbName),
-                  madeHere ? work.makeThumbnail(item.thumbBox) : *item.thumbPixels,
+                  madeHere ? work.makeThumbnail(item.thumbBox, job.smoothThumbs)
+                           : *item.thumbPixels,
                   kExportJpegQuality);
     if (item.edited)
         return ExportOutcome::Kind::Written;
+    const QString picture = joinPath(job.pictureFolder, outcome.names.pictureName);
+    if (job.keepOriginals && isJpegPath(item.sourcePath)) {
+        ensureFolder(job.pictureFolder);
+        if (!board.waitBefore(earlier.picture, index))
+            return ExportOutcome::Kind::NotStarted;
+        if (WriteKeptOriginal(item.sourcePath, picture))
+            return ExportOutcome::Kind::Written;
+    }
     if (!madeHere) {
         if (!work.loadSource(item.sourcePath))
             return ExportOutcome::Kind::SourceMissing;
@@ -196,7 +206,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     ensureFolder(job.pictureFolder);
     if (!board.waitBefore(earlier.picture, index))
         return ExportOutcome::Kind::NotStarted;
-    work.writePicture(joinPath(job.pictureFolder, outcome.names.pictureName));
+    work.writePicture(picture);
     return ExportOutcome::Kind::Written;
 }
 
@@ -248,10 +258,10 @@ bool ExportWorkspace::loadSource(const QString &path)
     return !m_picture.empty();
 }
 
-const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box)
+const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, bool smooth)
 {
     m_picture.setStretchFilter(sfNearest);
-    MakeThumbnail(m_picture, box.width(), box.height(), m_thumb);
+    MakeThumbnail(m_picture, box.width(), box.height(), m_thumb, smooth);
     return m_thumb;
 }
 

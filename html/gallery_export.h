@@ -41,6 +41,12 @@ struct ExportJob
     QList<ExportItem> items;
     // The pictures made at a time, each on its own thread.
     int jobs = 1;
+    // Thumbnails made here average the whole area each of their pixels
+    // covers, instead of taking the nearest pixel.
+    bool smoothThumbs = false;
+    // An unedited JPEG source is published as its own compressed data
+    // (WriteKeptOriginal), where that can be done exactly.
+    bool keepOriginals = false;
     // When set, the items' own names are not used: every source is read
     // first, and the items whose source could be read are named by this
     // function in set order, one call at a time, as an add names the
@@ -109,8 +115,8 @@ public:
     const QString &sourceWarning() const { return m_warning; }
 
     // The loaded picture fitted into `box` with nearest-neighbour resampling,
-    // valid until the next call.
-    const TBitmap32 &makeThumbnail(const QSize &box);
+    // or averaged when `smooth`, valid until the next call.
+    const TBitmap32 &makeThumbnail(const QSize &box, bool smooth);
 
     // The loaded picture at full size.
     void writePicture(const QString &path) const;

@@ -29,9 +29,34 @@ private:
     size_t m_capacity = 0;
 };
 
-enum class Decoder { Bmp, Jpeg, Gif };
+enum class Decoder { None, Bmp, Jpeg, Gif };
+
+// The decoder a file name's extension chooses, without regard to case.
+Decoder decoderOf(const QString &extension)
+{
+    const QString lower = extension.toLower();
+    if (lower == QLatin1String("bmp"))
+        return Decoder::Bmp;
+    if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
+        return Decoder::Jpeg;
+    if (lower == QLatin1String("gif"))
+        return Decoder::Gif;
+    return Decoder::None;
+}
+
+QString extensionOf(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
 
 } // namespace
+
+bool isJpegPath(const QString &path)
+{
+    return decoderOf(extensionOf(path)) == Decoder::Jpeg;
+}
 
 void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
 {
@@ -43,18 +68,9 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
     // Opening a pipe would wait for a writer that never comes.
     if (!info.isFile())
         throw PictavelError(QStringLiteral("Cannot open file %1: not a regular file").arg(path));
-    const QString name = info.fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : name.mid(dot + 1);
-    const QString lower = extension.toLower();
-    Decoder decoder;
-    if (lower == QLatin1String("bmp"))
-        decoder = Decoder::Bmp;
-    else if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
-        decoder = Decoder::Jpeg;
-    else if (lower == QLatin1String("gif"))
-        decoder = Decoder::Gif;
-    else
+    const QString extension = extensionOf(path);
+    const Decoder decoder = decoderOf(extension);
+    if (decoder == Decoder::None)
         throw PictavelError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
 
     QFile file(path);
@@ -76,6 +92,8 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
         break;
     case Decoder::Gif:
         loadGifData(data, size_t(size), bitmap);
+        break;
+    case Decoder::None:
         break;
     }
 }

@@ -13,6 +13,9 @@
 // nothing.
 void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning = nullptr);
 
+// Whether LoadPicture reads the file as a JPEG picture, by its extension.
+bool isJpegPath(const QString &path);
+
 // Writes `bitmap` as a baseline colour JPEG of the given quality through
 // AtomicFile: the file is replaced only once the new one is complete, and a
 // failure names the file and the system's reason. An empty bitmap is refused.

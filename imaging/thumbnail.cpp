@@ -4,12 +4,11 @@
 #include "imaging/fit_geometry.h"
 #include "imaging/stretch_copy.h"
 
-void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb,
-                   bool smooth)
+QSize ThumbnailSize(int pictureWidth, int pictureHeight, int maxWidth, int maxHeight)
 {
     TImagePlacement p;
-    p.bitmapWidth = picture.width();
-    p.bitmapHeight = picture.height();
+    p.bitmapWidth = pictureWidth;
+    p.bitmapHeight = pictureHeight;
     p.controlWidth = maxWidth;
     p.controlHeight = maxHeight;
     p.scaleMode = smResize;
@@ -18,6 +17,13 @@ void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitma
     QSize fit = FitSize(p);
     if (fit.width() > 0 || fit.height() > 0)
         fit = fit.expandedTo(QSize(1, 1));
+    return fit;
+}
+
+void MakeThumbnail(const TBitmap32 &picture, int maxWidth, int maxHeight, TBitmap32 &thumb,
+                   bool smooth)
+{
+    const QSize fit = ThumbnailSize(picture.width(), picture.height(), maxWidth, maxHeight);
     thumb.setStretchFilter(picture.stretchFilter());
     if (smooth) {
         BoxResample(picture, thumb, fit.width(), fit.height());

@@ -2,6 +2,11 @@
 
 #include "imaging/bitmap32.h"
 
+#include <QSize>
+
+// The size MakeThumbnail gives a picture of this size in this box.
+QSize ThumbnailSize(int pictureWidth, int pictureHeight, int maxWidth, int maxHeight);
+
 // Makes `thumb` the picture reduced (or enlarged) to fit maxWidth x maxHeight
 // as an image control in resize mode shows it, resampled with the picture's
 // StretchFilter, which the thumb takes too, or, when `smooth`, by averaging

@@ -21,11 +21,27 @@ QStringList galleryPage(const PageSettings &page, const NamingSettings &naming,
     return generatePage(page, galleryNames(naming, entries));
 }
 
+namespace {
+
+ExportJob emptyJob(const GalleryLayout &layout, const QStringList &pageLines, int jobs)
+{
+    ExportJob job;
+    job.projectFolder = layout.projectFolder;
+    job.pictureFolder = layout.pictureFolder;
+    job.thumbFolder = layout.thumbFolder;
+    job.pageLines = pageLines;
+    job.jobs = jobs;
+    job.smoothThumbs = layout.smoothThumbs;
+    job.keepOriginals = layout.keepOriginals;
+    return job;
+}
+
+} // namespace
+
 ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
                            const QStringList &pageLines, int jobs)
 {
-    ExportJob job{
-        layout.projectFolder, layout.pictureFolder, layout.thumbFolder, pageLines, {}, jobs, {}};
+    ExportJob job = emptyJob(layout, pageLines, jobs);
     const QList<ThumbOutputNames> names = galleryNames(layout.naming, entries);
     job.items.reserve(entries.size());
     for (int i = 0; i < entries.size(); ++i) {
@@ -38,7 +54,7 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
 
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs)
 {
-    ExportJob job{layout.projectFolder, layout.pictureFolder, layout.thumbFolder, {}, {}, jobs, {}};
+    ExportJob job = emptyJob(layout, {}, jobs);
     for (const QString &source : sources)
         job.items.append({source, {}, {}, false, nullptr, layout.thumbBox});
     // The export calls this for the readable pictures in set order, one at a

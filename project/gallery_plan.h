@@ -18,7 +18,11 @@ struct GalleryLayout
     QString pictureFolder;
     QString thumbFolder;
     NamingSettings naming;
+    // The box every thumbnail is fitted into.
     QSize thumbBox;
+    // The two options beyond the described export: ExportJob's.
+    bool smoothThumbs = false;
+    bool keepOriginals = false;
 };
 
 // One thumbnail of a set.

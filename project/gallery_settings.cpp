@@ -140,5 +140,16 @@ PageSettings GallerySettings::pageSettings() const
 
 GalleryLayout GallerySettings::layout() const
 {
-    return {m_projectPath, m_galleryPath, m_thumbsPath, naming(), thumbBox()};
+    return {m_projectPath,
+            m_galleryPath,
+            m_thumbsPath,
+            naming(),
+            thumbBox(),
+            flag("chbSmoothThumbs.Checked"),
+            flag("chbKeepOriginals.Checked")};
+}
+
+void GallerySettings::turnOn(const QString &entry)
+{
+    set(entry, true);
 }

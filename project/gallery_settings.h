@@ -29,6 +29,9 @@ public:
     // folder dialog.
     void chooseProjectFolder(const QString &projectPath);
 
+    // Checks a check box setting ("chbSmoothThumbs.Checked").
+    void turnOn(const QString &entry);
+
     // Raises PictavelError naming a folder text that would leave the
     // project folder.
     void checkFolderTexts() const;

@@ -1,8 +1,10 @@
 #include "base/pictavel_error.h"
 #include "base/windows1251.h"
+#include "project/gallery_settings.h"
 #include "project/ini_file.h"
 #include "project/setting_value.h"
 #include "project/settings_store.h"
+#include "project/settings_table.h"
 #include "test_files.h"
 
 #include <QFile>
@@ -63,6 +65,7 @@ private slots:
     void saveWritesTheFileOnceAtTheEnd();
     void loadProblemIsRaisedWithPrefix();
     void listsSplitAndJoin();
+    void addedSettingsAreWrittenOnlyWhenOn();
 };
 
 void TestSettingsStore::codePageRoundTrip()
@@ -360,6 +363,39 @@ void TestSettingsStore::listsSplitAndJoin()
     store.EraseProfile(QStringLiteral("Trip"));
     QCOMPARE(readBytes(path),
              QByteArray("[PropertyProject]\r\nNameProp=Default||Summer trip|\r\n"));
+}
+
+void TestSettingsStore::addedSettingsAreWrittenOnlyWhenOn()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("propstor.ini"));
+    GallerySettings settings;
+    SettingsStore store(ini, QStringLiteral("FormMain"), galleryProps(), settings.resolver(),
+                        [](const QString &message) { QFAIL(qPrintable(message)); });
+    store.setProfile(QStringLiteral("Trip"));
+    store.Save();
+    const QByteArray described = readBytes(ini);
+    QVERIFY(!described.contains("Smooth") && !described.contains("Keep"));
+
+    // On: appended after the forty; off again: gone, the file as before.
+    settings.turnOn(QStringLiteral("chbKeepOriginals.Checked"));
+    store.Save();
+    QVERIFY(readBytes(ini).endsWith("spinW.Value=400\r\nchbKeepOriginals.Checked=1\r\n"));
+    GallerySettings off;
+    SettingsStore offStore(ini, QStringLiteral("FormMain"), galleryProps(), off.resolver(),
+                           [](const QString &) {});
+    offStore.setProfile(QStringLiteral("Other"));
+    offStore.Save();
+    offStore.setProfile(QStringLiteral("Trip"));
+    offStore.Load();
+    QVERIFY(off.layout().keepOriginals);
+    // A profile without the key reads it as off, whatever was on before.
+    offStore.setProfile(QStringLiteral("Other"));
+    offStore.Load();
+    QVERIFY(!off.layout().keepOriginals);
+    offStore.setProfile(QStringLiteral("Trip"));
+    offStore.Save();
+    QCOMPARE(readBytes(ini).count("chbKeepOriginals"), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

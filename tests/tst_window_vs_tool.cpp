@@ -1,6 +1,8 @@
 #include "app/form_main.h"
 #include "gif_files.h"
+#include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
+#include "imaging/thumbnail.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
 #include "window_controls.h"
@@ -57,13 +59,15 @@ QMap<QString, QByteArray> filesUnder(const QString &folder)
 // Opens the project folder, adds every file of `pictures` through the add
 // button and presses "Start", with the window doing `jobs` pictures at a time.
 void exportThroughWindow(const QString &base, const QString &pictures, const QString &project,
-                         int jobs)
+                         int jobs, bool options)
 {
     TFormMain window(base);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setJobs(jobs);
     QVERIFY(!control<QCheckBox>(&window, "chbRenameF")->isChecked());
+    control<QCheckBox>(&window, "chbSmoothThumbs")->setChecked(options);
+    control<QCheckBox>(&window, "chbKeepOriginals")->setChecked(options);
     answerNextModal<QDialog>([&](QDialog *dialog) {
         dialog->findChild<QLineEdit *>()->setText(project);
         dialog->accept();
@@ -98,11 +102,20 @@ class TestWindowVsTool : public QObject
 {
     Q_OBJECT
 private slots:
+    void toolWritesWhatStartWrites_data();
     void toolWritesWhatStartWrites();
 };
 
+void TestWindowVsTool::toolWritesWhatStartWrites_data()
+{
+    QTest::addColumn<bool>("options");
+    QTest::newRow("as described") << false;
+    QTest::newRow("smooth thumbnails, kept originals") << true;
+}
+
 void TestWindowVsTool::toolWritesWhatStartWrites()
 {
+    QFETCH(bool, options);
     QTemporaryDir dir;
     const QString pictures = dir.filePath(QStringLiteral("src"));
     QVERIFY(QDir().mkpath(pictures));
@@ -128,7 +141,7 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     for (int jobs : {2, 1}) {
         const QString project = dir.filePath(QStringLiteral("window%1").arg(jobs));
         QVERIFY(QDir().mkpath(project));
-        exportThroughWindow(dir.path(), pictures, project, jobs);
+        exportThroughWindow(dir.path(), pictures, project, jobs, options);
         if (QTest::currentTestFailed())
             return;
         if (written.isEmpty())
@@ -142,13 +155,24 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/wide_2.jpg"));
     // A picture and a thumbnail for each source, and the page.
     QCOMPARE(written.size(), 2 * count + 1);
+    if (options) {
+        // The JPEG source as it is, and an averaged thumbnail.
+        QCOMPARE(written.value("gal/wide_2.jpg"), keptOriginal(readBytes(source("wide.jpg"))));
+        TBitmap32 picture, thumb;
+        LoadPicture(source("wide.jpg"), picture);
+        MakeThumbnail(picture, 110, 110, thumb, true);
+        WriteJpegFile(dir.filePath("smooth.jpg"), thumb, 90);
+        QCOMPARE(written.value("thumb/wide_2.jpg"), readBytes(dir.filePath("smooth.jpg")));
+    }
 
     // The tool is given the folder, which it reads in the file list's order.
     for (const char *jobs : {"1", "2"}) {
         const QString toolProject = dir.filePath(QStringLiteral("tool") + QLatin1String(jobs));
         QProcess tool;
-        tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
-                   QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures});
+        tool.start(
+            QStringLiteral(PICTAVEL_BUILD_TOOL),
+            QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures} +
+                (options ? QStringList{"--smooth-thumbnails", "--keep-originals"} : QStringList()));
         QVERIFY(tool.waitForFinished(120000));
         const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
         QCOMPARE(errors.count(u'\n'), 1);
