@@ -6,6 +6,12 @@
 // pictavel-bench-export --peak FOLDER  (internal) one export of the corpus in
 //                                      FOLDER in a fresh process, printing its
 //                                      peak memory
+// pictavel-bench-export --options [rounds]  pictavel-build --jobs 1 as
+//                                      described, with each of the two
+//                                      options and with both, beside the
+//                                      floor and libjpeg's 1/8 scaled decode
+// pictavel-bench-export --child-peak PROGRAM ARGS...  (internal) runs PROGRAM
+//                                      and prints its peak memory in kB
 // pictavel-bench-export --floor FOLDER OUT  (internal) the libjpeg-turbo work
 //                                      in a fresh process, so that it starts
 //                                      as cold as pictavel-build does
@@ -27,6 +33,7 @@
 #include <cstdio>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -97,11 +104,19 @@ double timeProcess(const QString &program, const QStringList &arguments)
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-double runTool(const QString &ini, const QString &corpus, const QString &out, int jobs)
+QStringList toolArguments(const QString &ini, const QString &corpus, const QString &out, int jobs,
+                          const QStringList &options)
+{
+    return QStringList{QStringLiteral("--ini"), ini, QStringLiteral("--jobs"),
+                       QString::number(jobs), QStringLiteral("--quiet")} +
+           options + QStringList{out, corpus};
+}
+
+double runTool(const QString &ini, const QString &corpus, const QString &out, int jobs,
+               const QStringList &options = {})
 {
     return timeProcess(QStringLiteral(PICTAVEL_BUILD_TOOL),
-                       {QStringLiteral("--ini"), ini, QStringLiteral("--jobs"),
-                        QString::number(jobs), QStringLiteral("--quiet"), out, corpus});
+                       toolArguments(ini, corpus, out, jobs, options));
 }
 
 // Writes back what the last run left dirty, so that no run pays for another's.
@@ -128,6 +143,92 @@ int runPeak(const QString &corpus)
     exportGallery(corpusJob(corpus, out.path()));
     const long peak = statusKb("VmHWM:");
     std::printf("%ld\n", peak - before);
+    return 0;
+}
+
+int runChildPeak(const QStringList &command)
+{
+    QProcess child;
+    child.start(command.first(), command.mid(1));
+    if (!child.waitForFinished(600000) || child.exitCode() != 0)
+        return 1;
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    std::printf("%ld\n", usage.ru_maxrss);
+    return 0;
+}
+
+int runOptions(const QString &self, int rounds)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QString corpus = outputFolder(dir.path(), QStringLiteral("corpus"));
+    makeCorpus(corpus);
+    const QString ini = QDir(dir.path()).filePath(QStringLiteral("propstor.ini"));
+    writeTextFile1251(ini,
+                      {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
+    const QString floorOut = outputFolder(dir.path(), QStringLiteral("floor"));
+    QDir(floorOut).mkdir(QStringLiteral("gal"));
+    std::printf("corpus: %d photo-like JPEG files of %dx%d (quality 90); %d rounds; "
+                "pictavel-build --jobs 1, ms per picture\n",
+                kPictures, kWidth, kHeight, rounds);
+    const QString smooth = QStringLiteral("--smooth-thumbnails");
+    const QString keep = QStringLiteral("--keep-originals");
+    const struct
+    {
+        const char *name;
+        QStringList options;
+    } variants[] = {{"as described", {}},
+                    {"--smooth-thumbnails", {smooth}},
+                    {"--keep-originals", {keep}},
+                    {"both", {smooth, keep}}};
+    std::vector<std::vector<double>> times(std::size(variants));
+    std::vector<double> floorTimes, scaledTimes;
+    DirectJpeg direct;
+    for (int round = 0; round <= rounds; ++round) {
+        for (size_t v = 0; v < std::size(variants); ++v) {
+            settle();
+            const double t = runTool(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("out")),
+                                     1, variants[v].options);
+            if (round > 0)
+                times[v].push_back(t);
+        }
+        settle();
+        const double floor = timeProcess(self, {QStringLiteral("--floor"), corpus, floorOut});
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < kPictures; ++i) {
+            int w = 0, h = 0;
+            direct.decode(corpusFile(corpus, i), w, h, 8);
+        }
+        if (round > 0) {
+            floorTimes.push_back(floor);
+            scaledTimes.push_back(seconds(t));
+        }
+    }
+    const double floor = median(floorTimes) * 1000 / kPictures;
+    const double described = median(times[0]) * 1000 / kPictures;
+    for (size_t v = 0; v < std::size(variants); ++v) {
+        const double ms = median(times[v]) * 1000 / kPictures;
+        std::printf("  %-22s %7.1f ms   %.2f x as described   floor / this %.2f\n",
+                    variants[v].name, ms, ms / described, floor / ms);
+    }
+    std::printf("  %-22s %7.1f ms   (full decode, q90 encode, thumbnail, fresh process)\n",
+                "libjpeg-turbo floor", floor);
+    std::printf("  %-22s %7.1f ms   floor / this %.2f\n", "decode at 1/8 alone",
+                median(scaledTimes) * 1000 / kPictures,
+                floor / (median(scaledTimes) * 1000 / kPictures));
+    for (size_t v : {size_t(0), size_t(3)}) {
+        QProcess peak;
+        peak.start(
+            self, QStringList{QStringLiteral("--child-peak"), QStringLiteral(PICTAVEL_BUILD_TOOL)} +
+                      toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
+                                    1, variants[v].options));
+        if (peak.waitForFinished(600000) && peak.exitCode() == 0)
+            std::printf("  peak memory %-15s %6.0f MB\n", variants[v].name,
+                        peak.readAllStandardOutput().trimmed().toDouble() / 1024.0);
+    }
     return 0;
 }
 
@@ -224,6 +325,11 @@ int main(int argc, char **argv)
             return runPeak(args[2]);
         if (args.size() == 4 && args[1] == QLatin1String("--floor"))
             return runFloor(args[2], args[3]);
+        if (args.size() > 2 && args[1] == QLatin1String("--child-peak"))
+            return runChildPeak(args.mid(2));
+        if (args.size() >= 2 && args[1] == QLatin1String("--options"))
+            return runOptions(app.applicationFilePath(),
+                              args.size() > 2 ? std::max(1, args[2].toInt()) : 3);
         return runComparison(app.applicationFilePath(),
                              args.size() > 1 ? std::max(1, args[1].toInt()) : 3);
     } catch (const PictavelError &e) {

@@ -40,7 +40,7 @@ bool DirectJpeg::create()
     return true;
 }
 
-void DirectJpeg::decode(const QString &path, int &w, int &h)
+void DirectJpeg::decode(const QString &path, int &w, int &h, int scaleDenom)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -50,7 +50,7 @@ void DirectJpeg::decode(const QString &path, int &w, int &h)
         m_file.resize(size_t(size));
     if (f.read(reinterpret_cast<char *>(m_file.data()), size) != size)
         throw PictavelError(QStringLiteral("Cannot read file %1").arg(path));
-    if (!decodeRgb(size_t(size), w, h))
+    if (!decodeRgb(size_t(size), w, h, scaleDenom))
         throw jpegError(m_dec.err);
 }
 
@@ -86,7 +86,7 @@ void DirectJpeg::encodeThumbnail(const QString &out)
         throw jpegError(m_enc.err);
 }
 
-bool DirectJpeg::decodeRgb(size_t size, int &w, int &h)
+bool DirectJpeg::decodeRgb(size_t size, int &w, int &h, int scaleDenom)
 {
     jpeg_decompress_struct &d = m_dec.d;
     if (setjmp(m_dec.err.jump)) {
@@ -97,6 +97,8 @@ bool DirectJpeg::decodeRgb(size_t size, int &w, int &h)
     jpeg_read_header(&d, TRUE);
     d.out_color_space = JCS_RGB;
     d.dct_method = JDCT_ISLOW;
+    d.scale_num = 1;
+    d.scale_denom = unsigned(scaleDenom);
     jpeg_start_decompress(&d);
     w = int(d.output_width);
     h = int(d.output_height);

@@ -15,8 +15,9 @@ class DirectJpeg
 public:
     DirectJpeg();
 
-    // The whole file at full size into the kept RGB buffer.
-    void decode(const QString &path, int &w, int &h);
+    // The whole file into the kept RGB buffer, at full size or reduced by
+    // libjpeg's DCT scaling to 1/scaleDenom.
+    void decode(const QString &path, int &w, int &h, int scaleDenom = 1);
     // The decoded picture fitted into box x box by nearest neighbour.
     void thumbnail(int w, int h, int box);
     // The decoded picture as a quality 90 file.
@@ -26,7 +27,7 @@ public:
 
 private:
     bool create();
-    bool decodeRgb(size_t size, int &w, int &h);
+    bool decodeRgb(size_t size, int &w, int &h, int scaleDenom);
     bool encodeRgb(FILE *f, const uint8_t *rgb, int w, int h);
 
     Decompressor m_dec;
