@@ -208,10 +208,11 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max Height"), spinMaxH));
     optionsLayout->addWidget(
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max width"), spinMaxW));
-    chbSmoothThumbs = new QCheckBox(QStringLiteral("Smooth"), grbSetThumbTabl);
+    // Beside the two buttons, so that the column keeps the height of one row
+    // of thumbnails.
+    chbSmoothThumbs = new QCheckBox(grbSetThumbTabl);
     chbSmoothThumbs->setObjectName(QStringLiteral("chbSmoothThumbs"));
     chbSmoothThumbs->setToolTip(QStringLiteral("Smooth thumbs: average of all pixels"));
-    optionsLayout->addWidget(chbSmoothThumbs);
     auto *optionButtons = new QHBoxLayout;
     btnRefreshTumb = makeFlatButton(grbSetThumbTabl, QStringLiteral("btnRefreshTumb"),
                                     QStringLiteral("Restore tumbs"), QStringLiteral("refresh"));
@@ -222,6 +223,7 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     btnClearSelecthumb->setEnabled(false);
     optionButtons->addWidget(btnRefreshTumb);
     optionButtons->addWidget(btnClearSelecthumb);
+    optionButtons->addWidget(chbSmoothThumbs);
     optionsLayout->addLayout(optionButtons);
     optionsLayout->addStretch(1);
     gridRowLayout->addWidget(grbSetThumbTabl, 0, Qt::AlignTop);
