@@ -108,6 +108,7 @@ public:
     // The thumbnails are made again from their pictures with the filter
     // now chosen, so that the grid shows what Start writes.
     void chbSmoothThumbsClick();
+    void chbKeepOriginalsClick();
 
     // Viewer.
     void btnMiddleClick();
@@ -311,6 +312,10 @@ private:
     // preview, where MarkCurrent then shows it without loading it again.
     TBitmap32 &pictureForThumb(const QString &path, bool intoPreview);
     void placeThumb(TImage32 *image);
+    // Whether the thumbnail of `path` is made from its picture reduced while
+    // it is decoded, and that picture, read into ReducedPicture.
+    bool thumbnailFromReduced(const QString &path, bool edited) const;
+    TBitmap32 &reducedPicture(const QString &path);
     // Whether fitting the thumbnail into its control's box changes its size.
     static bool fittedSizeChanges(TImage32 *image);
     void fitGridContent();
@@ -345,6 +350,8 @@ private:
     // A picture decoded for a thumbnail; kept so that its pixel area serves the
     // next one too.
     TBitmap32 DecodedPicture;
+    // A picture decoded reduced for its thumbnail alone.
+    TBitmap32 ReducedPicture;
     // The files whose pictures the preview and DecodedPicture hold (empty
     // when unknown). An add shows each picture in the preview and the file
     // list's focused entry right after it; the two pictures change places

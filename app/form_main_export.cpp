@@ -20,6 +20,7 @@ void TFormMain::connectExport()
 {
     connectGuarded(btnStart, &QPushButton::clicked, this, &TFormMain::btnStartClick);
     connectGuarded(btnPreview, &QPushButton::clicked, this, &TFormMain::btnPreviewClick);
+    connectGuarded(chbKeepOriginals, &QCheckBox::toggled, this, &TFormMain::chbKeepOriginalsClick);
 }
 
 void TFormMain::btnStartClick()
@@ -64,6 +65,13 @@ QList<GalleryEntry> TFormMain::galleryEntries() const
                         thumb.CaptionLabel->text(), &thumb.ThumbImage->bitmap()});
     }
     return entries;
+}
+
+void TFormMain::chbKeepOriginalsClick()
+{
+    // Averaged thumbnails of kept JPEG originals come from reduced pictures.
+    if (chbSmoothThumbs->isChecked())
+        chbSmoothThumbsClick();
 }
 
 void TFormMain::setJobs(int jobs)

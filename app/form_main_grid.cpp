@@ -2,6 +2,7 @@
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
 #include "collection/thumb_cell.h"
+#include "html/gallery_export.h"
 #include "imaging/image32.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 
 GridMetrics TFormMain::gridMetrics() const
 {
@@ -54,8 +56,11 @@ void TFormMain::AddThumb(const QString &path)
     try {
         cell->image()->hide();
         TBitmap32 *picture = nullptr;
-        if (QFileInfo(path).isFile())
+        if (QFileInfo(path).isFile()) {
             picture = &pictureForThumb(path, splitBackImage->firstPaneOpen());
+            if (thumbnailFromReduced(path, false))
+                picture = &reducedPicture(path);
+        }
         QCoreApplication::processEvents();
         renderThumbFrom(cell->image(), picture);
         cell->image()->show();
@@ -100,14 +105,20 @@ void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
     // be the one its picture gives; it is made from the picture instead.
     const bool resized = chbSmoothThumbs->isChecked() && fittedSizeChanges(image);
     const bool fromFile = (reload || resized) && QFileInfo(path).isFile();
-    if (fromFile) {
+    bool edited = false;
+    for (const TThumbsCollection &thumb : std::as_const(Thumbs))
+        if (thumb.ThumbImage == image)
+            edited = !thumb.OriginalPath.isEmpty();
+    const bool reduced = fromFile && thumbnailFromReduced(path, edited);
+    if (fromFile && !reduced) {
         DecodedHolds = {};
         const FileStamp stamp = FileStamp::of(path);
         LoadPicture(path, DecodedPicture);
         DecodedHolds = stamp;
     }
+    TBitmap32 *picture = !fromFile ? nullptr : reduced ? &reducedPicture(path) : &DecodedPicture;
     QCoreApplication::processEvents();
-    renderThumbFrom(image, fromFile ? &DecodedPicture : nullptr);
+    renderThumbFrom(image, picture);
     image->show();
 }
 
@@ -125,6 +136,18 @@ void TFormMain::renderThumbFrom(TImage32 *image, TBitmap32 *picture)
     thumb.setStretchFilter(sfLinear);
     own.assign(&thumb);
     placeThumb(image);
+}
+
+bool TFormMain::thumbnailFromReduced(const QString &path, bool edited) const
+{
+    return thumbnailFromReducedSource(chbSmoothThumbs->isChecked(), chbKeepOriginals->isChecked(),
+                                      edited, path);
+}
+
+TBitmap32 &TFormMain::reducedPicture(const QString &path)
+{
+    LoadPictureForThumbnail(path, ReducedPicture, QSize(spinMaxW->value(), spinMaxH->value()));
+    return ReducedPicture;
 }
 
 bool TFormMain::fittedSizeChanges(TImage32 *image)

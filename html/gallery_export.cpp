@@ -171,8 +171,11 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     // A thumbnail made here needs the source first; ready pixels are written
     // before the source is read, as the grid shows them whatever the file.
     const bool madeHere = !item.thumbPixels || job.nameReadable;
+    const bool reduced = madeHere && thumbnailFromReducedSource(job.smoothThumbs, job.keepOriginals,
+                                                                item.edited, item.sourcePath);
     if (madeHere) {
-        if (!work.loadSource(item.sourcePath))
+        if (!(reduced ? work.loadSourceForThumbnail(item.sourcePath, item.thumbBox)
+                      : work.loadSource(item.sourcePath)))
             return ExportOutcome::Kind::SourceMissing;
         outcome.warning = work.sourceWarning();
     }
@@ -198,7 +201,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         if (WriteKeptOriginal(item.sourcePath, picture))
             return ExportOutcome::Kind::Written;
     }
-    if (!madeHere) {
+    // A picture reduced for its thumbnail is no full-size picture.
+    if (!madeHere || reduced) {
         if (!work.loadSource(item.sourcePath))
             return ExportOutcome::Kind::SourceMissing;
         outcome.warning = work.sourceWarning();
@@ -239,7 +243,18 @@ QString passedOverMessage(const QList<const ExportItem *> &items)
 
 } // namespace
 
+bool thumbnailFromReducedSource(bool smoothThumbs, bool keepOriginals, bool edited,
+                                const QString &sourcePath)
+{
+    return smoothThumbs && keepOriginals && !edited && isJpegPath(sourcePath);
+}
+
 bool ExportWorkspace::loadSource(const QString &path)
+{
+    return loadSourceForThumbnail(path, QSize());
+}
+
+bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &box)
 {
     m_warning.clear();
     // Emptied first, because the GIF decoder draws onto the pixels of a
@@ -248,7 +263,7 @@ bool ExportWorkspace::loadSource(const QString &path)
     // decoder takes it again.
     m_picture.setSize(0, 0);
     try {
-        LoadPicture(path, m_picture, &m_warning);
+        LoadPictureForThumbnail(path, m_picture, box, &m_warning);
     } catch (const PictavelError &error) {
         // The decoders' own texts do not say which file they were reading.
         if (error.message().contains(path))

@@ -15,6 +15,15 @@ constexpr int kExportJpegQuality = 90;
 // The page's file name in the project folder.
 inline constexpr char kPageFileName[] = "~thumbs.html";
 
+// Whether a thumbnail is made from its picture reduced while it is decoded
+// (LoadPictureForThumbnail) rather than from the whole picture: when it is
+// averaged and its picture is an unedited JPEG source that is published as
+// it is, so that the source is decoded for the thumbnail alone. The window
+// and the export follow this one rule, so a picture gives the same
+// thumbnail in both.
+bool thumbnailFromReducedSource(bool smoothThumbs, bool keepOriginals, bool edited,
+                                const QString &sourcePath);
+
 // One thumbnail of the set as the export writes it.
 struct ExportItem
 {
@@ -111,6 +120,9 @@ public:
     // Decodes `path` once for the writes below; false when the file does not
     // exist. A damaged picture raises PictavelError naming the file.
     bool loadSource(const QString &path);
+    // The same, reduced while it is decoded as far as a thumbnail fitted into
+    // `box` allows.
+    bool loadSourceForThumbnail(const QString &path, const QSize &box);
     // What the decoder noticed in the last source without failing.
     const QString &sourceWarning() const { return m_warning; }
 

@@ -5,6 +5,7 @@
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
+#include "imaging/thumbnail.h"
 
 #include <algorithm>
 #include <cstring>
@@ -102,17 +103,15 @@ void cmykRowToBgra(uint8_t *row, size_t width, bool inverted)
     }
 }
 
-// Decodes at full size into `pixels` (image_width x image_height words):
-// colour straight to BGRA, CMYK and YCCK as CMYK converted row by row in
-// place, greyscale quantised to 236 levels through `greyRow` (image_width
-// bytes).
+// Decodes at the output size (output_width x output_height words) into
+// `pixels`: colour straight to BGRA, CMYK and YCCK as CMYK converted row by
+// row in place, greyscale quantised to 236 levels through `greyRow`
+// (image_width bytes).
 bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
 {
     if (setjmp(d.err.jump))
         return false;
     jpeg_decompress_struct &c = d.cinfo;
-    c.scale_num = 1;
-    c.scale_denom = 1;
     c.do_block_smoothing = TRUE;
     c.dct_method = JDCT_ISLOW;
     const bool grey = c.jpeg_color_space == JCS_GRAYSCALE;
@@ -160,6 +159,31 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
     return true;
 }
 
+// Makes libjpeg reduce the picture by 1/denom while it decodes it.
+bool scaleOutput(JpegDecoder &d, unsigned denom)
+{
+    if (setjmp(d.err.jump))
+        return false;
+    d.cinfo.scale_num = 1;
+    d.cinfo.scale_denom = denom;
+    jpeg_calc_output_dimensions(&d.cinfo);
+    return true;
+}
+
+// The largest reduction libjpeg makes while it decodes that keeps at least
+// twice the thumbnail's size each way, for a picture shown at `shown`.
+unsigned thumbnailReduction(QSize shown, QSize box)
+{
+    const QSize thumb = ThumbnailSize(shown.width(), shown.height(), box.width(), box.height());
+    for (unsigned denom : {8u, 4u, 2u}) {
+        const int w = int((unsigned(shown.width()) + denom - 1) / denom);
+        const int h = int((unsigned(shown.height()) + denom - 1) / denom);
+        if (w >= 2 * thumb.width() && h >= 2 * thumb.height())
+            return denom;
+    }
+    return 1;
+}
+
 int savedOrientation(const JpegDecoder &d)
 {
     for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
@@ -180,15 +204,24 @@ std::vector<uint8_t> &greyRowBuffer()
 
 } // namespace
 
-void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning)
+void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning,
+                  QSize thumbnailBox)
 {
     JpegDecoder d;
     if (!createDecoder(d) || !readHeader(d, data, size))
         throw jpegError(d.err);
-    const int w = int(d.cinfo.image_width);
-    const int h = int(d.cinfo.image_height);
-    checkBitmapSize(w, h);
+    checkBitmapSize(d.cinfo.image_width, d.cinfo.image_height);
     const int orientation = savedOrientation(d);
+    if (thumbnailBox.isValid()) {
+        const QSize full =
+            OrientedSize(int(d.cinfo.image_width), int(d.cinfo.image_height), orientation);
+        if (!scaleOutput(d, thumbnailReduction(full, thumbnailBox)))
+            throw jpegError(d.err);
+    }
+    const int w = int(d.cinfo.image_width * d.cinfo.scale_num + d.cinfo.scale_denom - 1) /
+                  int(d.cinfo.scale_denom);
+    const int h = int(d.cinfo.image_height * d.cinfo.scale_num + d.cinfo.scale_denom - 1) /
+                  int(d.cinfo.scale_denom);
     const QSize shown = OrientedSize(w, h, orientation);
     std::vector<uint8_t> &greyRow = greyRowBuffer();
     if (isGreyscale(d) && greyRow.size() < size_t(w))

@@ -2,6 +2,7 @@
 
 #include "imaging/bitmap32.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstddef>
@@ -10,6 +11,10 @@
 // The decoders behind LoadPicture, each given the whole file. They check the
 // file completely before they change the bitmap.
 void loadBmpData(const uint8_t *data, size_t size, TBitmap32 &bitmap);
-// `warning`, when given, receives libjpeg's first warning, or nothing.
-void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning = nullptr);
+// `warning`, when given, receives libjpeg's first warning, or nothing. A
+// valid `thumbnailBox` asks for the picture only as large as a thumbnail in
+// it needs: libjpeg reduces it while decoding as far as it keeps at least
+// twice the thumbnail's size each way.
+void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning = nullptr,
+                  QSize thumbnailBox = QSize());
 void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap);

@@ -58,7 +58,9 @@ bool isJpegPath(const QString &path)
     return decoderOf(extensionOf(path)) == Decoder::Jpeg;
 }
 
-void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
+namespace {
+
+void loadPicture(const QString &path, TBitmap32 &bitmap, QString *warning, QSize thumbnailBox)
 {
     if (warning)
         warning->clear();
@@ -88,7 +90,7 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
         loadBmpData(data, size_t(size), bitmap);
         break;
     case Decoder::Jpeg:
-        loadJpegData(data, size_t(size), bitmap, warning);
+        loadJpegData(data, size_t(size), bitmap, warning, thumbnailBox);
         break;
     case Decoder::Gif:
         loadGifData(data, size_t(size), bitmap);
@@ -96,4 +98,16 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
     case Decoder::None:
         break;
     }
+}
+
+} // namespace
+
+void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
+{
+    loadPicture(path, bitmap, warning, QSize());
+}
+
+void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box, QString *warning)
+{
+    loadPicture(path, bitmap, warning, box);
 }

@@ -2,6 +2,7 @@
 
 #include "imaging/bitmap32.h"
 
+#include <QSize>
 #include <QString>
 
 // Reads a BMP, JPEG or GIF file into `bitmap`, the decoder chosen by the
@@ -12,6 +13,13 @@
 // (libjpeg's first warning, such as a truncated file completed with grey), or
 // nothing.
 void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning = nullptr);
+
+// LoadPicture for a picture that is wanted only for a thumbnail fitted into
+// `box`: a JPEG file is reduced by libjpeg while it is decoded, as far as it
+// keeps at least twice the thumbnail's size each way; other files are loaded
+// whole.
+void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box,
+                             QString *warning = nullptr);
 
 // Whether LoadPicture reads the file as a JPEG picture, by its extension.
 bool isJpegPath(const QString &path);
