@@ -3,7 +3,7 @@
 # so running it again does not touch the network.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libgif-dev
+packages=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libgif-dev liblcms2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 
 missing=()
