@@ -1,5 +1,7 @@
 #include "imaging/colour_profile.h"
 
+#include "imaging/matrix_shaper.h"
+
 #include <lcms2.h>
 
 #include <cstdlib>
@@ -74,6 +76,9 @@ bool nearlyEqual(uint32_t a, uint32_t b)
 struct SrgbConversionData
 {
     TransformPtr transform;
+    // The same conversion from tables, for RGB matrix-shaper profiles, when
+    // it agrees with lcms's.
+    std::unique_ptr<MatrixShaperToSrgb> fast;
     DecodedColours colours = DecodedColours::Bgra;
     std::array<uint32_t, 256> greyPalette{};
 };
@@ -86,6 +91,10 @@ SrgbConversion::~SrgbConversion() = default;
 
 void SrgbConversion::convertRow(uint8_t *row, size_t width) const noexcept
 {
+    if (m_data->fast) {
+        m_data->fast->convertRow(row, width);
+        return;
+    }
     // lcms converts in place when a pixel takes as many bytes in as out.
     cmsDoTransform(m_data->transform.get(), row, row, cmsUInt32Number(width));
     // Only BGRA input carries its alpha through; CMYK leaves K there.
@@ -101,6 +110,34 @@ const std::array<uint32_t, 256> &SrgbConversion::greyPalette() const
 
 namespace {
 
+// Colours spread over the whole cube, every grey among them.
+std::vector<uint32_t> sampleColours(uint32_t step)
+{
+    std::vector<uint32_t> colours;
+    for (uint32_t r = 0; r < 256; r += step)
+        for (uint32_t g = 0; g < 256; g += step)
+            for (uint32_t b = 0; b < 256; b += step)
+                colours.push_back(0xFF000000u | r << 16 | g << 8 | b);
+    for (uint32_t v = 0; v < 256; ++v)
+        colours.push_back(0xFF000000u | v * 0x010101u);
+    return colours;
+}
+
+// True when the tables give what lcms gives, within one level, over a dense
+// sample of colours.
+bool fastAgrees(const SrgbConversionData &d)
+{
+    std::vector<uint32_t> colours = sampleColours(5);
+    std::vector<uint32_t> expected(colours.size());
+    cmsDoTransform(d.transform.get(), colours.data(), expected.data(),
+                   cmsUInt32Number(colours.size()));
+    d.fast->convertRow(reinterpret_cast<uint8_t *>(colours.data()), colours.size());
+    for (size_t i = 0; i < colours.size(); ++i)
+        if (!nearlyEqual(colours[i], expected[i]))
+            return false;
+    return true;
+}
+
 // True when the conversion moves no colour by more than one level: an sRGB
 // profile, whatever its maker, then costs nothing.
 bool isIdentity(const SrgbConversionData &d)
@@ -113,12 +150,8 @@ bool isIdentity(const SrgbConversionData &d)
     }
     if (d.colours != DecodedColours::Bgra)
         return false;
-    std::vector<uint32_t> in, out;
-    for (uint32_t r = 0; r < 256; r += 15)
-        for (uint32_t g = 0; g < 256; g += 15)
-            for (uint32_t b = 0; b < 256; b += 15)
-                in.push_back(0xFF000000u | r << 16 | g << 8 | b);
-    out.resize(in.size());
+    const std::vector<uint32_t> in = sampleColours(15);
+    std::vector<uint32_t> out(in.size());
     cmsDoTransform(d.transform.get(), in.data(), out.data(), cmsUInt32Number(in.size()));
     for (size_t i = 0; i < in.size(); ++i)
         if (!nearlyEqual(in[i], out[i]))
@@ -153,6 +186,11 @@ ProfileConversion makeConversion(const uint8_t *icc, size_t size, DecodedColours
     }
     if (isIdentity(*data))
         return {};
+    if (colours == DecodedColours::Bgra) {
+        data->fast = MatrixShaperToSrgb::make(profile.get());
+        if (data->fast && !fastAgrees(*data))
+            data->fast.reset();
+    }
     return {std::make_shared<const SrgbConversion>(std::move(data)), {}};
 }
 
