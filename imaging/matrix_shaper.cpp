@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -97,13 +98,19 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
 
 void MatrixShaperToSrgb::convertRow(uint8_t *row, size_t width) const noexcept
 {
+    // One vector per level's shares: the three sums and their clamping are
+    // one instruction each instead of three.
+    using Shares = int32_t __attribute__((vector_size(16)));
+    const Shares zero = {0, 0, 0, 0};
+    const Shares top = {kSteps, kSteps, kSteps, kSteps};
     for (uint8_t *p = row, *end = row + width * 4; p != end; p += 4) {
-        const auto &b = m_shares[2][p[0]];
-        const auto &g = m_shares[1][p[1]];
-        const auto &r = m_shares[0][p[2]];
-        int32_t linear[4];
-        for (int k = 0; k < 4; ++k)
-            linear[k] = std::clamp(r[size_t(k)] + g[size_t(k)] + b[size_t(k)], 0, kSteps);
+        Shares b, g, r;
+        std::memcpy(&b, m_shares[2][p[0]].data(), sizeof b);
+        std::memcpy(&g, m_shares[1][p[1]].data(), sizeof g);
+        std::memcpy(&r, m_shares[0][p[2]].data(), sizeof r);
+        Shares linear = r + g + b;
+        linear = linear < zero ? zero : linear;
+        linear = linear > top ? top : linear;
         p[0] = m_encode[size_t(linear[2])];
         p[1] = m_encode[size_t(linear[1])];
         p[2] = m_encode[size_t(linear[0])];

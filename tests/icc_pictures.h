@@ -87,30 +87,67 @@ inline cmsInt32Number sampleInks(const cmsUInt16Number in[], cmsUInt16Number out
 
 } // namespace detail
 
-// A CMYK output profile (ink values to Lab only, which is all a picture's
-// profile is read for).
-inline Profile cmykProfile()
+namespace detail {
+
+// A profile whose only conversion is a grid of `channels` inputs sampled
+// into Lab by `sample`, between identity curves (lcms stores a grid between
+// curves only).
+inline Profile gridProfile(cmsColorSpaceSignature space, int channels, cmsSAMPLER16 sample,
+                           void *cargo)
 {
-    Profile srgb(cmsCreate_sRGBProfile());
-    Profile lab(cmsCreateLab4Profile(nullptr));
-    std::unique_ptr<void, detail::TransformDeleter> toLab(cmsCreateTransform(
-        srgb.get(), TYPE_RGB_DBL, lab.get(), TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0));
     Profile p(cmsCreateProfilePlaceholder(nullptr));
     cmsSetProfileVersion(p.get(), 4.3);
     cmsSetDeviceClass(p.get(), cmsSigOutputClass);
-    cmsSetColorSpace(p.get(), cmsSigCmykData);
+    cmsSetColorSpace(p.get(), space);
     cmsSetPCS(p.get(), cmsSigLabData);
-    cmsPipeline *lut = cmsPipelineAlloc(nullptr, 4, 3);
-    cmsStage *grid = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
-    cmsStageSampleCLut16bit(grid, detail::sampleInks, toLab.get(), 0);
-    // lcms stores a grid between curves only.
-    cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipeline *lut = cmsPipelineAlloc(nullptr, cmsUInt32Number(channels), 3);
+    cmsStage *grid = cmsStageAllocCLut16bit(nullptr, 9, cmsUInt32Number(channels), 3, nullptr);
+    cmsStageSampleCLut16bit(grid, sample, cargo, 0);
+    cmsPipelineInsertStage(lut, cmsAT_END,
+                           cmsStageAllocToneCurves(nullptr, cmsUInt32Number(channels), nullptr));
     cmsPipelineInsertStage(lut, cmsAT_END, grid);
     cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
     cmsWriteTag(p.get(), cmsSigAToB0Tag, lut);
     cmsWriteTag(p.get(), cmsSigMediaWhitePointTag, cmsD50_XYZ());
     cmsPipelineFree(lut);
     return p;
+}
+
+using ToLab = std::unique_ptr<void, TransformDeleter>;
+
+inline ToLab toLab(cmsHPROFILE from, cmsUInt32Number format)
+{
+    Profile lab(cmsCreateLab4Profile(nullptr));
+    return ToLab(
+        cmsCreateTransform(from, format, lab.get(), TYPE_Lab_DBL, INTENT_RELATIVE_COLORIMETRIC, 0));
+}
+
+inline cmsInt32Number sampleThrough(const cmsUInt16Number in[], cmsUInt16Number out[], void *toLab)
+{
+    cmsCIELab lab;
+    cmsDoTransform(toLab, in, &lab, 1);
+    cmsFloat2LabEncoded(out, &lab);
+    return TRUE;
+}
+
+} // namespace detail
+
+// A CMYK output profile (ink values to Lab only, which is all a picture's
+// profile is read for).
+inline Profile cmykProfile()
+{
+    Profile srgb(cmsCreate_sRGBProfile());
+    const detail::ToLab toLab = detail::toLab(srgb.get(), TYPE_RGB_DBL);
+    return detail::gridProfile(cmsSigCmykData, 4, detail::sampleInks, toLab.get());
+}
+
+// An RGB profile that converts through a grid rather than a matrix: Adobe
+// RGB sampled.
+inline Profile rgbGridProfile()
+{
+    Profile adobe = adobeRgb();
+    const detail::ToLab toLab = detail::toLab(adobe.get(), TYPE_RGB_16);
+    return detail::gridProfile(cmsSigRgbData, 3, detail::sampleThrough, toLab.get());
 }
 
 // lcms's conversion of `count` pixels of `format` to sRGB BGRA words with

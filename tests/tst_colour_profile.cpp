@@ -1,5 +1,6 @@
 #include "icc_pictures.h"
 #include "imaging/bitmap32.h"
+#include "imaging/matrix_shaper.h"
 #include "imaging/picture_file.h"
 
 #include <QTemporaryDir>
@@ -38,6 +39,8 @@ class TestColourProfile : public QObject
     Q_OBJECT
 
 private slots:
+    void matrixShaperTablesMatchLcms_data();
+    void matrixShaperTablesMatchLcms();
     void rgbProfilesConvertToSrgb_data();
     void rgbProfilesConvertToSrgb();
     void greyProfileConvertsEveryLevel();
@@ -52,6 +55,54 @@ private:
     QTemporaryDir m_dir;
 };
 
+void TestColourProfile::matrixShaperTablesMatchLcms_data()
+{
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<bool>("tables");
+    cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve *curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve *curves[3] = {curve, curve, curve};
+    const cmsCIExyY d65{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE p3{{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
+    const icc::Profile displayP3(cmsCreateRGBProfile(&d65, &p3, curves));
+    cmsFreeToneCurve(curve);
+    QTest::newRow("Adobe RGB") << icc::bytes(icc::adobeRgb().get()) << true;
+    QTest::newRow("ProPhoto-like") << icc::bytes(icc::proPhoto().get()) << true;
+    QTest::newRow("Display P3-like") << icc::bytes(displayP3.get()) << true;
+    QTest::newRow("RGB through a grid") << icc::bytes(icc::rgbGridProfile().get()) << false;
+    QTest::newRow("CMYK") << icc::bytes(icc::cmykProfile().get()) << false;
+    QTest::newRow("grey") << icc::bytes(icc::greyProfile(2.2).get()) << false;
+}
+
+// The tables that stand in for lcms on RGB matrix-shaper profiles give its
+// numbers within one level, over colours between the ones checked when the
+// tables are made.
+void TestColourProfile::matrixShaperTablesMatchLcms()
+{
+    QFETCH(QByteArray, profile);
+    QFETCH(bool, tables);
+    const icc::Profile from(
+        cmsOpenProfileFromMem(profile.constData(), cmsUInt32Number(profile.size())));
+    const std::unique_ptr<MatrixShaperToSrgb> m = MatrixShaperToSrgb::make(from.get());
+    QCOMPARE(bool(m), tables);
+    if (!m)
+        return;
+    std::vector<uint32_t> colours;
+    for (uint32_t r = 1; r < 256; r += 3)
+        for (uint32_t g = 2; g < 256; g += 3)
+            for (uint32_t b = 0; b < 256; b += 3)
+                colours.push_back(0xFF000000u | r << 16 | g << 8 | b);
+    const std::vector<uint32_t> expected =
+        icc::toSrgb(from.get(), TYPE_BGRA_8, colours.data(), colours.size());
+    m->convertRow(reinterpret_cast<uint8_t *>(colours.data()), colours.size());
+    int worst = 0;
+    for (size_t i = 0; i < colours.size(); ++i)
+        for (int shift : {0, 8, 16, 24})
+            worst = std::max(worst, std::abs(int((colours[i] >> shift) & 255) -
+                                             int((expected[i] >> shift) & 255)));
+    QVERIFY2(worst <= 1, qPrintable(QString::number(worst)));
+}
+
 void TestColourProfile::rgbProfilesConvertToSrgb_data()
 {
     QTest::addColumn<QByteArray>("profile");
@@ -61,6 +112,7 @@ void TestColourProfile::rgbProfilesConvertToSrgb_data()
     QTest::newRow("Adobe RGB") << adobe << 1;
     QTest::newRow("ProPhoto-like") << wide << 1;
     QTest::newRow("split over two markers, the second first") << wide << 2;
+    QTest::newRow("through a grid") << icc::bytes(icc::rgbGridProfile().get()) << 1;
 }
 
 // The tagged picture decodes to lcms's conversion of the numbers the same
