@@ -11,12 +11,16 @@ struct ProfileCloser
     void operator()(void *p) const { cmsCloseProfile(p); }
 };
 
+struct CurveFree
+{
+    void operator()(cmsToneCurve *c) const { cmsFreeToneCurve(c); }
+};
+
 QByteArray rgbProfile(const cmsCIExyY &white, const cmsCIExyYTRIPLE &primaries, double gamma)
 {
-    cmsToneCurve *curve = cmsBuildGamma(nullptr, gamma);
-    cmsToneCurve *curves[3] = {curve, curve, curve};
+    const std::unique_ptr<cmsToneCurve, CurveFree> curve(cmsBuildGamma(nullptr, gamma));
+    cmsToneCurve *curves[3] = {curve.get(), curve.get(), curve.get()};
     const std::unique_ptr<void, ProfileCloser> p(cmsCreateRGBProfile(&white, &primaries, curves));
-    cmsFreeToneCurve(curve);
     cmsUInt32Number size = 0;
     if (!p || !cmsSaveProfileToMem(p.get(), nullptr, &size))
         return {};

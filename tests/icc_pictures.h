@@ -25,6 +25,17 @@ struct ProfileCloser
 };
 using Profile = std::unique_ptr<void, ProfileCloser>;
 
+struct CurveFree
+{
+    void operator()(cmsToneCurve *c) const { cmsFreeToneCurve(c); }
+};
+using Curve = std::unique_ptr<cmsToneCurve, CurveFree>;
+
+struct PipelineFree
+{
+    void operator()(cmsPipeline *p) const { cmsPipelineFree(p); }
+};
+
 inline QByteArray bytes(cmsHPROFILE p)
 {
     cmsUInt32Number size = 0;
@@ -36,11 +47,9 @@ inline QByteArray bytes(cmsHPROFILE p)
 
 inline Profile rgbProfile(const cmsCIExyY &white, const cmsCIExyYTRIPLE &primaries, double gamma)
 {
-    cmsToneCurve *curve = cmsBuildGamma(nullptr, gamma);
-    cmsToneCurve *curves[3] = {curve, curve, curve};
-    Profile p(cmsCreateRGBProfile(&white, &primaries, curves));
-    cmsFreeToneCurve(curve);
-    return p;
+    const Curve curve(cmsBuildGamma(nullptr, gamma));
+    cmsToneCurve *curves[3] = {curve.get(), curve.get(), curve.get()};
+    return Profile(cmsCreateRGBProfile(&white, &primaries, curves));
 }
 
 // Adobe RGB (1998): D65, gamma 563/256.
@@ -59,10 +68,8 @@ inline Profile proPhoto()
 
 inline Profile greyProfile(double gamma)
 {
-    cmsToneCurve *curve = cmsBuildGamma(nullptr, gamma);
-    Profile p(cmsCreateGrayProfile(cmsD50_xyY(), curve));
-    cmsFreeToneCurve(curve);
-    return p;
+    const Curve curve(cmsBuildGamma(nullptr, gamma));
+    return Profile(cmsCreateGrayProfile(cmsD50_xyY(), curve.get()));
 }
 
 namespace detail {
@@ -100,16 +107,16 @@ inline Profile gridProfile(cmsColorSpaceSignature space, int channels, cmsSAMPLE
     cmsSetDeviceClass(p.get(), cmsSigOutputClass);
     cmsSetColorSpace(p.get(), space);
     cmsSetPCS(p.get(), cmsSigLabData);
-    cmsPipeline *lut = cmsPipelineAlloc(nullptr, cmsUInt32Number(channels), 3);
+    const std::unique_ptr<cmsPipeline, PipelineFree> lut(
+        cmsPipelineAlloc(nullptr, cmsUInt32Number(channels), 3));
     cmsStage *grid = cmsStageAllocCLut16bit(nullptr, 9, cmsUInt32Number(channels), 3, nullptr);
     cmsStageSampleCLut16bit(grid, sample, cargo, 0);
-    cmsPipelineInsertStage(lut, cmsAT_END,
+    cmsPipelineInsertStage(lut.get(), cmsAT_END,
                            cmsStageAllocToneCurves(nullptr, cmsUInt32Number(channels), nullptr));
-    cmsPipelineInsertStage(lut, cmsAT_END, grid);
-    cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
-    cmsWriteTag(p.get(), cmsSigAToB0Tag, lut);
+    cmsPipelineInsertStage(lut.get(), cmsAT_END, grid);
+    cmsPipelineInsertStage(lut.get(), cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(p.get(), cmsSigAToB0Tag, lut.get());
     cmsWriteTag(p.get(), cmsSigMediaWhitePointTag, cmsD50_XYZ());
-    cmsPipelineFree(lut);
     return p;
 }
 

@@ -60,12 +60,11 @@ void TestColourProfile::matrixShaperTablesMatchLcms_data()
     QTest::addColumn<QByteArray>("profile");
     QTest::addColumn<bool>("tables");
     cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve *curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
-    cmsToneCurve *curves[3] = {curve, curve, curve};
+    const icc::Curve curve(cmsBuildParametricToneCurve(nullptr, 4, srgbCurve));
+    cmsToneCurve *curves[3] = {curve.get(), curve.get(), curve.get()};
     const cmsCIExyY d65{0.3127, 0.3290, 1.0};
     const cmsCIExyYTRIPLE p3{{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
     const icc::Profile displayP3(cmsCreateRGBProfile(&d65, &p3, curves));
-    cmsFreeToneCurve(curve);
     QTest::newRow("Adobe RGB") << icc::bytes(icc::adobeRgb().get()) << true;
     QTest::newRow("ProPhoto-like") << icc::bytes(icc::proPhoto().get()) << true;
     QTest::newRow("Display P3-like") << icc::bytes(displayP3.get()) << true;
