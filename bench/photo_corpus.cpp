@@ -28,7 +28,7 @@ void makePhotoRow(std::vector<uint8_t> &row, int width, int height, int y, uint3
 }
 
 bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t seed,
-                        std::vector<uint8_t> &row)
+                        const QByteArray &icc, std::vector<uint8_t> &row)
 {
     jpeg_compress_struct &c = e.c;
     if (setjmp(e.err.jump))
@@ -42,6 +42,9 @@ bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t 
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
     jpeg_start_compress(&c, TRUE);
+    if (!icc.isEmpty())
+        jpeg_write_icc_profile(&c, reinterpret_cast<const JOCTET *>(icc.constData()),
+                               unsigned(icc.size()));
     while (c.next_scanline < c.image_height) {
         makePhotoRow(row, width, height, int(c.next_scanline), seed);
         JSAMPROW r = row.data();
@@ -53,13 +56,14 @@ bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t 
 
 } // namespace
 
-void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed)
+void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed,
+                     const QByteArray &icc)
 {
     FilePtr f(std::fopen(QFile::encodeName(path).constData(), "wb"));
     if (!f)
         throw PictavelError(QStringLiteral("Cannot create file %1").arg(path));
     Compressor e;
     std::vector<uint8_t> row(size_t(width) * 3);
-    if (!compressCorpusJpeg(e, f.get(), width, height, seed, row))
+    if (!compressCorpusJpeg(e, f.get(), width, height, seed, icc, row))
         throw jpegError(e.err);
 }

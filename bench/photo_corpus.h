@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 
 // Writes a photo-like quality 90 JPEG file: smooth shading, a few hard edges
 // and sensor-like noise, enough structure that the JPEG coder works about as
-// hard as on a photo. The same seed gives the same file. A failure raises
-// PictavelError.
-void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed);
+// hard as on a photo. The same seed gives the same file. `icc`, when given,
+// is embedded as the file's colour profile. A failure raises PictavelError.
+void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed,
+                     const QByteArray &icc = QByteArray());

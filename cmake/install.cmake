@@ -42,5 +42,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # its minor version; the platform plugins let the window start at all.
 set(_pictavel_qt "(>= ${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR})")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 ${_pictavel_qt}, libqt6gui6 ${_pictavel_qt}, libqt6core6 ${_pictavel_qt}, qt6-qpa-plugins, libjpeg62-turbo, libturbojpeg0, libgif7")
+    "libqt6widgets6 ${_pictavel_qt}, libqt6gui6 ${_pictavel_qt}, libqt6core6 ${_pictavel_qt}, qt6-qpa-plugins, libjpeg62-turbo, libturbojpeg0, libgif7, liblcms2-2")
 include(CPack)

@@ -1,6 +1,7 @@
 #include "base/atomic_file.h"
 #include "base/pictavel_error.h"
 #include "imaging/bitmap_turns.h"
+#include "imaging/colour_profile.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
@@ -8,7 +9,9 @@
 #include "imaging/thumbnail.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <jerror.h>
@@ -69,7 +72,28 @@ bool readHeader(JpegDecoder &d, const uint8_t *data, size_t size)
         return false;
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
+    // The ICC profile, split over as many APP2 markers as it needs.
+    jpeg_save_markers(&d.cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&d.cinfo, TRUE);
+    return true;
+}
+
+struct FreeDeleter
+{
+    void operator()(JOCTET *p) const { std::free(p); }
+};
+using IccBytes = std::unique_ptr<JOCTET, FreeDeleter>;
+
+// The embedded profile's bytes (libjpeg's malloc), or null when there is
+// none or its markers do not add up to one.
+bool readIccProfile(JpegDecoder &d, JOCTET *&icc, unsigned int &size)
+{
+    icc = nullptr;
+    size = 0;
+    if (setjmp(d.err.jump))
+        return false;
+    if (!jpeg_read_icc_profile(&d.cinfo, &icc, &size))
+        icc = nullptr;
     return true;
 }
 
@@ -103,11 +127,26 @@ void cmykRowToBgra(uint8_t *row, size_t width, bool inverted)
     }
 }
 
+DecodedColours decodedColours(const JpegDecoder &d)
+{
+    switch (d.cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        return DecodedColours::Grey;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        return d.cinfo.saw_Adobe_marker ? DecodedColours::InvertedCmyk : DecodedColours::Cmyk;
+    default:
+        return DecodedColours::Bgra;
+    }
+}
+
 // Decodes at the output size (output_width x output_height words) into
 // `pixels`: colour straight to BGRA, CMYK and YCCK as CMYK converted row by
 // row in place, greyscale quantised to 236 levels through `greyRow`
-// (image_width bytes).
-bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
+// (image_width bytes). With `toSrgb`, each batch of rows goes through the embedded
+// profile's conversion as it is decoded, and greyscale keeps all 256 levels,
+// each given its converted colour.
+bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow, const SrgbConversion *toSrgb)
 {
     if (setjmp(d.err.jump))
         return false;
@@ -119,7 +158,7 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
     const bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
     if (grey) {
         c.out_color_space = JCS_GRAYSCALE;
-        c.quantize_colors = TRUE;
+        c.quantize_colors = toSrgb ? FALSE : TRUE;
         c.desired_number_of_colors = 236;
     } else {
         c.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
@@ -128,8 +167,11 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
     const size_t width = c.output_width;
     if (grey) {
         uint32_t palette[256] = {};
-        for (int i = 0; i < c.actual_number_of_colors && i < 256; ++i)
-            palette[i] = 0xFF000000u | uint32_t(c.colormap[0][i]) * 0x010101u;
+        if (toSrgb)
+            std::copy(toSrgb->greyPalette().begin(), toSrgb->greyPalette().end(), palette);
+        else
+            for (int i = 0; i < c.actual_number_of_colors && i < 256; ++i)
+                palette[i] = 0xFF000000u | uint32_t(c.colormap[0][i]) * 0x010101u;
         while (c.output_scanline < c.output_height) {
             const size_t y = c.output_scanline;
             JSAMPROW row = greyRow;
@@ -150,7 +192,10 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow)
             const JDIMENSION read = jpeg_read_scanlines(&c, rows, count);
             if (read == 0)
                 break;
-            if (cmyk)
+            if (toSrgb)
+                for (JDIMENSION i = 0; i < read; ++i)
+                    toSrgb->convertRow(rows[i], width);
+            else if (cmyk)
                 for (JDIMENSION i = 0; i < read; ++i)
                     cmykRowToBgra(rows[i], width, inverted);
         }
@@ -223,6 +268,15 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
     const int h = int(d.cinfo.image_height * d.cinfo.scale_num + d.cinfo.scale_denom - 1) /
                   int(d.cinfo.scale_denom);
     const QSize shown = OrientedSize(w, h, orientation);
+    JOCTET *iccData = nullptr;
+    unsigned int iccSize = 0;
+    if (!readIccProfile(d, iccData, iccSize))
+        throw jpegError(d.err);
+    const IccBytes icc(iccData);
+    // A profile that cannot serve leaves the numbers as they are.
+    const ProfileConversion profile =
+        icc ? srgbConversionFor(icc.get(), iccSize, decodedColours(d)) : ProfileConversion{};
+    const SrgbConversion *toSrgb = profile.conversion.get();
     std::vector<uint8_t> &greyRow = greyRowBuffer();
     if (isGreyscale(d) && greyRow.size() < size_t(w))
         greyRow.resize(size_t(w));
@@ -233,7 +287,7 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
         // A fresh pixel area is written directly; if decoding fails it is
         // cleared, as a new area reads all zero.
         bitmap.setSizeForOverwrite(w, h);
-        if (!decodePixels(d, bitmap.bits(), greyRow.data())) {
+        if (!decodePixels(d, bitmap.bits(), greyRow.data(), toSrgb)) {
             std::memset(bitmap.bits(), 0, size_t(w) * size_t(h) * sizeof(TColor32));
             bitmap.notifyChanged();
             throw jpegError(d.err);
@@ -242,7 +296,7 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
         // The bitmap's pixels must survive a failed decode, and turning needs
         // a second area anyway.
         PooledPixels decoded(size_t(w) * size_t(h));
-        if (!decodePixels(d, decoded.data(), greyRow.data())) {
+        if (!decodePixels(d, decoded.data(), greyRow.data(), toSrgb)) {
             bitmap.setSize(shown.width(), shown.height());
             throw jpegError(d.err);
         }
@@ -254,8 +308,11 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
             bitmap.replacePixels(shown.width(), shown.height(), turned.take());
         }
     }
-    if (warning)
+    if (warning) {
         *warning = QString::fromLocal8Bit(d.err.firstWarning);
+        if (!profile.ignored.isEmpty())
+            *warning += (warning->isEmpty() ? QString() : QStringLiteral("; ")) + profile.ignored;
+    }
     bitmap.notifyChanged();
 }
 

@@ -4,6 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
+          liblcms2-dev
           fonts-dejavu-core fonts-liberation2 "$@")
 
 missing=()

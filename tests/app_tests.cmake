@@ -1,5 +1,6 @@
 pictavel_add_test(tst_form_main pictavel_ui)
 pictavel_add_test(tst_form_main_thumbs pictavel_ui)
+target_link_libraries(tst_form_main_thumbs PRIVATE JPEG::JPEG PkgConfig::LCMS2)
 pictavel_add_test(tst_form_main_export pictavel_ui)
 pictavel_add_test(tst_form_main_editor pictavel_ui)
 # Not a test: makes the screenshot that scripts/screenshot-window.sh shows.

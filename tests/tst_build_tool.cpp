@@ -43,6 +43,7 @@ private slots:
     void refusesToStart_data();
     void refusesToStart();
     void goesOnPastBadPictures();
+    void namesAnIgnoredColourProfile();
     void everyPictureKeepsAFileOfItsOwn();
     void thinPicturesGetThumbnails();
     void buildsWithoutAnySettingsFile();
@@ -249,6 +250,24 @@ void TestBuildTool::goesOnPastBadPictures()
     const QByteArray page = readBytes(path("proj/~thumbs.html"));
     QCOMPARE(page.count("<td "), 2);
     QVERIFY(page.contains("href=\"gal/A_02.jpg\""));
+}
+
+// A damaged colour profile leaves the picture as it would be without one,
+// and the file is named in a warning.
+void TestBuildTool::namesAnIgnoredColourProfile()
+{
+    writeIni({"[PropertyProject]", "NameProp=Default|"});
+    const QByteArray body = QByteArray("ICC_PROFILE\0\x01\x01", 14) + QByteArray(200, 'x');
+    const QByteArray marker = QByteArray("\xFF\xE2", 2) + char((body.size() + 2) >> 8) +
+                              char((body.size() + 2) & 0xFF) + body;
+    const QByteArray whole = readBytes(path("src/a.jpg"));
+    writeBytes(path("src/tagged.jpg"), whole.left(2) + marker + whole.mid(2));
+    const Run result = run({"--quiet", "proj", "src/tagged.jpg"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.errors.contains("warning: " + path("src/tagged.jpg") +
+                                    ": its colour profile cannot be read and is ignored"),
+             qPrintable(result.errors));
+    QCOMPARE(readBytes(path("proj/gal/tagged.jpg")), expectedFile(path("src/a.jpg")));
 }
 
 void TestBuildTool::everyPictureKeepsAFileOfItsOwn()

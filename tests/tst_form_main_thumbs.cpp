@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 #include "collection/picture_folder.h"
+#include "icc_pictures.h"
 #include "imaging/image32.h"
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
@@ -89,6 +90,7 @@ private slots:
     void eventsDuringAnAddCannotCorruptTheSet();
     void previewShowsTheFileAskedFor_data();
     void previewShowsTheFileAskedFor();
+    void taggedPictureShowsItsColours();
 
 private:
     void addFiles(const QStringList &names);
@@ -432,6 +434,51 @@ void TestFormMainThumbs::previewShowsTheFileAskedFor()
     QTest::mouseClick(m_window->thumbs()[0].CaptionLabel, Qt::LeftButton);
     expectPreviewOf("a.JPG");
     QCOMPARE(control<QLabel>(m_window.get(), "stpDestPSize")->text(), QStringLiteral("64x48"));
+}
+
+// A ProPhoto-tagged picture appears in the preview and in the grid in the
+// sRGB colours lcms gives its numbers, also when decoded ahead of its turn.
+void TestFormMainThumbs::taggedPictureShowsItsColours()
+{
+    m_window->setJobs(2);
+    const QString folder = m_dir->filePath(QStringLiteral("tagged"));
+    QDir().mkpath(folder);
+    const QByteArray profile = icc::bytes(icc::proPhoto().get());
+    const icc::JpegShape shape{96, 64, 3, false, 95};
+    const auto flat = [](int, int, int k) {
+        return uint8_t(k == 0 ? 200 : k == 1 ? 120 : 60);
+    };
+    QVERIFY(icc::writeJpeg(folder + QStringLiteral("/plain.jpg"), shape, flat));
+    for (const char *name : {"/photo1.jpg", "/photo2.jpg"})
+        QVERIFY(icc::writeJpeg(folder + QLatin1String(name), shape, flat, icc::markers(profile)));
+    TBitmap32 plain;
+    LoadPicture(folder + QStringLiteral("/plain.jpg"), plain);
+    const TColor32 numbers = plain.pixel(48, 32);
+    const icc::Profile from(
+        cmsOpenProfileFromMem(profile.constData(), cmsUInt32Number(profile.size())));
+    const TColor32 expected = icc::toSrgb(from.get(), TYPE_BGRA_8, &numbers, 1).front();
+    const auto largestDifference = [](TColor32 a, TColor32 b) {
+        int d = 0;
+        for (int shift : {0, 8, 16})
+            d = std::max(d, std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)));
+        return d;
+    };
+    QVERIFY(largestDifference(expected, numbers) > 10);
+    const auto shows = [&](const TBitmap32 &b) {
+        return largestDifference(b.pixel(b.width() / 2, b.height() / 2), expected) <= 1;
+    };
+
+    QString title;
+    answerFolderDialog(m_dir->filePath(QStringLiteral("project")), &title);
+    m_window->AskProjectFolder();
+    QListWidget *list = openInFileList(*m_window, folder);
+    list->setCurrentItem(list->item(0));
+    QVERIFY(shows(m_window->findChild<TImage32 *>("ImageDest")->bitmap()));
+    list->item(1)->setSelected(true);
+    m_window->btnADDThumbClick();
+    QCOMPARE(m_window->thumbsCount(), 2);
+    for (const TThumbsCollection &thumb : m_window->thumbs())
+        QVERIFY(shows(thumb.ThumbImage->bitmap()));
 }
 
 QTEST_MAIN(TestFormMainThumbs)
