@@ -184,7 +184,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
     WriteJpegFile(joinPath(job.thumbFolder, outcome.names.thumbName),
-                  madeHere ? work.makeThumbnail(item.thumbBox) : *item.thumbPixels,
+                  madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter)
+                           : *item.thumbPixels,
                   kExportJpegQuality);
     if (item.edited)
         return ExportOutcome::Kind::Written;
@@ -248,9 +249,9 @@ bool ExportWorkspace::loadSource(const QString &path)
     return !m_picture.empty();
 }
 
-const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box)
+const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, TStretchFilter filter)
 {
-    m_picture.setStretchFilter(sfNearest);
+    m_picture.setStretchFilter(filter);
     MakeThumbnail(m_picture, box.width(), box.height(), m_thumb);
     return m_thumb;
 }

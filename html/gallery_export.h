@@ -30,6 +30,9 @@ struct ExportItem
     // decoded source to fit thumbBox, as a fresh thumbnail control makes it.
     const TBitmap32 *thumbPixels = nullptr;
     QSize thumbBox;
+    // The resampling of a thumbnail made here: a fresh thumbnail control's
+    // nearest, or the linear one of a control that makes its thumbnail again.
+    TStretchFilter thumbFilter = sfNearest;
 };
 
 struct ExportJob
@@ -108,9 +111,9 @@ public:
     // What the decoder noticed in the last source without failing.
     const QString &sourceWarning() const { return m_warning; }
 
-    // The loaded picture fitted into `box` with nearest-neighbour resampling,
-    // valid until the next call.
-    const TBitmap32 &makeThumbnail(const QSize &box);
+    // The loaded picture fitted into `box` with `filter`, valid until the
+    // next call.
+    const TBitmap32 &makeThumbnail(const QSize &box, TStretchFilter filter = sfNearest);
 
     // The loaded picture at full size.
     void writePicture(const QString &path) const;
