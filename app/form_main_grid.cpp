@@ -104,6 +104,10 @@ void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
     }
     QCoreApplication::processEvents();
     renderThumbFrom(image, fromFile ? &DecodedPicture : nullptr);
+    if (fromFile) {
+        for (TThumbsCollection &thumb : Thumbs)
+            thumb.ThumbRemade = thumb.ThumbRemade || thumb.ThumbImage == image;
+    }
     image->show();
 }
 
