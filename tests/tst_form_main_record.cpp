@@ -88,7 +88,8 @@ private slots:
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void openWindow();
-    void chooseProject();
+    // In the folder dialog; `throughAdd`: the one the add button asks with.
+    void chooseProject(bool throughAdd = false);
     std::optional<GalleryRecord> record() const { return loadGalleryRecord(path("project")); }
     QStringList captions() const;
 
@@ -120,13 +121,16 @@ void TestFormMainRecord::openWindow()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
-void TestFormMainRecord::chooseProject()
+void TestFormMainRecord::chooseProject(bool throughAdd)
 {
     answerNextModal<QDialog>([this](QDialog *dialog) {
         dialog->findChild<QLineEdit *>()->setText(path("project"));
         dialog->accept();
     });
-    m_window->bteDirProjectButtonClick();
+    if (throughAdd)
+        m_window->btnADDThumbClick();
+    else
+        m_window->bteDirProjectButtonClick();
 }
 
 QStringList TestFormMainRecord::captions() const
@@ -237,7 +241,8 @@ void TestFormMainRecord::reopening()
     openWindow();
     if (setFirst)
         m_window->AddThumb(path("src/c.jpg"));
-    chooseProject();
+    // The add asks for the folder when none is chosen yet.
+    chooseProject(sourceGone);
     QCOMPARE(this->captions(), captions);
     QCOMPARE(boxes.texts.size(), asked);
     if (asked > 0)
