@@ -197,6 +197,7 @@ void TFormMain::cmbPropProjChange()
     // A setting loaded after the page's last rebuild, the columns for one,
     // raises no rebuild of its own.
     GenerateHtml();
+    recordSet();
 }
 
 void TFormMain::deriveEmptyLinkPrefixes()
@@ -262,6 +263,7 @@ void TFormMain::btnSavePropProjClick()
     }
     store.setProfile(name);
     store.Save();
+    recordSet();
 }
 
 void TFormMain::btnDeletePropProjClick()
@@ -285,6 +287,7 @@ void TFormMain::btnDeletePropProjClick()
     store.Load();
     deriveEmptyLinkPrefixes();
     GenerateHtml();
+    recordSet();
 }
 
 void TFormMain::edtGalerFolderChange()
@@ -292,6 +295,7 @@ void TFormMain::edtGalerFolderChange()
     const ProjectFolder folder = deriveProjectFolder(ProjectPath, edtGalerFolder->text());
     edtHref->setText(folder.linkPrefix);
     GalleryPath = folder.path;
+    recordSet();
 }
 
 void TFormMain::edtThumbsFolderChange()
@@ -304,6 +308,7 @@ void TFormMain::edtThumbsFolderChange()
         chbRenameF->setChecked(true);
         chbRenameFClick();
     }
+    recordSet();
 }
 
 void TFormMain::chbRenameFClick()
@@ -328,6 +333,7 @@ void TFormMain::chbRenameFClick()
     applyThumbEntries(entries);
     RenamingWasOn = renaming;
     GenerateHtml();
+    recordSet();
 }
 
 void TFormMain::checkOutputTexts() const

@@ -19,6 +19,7 @@
 #include <memory>
 
 class ColourPanel;
+struct GalleryRecord;
 class PicturePrefetch;
 class GalleryProgressBar;
 class ProjectFolderDialog;
@@ -327,6 +328,20 @@ private:
     void showThumbCount();
     void enableSetButtons(bool enabled);
     void takeProjectFolder();
+    // After the folder dialog's OK: a set is recorded for its new folder; an
+    // empty set offers to reopen the one recorded for the folder.
+    void projectFolderChosen();
+    // The set as recorded: its profile, texts and naming, then its pictures
+    // made as an add makes them; those whose files are gone are left out and
+    // named in one message at the end.
+    void reopenSet(const GalleryRecord &record);
+    void applyRecordedTexts(const GalleryRecord &record);
+    // Keeps the record of a set that is not empty in step with it, after
+    // every change of the set or of what its names follow; only emptying the
+    // set by a removal or clearing forgets the record, so that a folder
+    // chosen with nothing in the set can still offer it.
+    void recordSet();
+    void forgetRecordedSet();
     void endPendingExchange();
     QList<QWidget *> renamingPrefixControls() const;
     // Whether the name may become a profile name; tells the user why not.

@@ -199,6 +199,7 @@ void TFormMain::SaveEditedPicture()
     rec.PicturePath = edited;
     RenderThumb(rec.ThumbImage, rec.PicturePath, true);
     UpdateRestoreButton();
+    recordSet();
 }
 
 void TFormMain::UpdateRestoreButton()
@@ -222,4 +223,5 @@ void TFormMain::btnRestoreImageClick()
     RenderThumb(rec.ThumbImage, rec.PicturePath, true);
     UpdateRestoreButton();
     ShowImageSize();
+    recordSet();
 }

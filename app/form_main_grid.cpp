@@ -119,6 +119,10 @@ void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
     TBitmap32 *picture = !fromFile ? nullptr : reduced ? &reducedPicture(path) : &DecodedPicture;
     QCoreApplication::processEvents();
     renderThumbFrom(image, picture);
+    if (fromFile) {
+        for (TThumbsCollection &thumb : Thumbs)
+            thumb.ThumbRemade = thumb.ThumbRemade || thumb.ThumbImage == image;
+    }
     image->show();
 }
 

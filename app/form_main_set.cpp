@@ -151,6 +151,7 @@ void TFormMain::btnADDThumbClick()
         scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         FitThumbStrip();
     }
+    recordSet();
     if (!unreadable.isEmpty())
         throw PictavelError(
             QStringLiteral("These pictures could not be read and were not added:\n") +
@@ -174,6 +175,7 @@ void TFormMain::btnClearSelecthumbClick()
     }
     for (int b = c; b < count - 1; ++b) {
         Thumbs[b].ThumbImage->bitmap().assign(&Thumbs[b + 1].ThumbImage->bitmap());
+        Thumbs[b].ThumbRemade = Thumbs[b + 1].ThumbRemade;
         placeThumb(Thumbs[b].ThumbImage);
     }
     set.remove(c);
@@ -193,7 +195,9 @@ void TFormMain::btnClearSelecthumbClick()
         enableSetButtons(false);
         CurrentThumb = 0;
         emptyPreview();
+        forgetRecordedSet();
     }
+    recordSet();
 }
 
 void TFormMain::btnClearAllProjectClick()
@@ -202,7 +206,8 @@ void TFormMain::btnClearAllProjectClick()
         return;
     // The button sits where a window's close button usually is; the files
     // go only when the user says so.
-    if (ThumbsCount > 0 && !askToClearProject(this, Thumbs))
+    const bool hadSet = ThumbsCount > 0;
+    if (hadSet && !askToClearProject(this, Thumbs))
         return;
     QList<ThumbEntry> entries = thumbEntries();
     ThumbSet(entries, namingSettings(), projectFolders()).deleteProjectFiles();
@@ -216,6 +221,8 @@ void TFormMain::btnClearAllProjectClick()
     showThumbCount();
     emptyPreview();
     enableSetButtons(false);
+    if (hadSet)
+        forgetRecordedSet();
     GenerateHtml();
 }
 
@@ -236,8 +243,10 @@ void TFormMain::chbSmoothThumbsClick()
 
 void TFormMain::bteDirProjectButtonClick()
 {
-    DirDialogProject->execute();
+    const bool chosen = DirDialogProject->execute();
     takeProjectFolder();
+    if (chosen)
+        projectFolderChosen();
 }
 
 void TFormMain::AskProjectFolder()
@@ -249,6 +258,7 @@ void TFormMain::AskProjectFolder()
         return;
     QCoreApplication::processEvents();
     takeProjectFolder();
+    projectFolderChosen();
     btnADDThumbClick();
 }
 
@@ -289,8 +299,10 @@ void TFormMain::ThumbDblClick(QObject *sender)
     placeThumb(Thumbs[b].ThumbImage);
     Thumbs[a].ThumbImage->bitmap().assign(&kept);
     placeThumb(Thumbs[a].ThumbImage);
+    std::swap(Thumbs[a].ThumbRemade, Thumbs[b].ThumbRemade);
     set.finishExchange(a, sourceAtBegin, b);
     applyThumbEntries(entries);
     ThumbClick(sender);
     endPendingExchange();
+    recordSet();
 }

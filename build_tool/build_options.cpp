@@ -48,7 +48,8 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
     parser.addPositionalArgument(
         QStringLiteral("PICTURE_OR_FOLDER"),
         QStringLiteral("JPEG, BMP or GIF files in gallery order; a folder gives its picture "
-                       "files sorted by name."),
+                       "files sorted by name. None: the set the window recorded for "
+                       "PROJECT_FOLDER, with its profile unless --profile names one."),
         QStringLiteral("PICTURE_OR_FOLDER..."));
 
     if (!parser.parse(arguments))
@@ -58,9 +59,9 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
         return std::nullopt;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() < 2)
+    if (positional.isEmpty())
         throw PictavelError(
-            QStringLiteral("expected a project folder and at least one picture or folder "
+            QStringLiteral("expected a project folder and the pictures or folders, if any "
                            "(see --help)"));
 
     BuildOptions options;

@@ -8,6 +8,7 @@
 #include "build_tool/picture_arguments.h"
 #include "build_tool/progress_line.h"
 #include "html/gallery_export.h"
+#include "project/gallery_record.h"
 #include "project/gallery_settings.h"
 #include "project/profile_list.h"
 
@@ -28,13 +29,15 @@ void report(const QString &message)
     std::fprintf(stderr, "pictavel-build: %s\n", message.toLocal8Bit().constData());
 }
 
-// Writes the gallery into the existing project folder; the exit status.
-int buildGallery(const BuildOptions &options, GallerySettings &settings, const QString &project)
+// Writes the gallery of `job`, whose items' pictures have not been read yet,
+// into the existing project folder; the exit status.
+int buildGallery(const BuildOptions &options, const GallerySettings &settings, const ExportJob &job)
 {
-    settings.chooseProjectFolder(project);
     const GalleryLayout layout = settings.layout();
-    const QStringList sources = expandPictureArguments(options.pictures);
-    const ExportJob job = sourcesExportJob(layout, sources, options.jobs);
+    const auto source = [&job](int i) {
+        return job.items.at(i).sourcePath;
+    };
+    const int count = int(job.items.size());
 
     bool failed = false;
     try {
@@ -46,29 +49,29 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
     QList<ExportOutcome> outcomes;
     int written = 0;
     {
-        ProgressLine progress(int(sources.size()), options.quiet);
+        ProgressLine progress(count, options.quiet);
         outcomes = exportItems(job, OnFailure::GoOn, [&](int, int, const ExportOutcome &last) {
             if (last.kind == ExportOutcome::Kind::Written)
                 progress.show(++written);
         });
     }
-    for (int i = 0; i < sources.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
         const ExportOutcome &outcome = outcomes.at(i);
         if (!outcome.warning.isEmpty())
-            report(QStringLiteral("warning: %1: %2").arg(sources.at(i), outcome.warning));
+            report(QStringLiteral("warning: %1: %2").arg(source(i), outcome.warning));
         if (outcome.kind == ExportOutcome::Kind::SourceMissing) {
-            report(sources.at(i) + QStringLiteral(": no such file"));
+            report(source(i) + QStringLiteral(": no such file"));
             failed = true;
         } else if (outcome.kind == ExportOutcome::Kind::Failed) {
             // A decoder's message names its file already; a write's names
             // the file it could not write.
-            report(outcome.reason.contains(sources.at(i))
+            report(outcome.reason.contains(source(i))
                        ? outcome.reason
-                       : sources.at(i) + QStringLiteral(": ") + outcome.reason);
+                       : source(i) + QStringLiteral(": ") + outcome.reason);
             failed = true;
         }
     }
-    const QString page = joinPath(project, QString::fromLatin1(kPageFileName));
+    const QString page = joinPath(layout.projectFolder, QString::fromLatin1(kPageFileName));
     try {
         writeTextFile1251(page, sourcesPage(settings.pageSettings(), outcomes));
     } catch (const PictavelError &error) {
@@ -78,9 +81,21 @@ int buildGallery(const BuildOptions &options, GallerySettings &settings, const Q
     if (!options.quiet)
         report(QStringLiteral("wrote %1 pictures, %2 failed: %3")
                    .arg(written)
-                   .arg(sources.size() - written)
+                   .arg(count - written)
                    .arg(page));
     return failed ? kSomePictureFailed : kDone;
+}
+
+// The set the window recorded for the project folder, asked for by giving
+// no pictures.
+GalleryRecord recordedGallery(const QString &projectFolder)
+{
+    std::optional<GalleryRecord> record = loadGalleryRecord(projectFolder);
+    if (!record)
+        throw PictavelError(
+            QStringLiteral("no gallery is recorded for %1: name the pictures to build it from")
+                .arg(projectFolder));
+    return *record;
 }
 
 // The settings of the profile asked for; with no settings file anywhere, the
@@ -100,6 +115,41 @@ void loadSettings(const BuildOptions &options, GallerySettings &settings)
                .arg(options.iniPath, defaultProfileName()));
 }
 
+// With numbered names a picture left out moves those after it down a
+// number; only the window's reopening moves their edited copies along.
+bool editedAfterLeftOut(const GalleryRecord &record)
+{
+    bool leftOut = false;
+    for (const RecordedPicture &picture : record.pictures) {
+        if (!missingRecordedFile(picture.source, picture.edited).isEmpty())
+            leftOut = true;
+        else if (leftOut && !picture.edited.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// Builds the recorded set: pictures whose files are gone are left out, as the
+// window leaves them out on reopening it, and the others are built all the
+// same.
+int buildRecordedGallery(const BuildOptions &options, const GallerySettings &settings,
+                         const GalleryRecord &record)
+{
+    QStringList leftOut;
+    const QList<GalleryEntry> entries = recordedEntries(record, leftOut);
+    if (!leftOut.isEmpty() && record.naming.renaming && editedAfterLeftOut(record)) {
+        report(QStringLiteral("%1: an edited picture would change its number; open the "
+                              "project folder in the window to renumber its files")
+                   .arg(leftOut.first()));
+        return kCannotStart;
+    }
+    for (const QString &missing : std::as_const(leftOut))
+        report(missing);
+    const int status = buildGallery(
+        options, settings, readableEntriesExportJob(settings.layout(), entries, options.jobs));
+    return leftOut.isEmpty() ? status : std::max(status, kSomePictureFailed);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,23 +159,37 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Pictavel"));
     GallerySettings settings;
     std::optional<BuildOptions> options;
-    QString project;
+    std::optional<GalleryRecord> record;
     try {
         options = parseBuildOptions(app.arguments());
         if (!options)
             return kDone;
+        const QString project =
+            QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
+        if (options->pictures.isEmpty()) {
+            record = recordedGallery(project);
+            if (options->profile.isEmpty())
+                options->profile = record->profile;
+        }
         loadSettings(*options, settings);
         if (options->smoothThumbnails)
             settings.turnOn(QStringLiteral("chbSmoothThumbs.Checked"));
         if (options->keepOriginals)
             settings.turnOn(QStringLiteral("chbKeepOriginals.Checked"));
+        settings.chooseProjectFolder(project);
+        if (record)
+            settings.applyProjectTexts(record->galleryFolderText, record->thumbsFolderText,
+                                       record->naming);
         settings.checkFolderTexts();
-        project = QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
         if (!QDir().mkpath(project))
             throw PictavelError(QStringLiteral("cannot create the project folder %1").arg(project));
     } catch (const PictavelError &error) {
         report(error.message());
         return kCannotStart;
     }
-    return buildGallery(*options, settings, project);
+    if (record)
+        return buildRecordedGallery(*options, settings, *record);
+    return buildGallery(*options, settings,
+                        sourcesExportJob(settings.layout(),
+                                         expandPictureArguments(options->pictures), options->jobs));
 }

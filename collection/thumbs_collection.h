@@ -16,6 +16,10 @@ struct TThumbsCollection
     QString PicturePath;
     // The source file of an edited picture; empty while the picture is unedited.
     QString OriginalPath;
+    // Whether the thumbnail's pixels were made again from the file after the
+    // cell's first making, linearly rather than by the nearest pixels; it
+    // travels with the pixels when thumbnails exchange places or move down.
+    bool ThumbRemade = false;
     QFrame *CellPanel = nullptr;
     TImage32 *ThumbImage = nullptr;
     QLabel *CaptionLabel = nullptr;

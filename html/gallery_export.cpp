@@ -188,7 +188,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
     WriteJpegFile(joinPath(job.thumbFolder, outcome.names.thumbName),
-                  madeHere ? work.makeThumbnail(item.thumbBox, job.smoothThumbs)
+                  madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
                            : *item.thumbPixels,
                   kExportJpegQuality);
     if (item.edited)
@@ -273,9 +273,10 @@ bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &b
     return !m_picture.empty();
 }
 
-const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, bool smooth)
+const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, TStretchFilter filter,
+                                                bool smooth)
 {
-    m_picture.setStretchFilter(sfNearest);
+    m_picture.setStretchFilter(filter);
     MakeThumbnail(m_picture, box.width(), box.height(), m_thumb, smooth);
     return m_thumb;
 }

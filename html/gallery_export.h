@@ -39,6 +39,9 @@ struct ExportItem
     // decoded source to fit thumbBox, as a fresh thumbnail control makes it.
     const TBitmap32 *thumbPixels = nullptr;
     QSize thumbBox;
+    // The resampling of a thumbnail made here: a fresh thumbnail control's
+    // nearest, or the linear one of a control that makes its thumbnail again.
+    TStretchFilter thumbFilter = sfNearest;
 };
 
 struct ExportJob
@@ -126,9 +129,9 @@ public:
     // What the decoder noticed in the last source without failing.
     const QString &sourceWarning() const { return m_warning; }
 
-    // The loaded picture fitted into `box` with nearest-neighbour resampling,
-    // or averaged when `smooth`, valid until the next call.
-    const TBitmap32 &makeThumbnail(const QSize &box, bool smooth);
+    // The loaded picture fitted into `box` with `filter`, or averaged when
+    // `smooth`, valid until the next call.
+    const TBitmap32 &makeThumbnail(const QSize &box, TStretchFilter filter, bool smooth);
 
     // The loaded picture at full size.
     void writePicture(const QString &path) const;

@@ -47,7 +47,8 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
     for (int i = 0; i < entries.size(); ++i) {
         const GalleryEntry &entry = entries.at(i);
         job.items.append({entry.picturePath, names.at(i).pictureName, names.at(i).thumbName,
-                          entry.edited, entry.thumbPixels, layout.thumbBox});
+                          entry.edited, entry.thumbPixels, layout.thumbBox,
+                          entry.thumbRemade ? sfLinear : sfNearest});
     }
     return job;
 }
@@ -67,6 +68,23 @@ ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sourc
                                      outputFileName(place, TFileKind::Thumbnail, naming, caption)};
         *taken << names.pictureName;
         return names;
+    };
+    return job;
+}
+
+ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+                                   int jobs)
+{
+    ExportJob job = galleryExportJob(layout, entries, {}, jobs);
+    QStringList captions;
+    for (const GalleryEntry &entry : entries)
+        captions << entry.caption;
+    auto named = std::make_shared<int>(0);
+    job.nameReadable = [named, captions, naming = layout.naming](int index) {
+        const int place = (*named)++;
+        const QString &caption = captions.at(index);
+        return ThumbOutputNames{outputFileName(place, TFileKind::Picture, naming, caption),
+                                outputFileName(place, TFileKind::Thumbnail, naming, caption)};
     };
     return job;
 }

@@ -36,6 +36,9 @@ struct GalleryEntry
     QString caption;
     // The pixels the grid shows; null: made from the picture.
     const TBitmap32 *thumbPixels = nullptr;
+    // Made from the picture: as a cell makes it again after its first making
+    // (linear), rather than as a fresh cell makes it (nearest).
+    bool thumbRemade = false;
 };
 
 // The output names of every thumbnail, in set order.
@@ -57,3 +60,10 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
 // named: sourcesPage().
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs);
 QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
+
+// The export of a set whose pictures have not been read yet, each entry with
+// its caption and edited state: a picture that cannot be read is left out
+// and those after it take its place, as an add leaves out what it cannot
+// read. The page follows from what was named: sourcesPage().
+ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+                                   int jobs);

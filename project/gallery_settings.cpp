@@ -52,6 +52,18 @@ void GallerySettings::chooseProjectFolder(const QString &projectPath)
     thumbsFolderChanged();
 }
 
+void GallerySettings::applyProjectTexts(const QString &galleryFolderText,
+                                        const QString &thumbsFolderText,
+                                        const NamingSettings &naming)
+{
+    m_values.insert(QStringLiteral("edtGalerFolder.Text"), galleryFolderText);
+    m_values.insert(QStringLiteral("edtThumbsFolder.Text"), thumbsFolderText);
+    chooseProjectFolder(m_projectPath);
+    m_values.insert(QStringLiteral("chbRenameF.Checked"), naming.renaming);
+    m_picturePrefix = naming.picturePrefix;
+    m_thumbnailPrefix = naming.thumbnailPrefix;
+}
+
 void GallerySettings::galerFolderChanged()
 {
     const ProjectFolder folder = deriveProjectFolder(m_projectPath, text("edtGalerFolder.Text"));
@@ -73,6 +85,10 @@ void GallerySettings::checkFolderTexts() const
 {
     checkFolderText(text("edtGalerFolder.Text"));
     checkFolderText(text("edtThumbsFolder.Text"));
+    if (flag("chbRenameF.Checked")) {
+        checkNamePrefix(m_picturePrefix);
+        checkNamePrefix(m_thumbnailPrefix);
+    }
 }
 
 QString GallerySettings::text(const QString &entry) const
@@ -97,9 +113,7 @@ SpinEditText GallerySettings::spinText(const QString &entry) const
 
 NamingSettings GallerySettings::naming() const
 {
-    // The renaming prefixes are not persisted: the window starts with these.
-    return {flag("chbRenameF.Checked"), QString::fromLatin1(kStartPicturePrefix),
-            QString::fromLatin1(kStartThumbnailPrefix)};
+    return {flag("chbRenameF.Checked"), m_picturePrefix, m_thumbnailPrefix};
 }
 
 QSize GallerySettings::thumbBox() const

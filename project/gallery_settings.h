@@ -32,8 +32,15 @@ public:
     // Checks a check box setting ("chbSmoothThumbs.Checked").
     void turnOn(const QString &entry);
 
+    // A recorded set's folder texts and naming take the place of the
+    // profile's once the project folder has been chosen: both folders and
+    // link prefixes are derived again, as the window does on reopening it.
+    void applyProjectTexts(const QString &galleryFolderText, const QString &thumbsFolderText,
+                           const NamingSettings &naming);
+
     // Raises PictavelError naming a folder text that would leave the
-    // project folder.
+    // project folder, or a renaming prefix in use that names another folder,
+    // as the window's "Start" does.
     void checkFolderTexts() const;
 
     const QString &galleryPath() const { return m_galleryPath; }
@@ -59,4 +66,7 @@ private:
     QString m_projectPath;
     QString m_galleryPath;
     QString m_thumbsPath;
+    // The renaming prefixes are not persisted: the window starts with these.
+    QString m_picturePrefix = QString::fromLatin1(kStartPicturePrefix);
+    QString m_thumbnailPrefix = QString::fromLatin1(kStartThumbnailPrefix);
 };

@@ -16,6 +16,8 @@ struct NamingSettings
     bool renaming = false;
     QString picturePrefix;
     QString thumbnailPrefix;
+
+    bool operator==(const NamingSettings &) const = default;
 };
 
 // The number of the thumbnail at `index` in its file names: index + 1, with

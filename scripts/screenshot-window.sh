@@ -8,6 +8,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build/window.png}
+# The window records its set: the record stays beside the screenshots, out
+# of the user's own data folder.
+export XDG_DATA_HOME=$(dirname "$out")/window-data
 command -v xvfb-run >/dev/null || apt-get install -y xvfb
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TESTS=ON >/dev/null
 cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"

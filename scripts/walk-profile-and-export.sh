@@ -19,6 +19,9 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TE
 cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
 rm -rf "$out"
 mkdir -p "$out/pictures" "$out/project"
+# The window records its set: the record stays with the walk, out of the
+# user's own data folder.
+export XDG_DATA_HOME=$out/data
 
 i=0
 for name in '"><img src=x onerror=alert(1)>.bmp' 'a&b.bmp' summer.2019.bmp summer.2020.bmp summer.bmp; do

@@ -16,6 +16,9 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TE
 cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
 rm -rf "$out"
 mkdir -p "$out"
+# The window records its set: the record stays with the walk, out of the
+# user's own data folder.
+export XDG_DATA_HOME=$out/data
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &

@@ -1,2 +1,3 @@
 pictavel_add_test(tst_settings_store pictavel_core)
 pictavel_add_test(tst_settings_location pictavel_core)
+pictavel_add_test(tst_gallery_record pictavel_core)

@@ -2,6 +2,7 @@
 #include "html/page_generator.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
+#include "project/gallery_record.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -36,6 +37,7 @@ class TestBuildTool : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void buildsWhatStartWrites();
     void namesFollowTheProfile_data();
@@ -49,6 +51,7 @@ private slots:
     void buildsWithoutAnySettingsFile();
     void anyJobCountGivesTheSameFiles();
     void progressGoesToStderr();
+    void buildsTheRecordedSet();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -62,6 +65,12 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+void TestBuildTool::initTestCase()
+{
+    // Records are kept where the tool, named so, looks for them.
+    QCoreApplication::setApplicationName(QStringLiteral("Pictavel"));
+}
 
 void TestBuildTool::init()
 {
@@ -202,7 +211,8 @@ void TestBuildTool::refusesToStart_data()
     QTest::newRow("folder outside the project")
         << QStringList{"--profile", "Escape", "proj", "z.jpg"}
         << "The folder \"\\..\\..\\victim\" lies outside the project folder";
-    QTest::newRow("no pictures") << QStringList{"proj"} << "expected a project folder";
+    QTest::newRow("no pictures and no record")
+        << QStringList{"proj"} << "no gallery is recorded for ";
     QTest::newRow("jobs not a count") << QStringList{"--jobs", "0", "proj", "z.jpg"} << "--jobs";
     QTest::newRow("unknown option") << QStringList{"--fast", "proj", "z.jpg"} << "fast";
     QTest::newRow("project under a file")
@@ -361,6 +371,60 @@ void TestBuildTool::progressGoesToStderr()
     QVERIFY(progress.endsWith(" pictures/s"));
     QCOMPARE(lines.last(),
              "pictavel-build: wrote 3 pictures, 0 failed: " + path("proj/~thumbs.html"));
+}
+
+void TestBuildTool::buildsTheRecordedSet()
+{
+    // A picture gone from the record is left out and named; the recorded
+    // profile ("Trip") and folder texts are used, the thumbnails made as the
+    // window made them.
+    QVERIFY(QDir().mkpath(path("proj")));
+    writeIni({"[PropertyProject]", "NameProp=Default|Trip|", "[TripTrip]",
+              "edtGalerFolder.Text=\\elsewhere", "spinMaxW.Value=70"});
+    saveGalleryRecord({QFileInfo(path("proj")).canonicalFilePath(),
+                       "Trip",
+                       "\\big",
+                       "\\small",
+                       {false, "A_", "B_"},
+                       {{path("z.jpg"), {}, "z.jpg", false},
+                        {path("gone.jpg"), {}, "gone.jpg", false},
+                        {path("src/a.jpg"), {}, "a.jpg", true}}});
+    Run result = run({"--quiet", "proj"});
+    QCOMPARE(result.errors, "pictavel-build: " + path("gone.jpg") + ": no such file\n");
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(filesIn("proj/big"), QStringList({"a.jpg", "z.jpg"}));
+    QCOMPARE(filesIn("proj/small"), QStringList({"a.jpg", "z.jpg"}));
+    const QByteArray page = readBytes(path("proj/~thumbs.html"));
+    QVERIFY(page.indexOf("big/z.jpg") < page.indexOf("big/a.jpg"));
+    TBitmap32 picture, thumb;
+    LoadPicture(path("src/a.jpg"), picture);
+    picture.setStretchFilter(sfLinear);
+    MakeThumbnail(picture, 70, 110, thumb);
+    WriteJpegFile(path("expected.jpg"), thumb, 90);
+    QCOMPARE(readBytes(path("proj/small/a.jpg")), readBytes(path("expected.jpg")));
+    QVERIFY(readBytes(path("proj/small/a.jpg")) != expectedFile(path("src/a.jpg"), {70, 110}));
+
+    // Numbered names: an edited copy after a picture left out would lie
+    // under the wrong number, which only the window's reopening mends.
+    saveGalleryRecord({QFileInfo(path("proj")).canonicalFilePath(),
+                       "Trip",
+                       "\\big",
+                       "\\small",
+                       {true, "A_", "B_"},
+                       {{path("gone.jpg"), {}, "A_01.jpg", false},
+                        {path("z.jpg"), path("proj/big/a.jpg"), "A_02.jpg", true}}});
+    result = run({"--quiet", "proj"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.errors.contains("would change its number"), qPrintable(result.errors));
+
+    // A record that cannot be read: one line naming it, nothing built.
+    writeBytes(galleryRecordPath(path("proj")), "{\"format\": 1");
+    QVERIFY(QDir(path("proj")).removeRecursively() && QDir().mkpath(path("proj")));
+    result = run({"--quiet", "proj"});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.errors.count(u'\n'), 1);
+    QVERIFY2(result.errors.contains(galleryRecordPath(path("proj"))), qPrintable(result.errors));
+    QCOMPARE(filesIn("proj"), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestBuildTool)

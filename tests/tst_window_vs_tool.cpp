@@ -12,10 +12,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,6 +91,38 @@ void exportThroughWindow(const QString &base, const QString &pictures, const QSt
     window.btnStartClick();
 }
 
+// Chooses `project` in the folder dialog of the project box.
+void chooseProject(TFormMain &window, const QString &project)
+{
+    answerNextModal<QDialog>([&](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(project);
+        dialog->accept();
+    });
+    window.bteDirProjectButtonClick();
+}
+
+// What a reopened set must give back of each thumbnail.
+QStringList setState(const TFormMain &window)
+{
+    QStringList state;
+    for (const TThumbsCollection &thumb : window.thumbs())
+        state << QStringList{thumb.PicturePath, thumb.OriginalPath, thumb.CaptionLabel->text(),
+                             thumb.ThumbRemade ? "remade" : "first"}
+                     .join(u'|');
+    return state;
+}
+
+// Deletes what "Start" writes under `project`, keeping the edited copy.
+void deleteOutputs(const QString &project, const QString &keep)
+{
+    QDirIterator it(project, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (file != keep)
+            QVERIFY(QFile::remove(file));
+    }
+}
+
 void expectSameFiles(const QMap<QString, QByteArray> &actual,
                      const QMap<QString, QByteArray> &expected)
 {
@@ -102,9 +137,17 @@ class TestWindowVsTool : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void toolWritesWhatStartWrites_data();
     void toolWritesWhatStartWrites();
+    void reopenedSetWritesWhatItWroteBefore();
 };
+
+void TestWindowVsTool::initTestCase()
+{
+    // The window records the set where pictavel-build looks for it.
+    QCoreApplication::setApplicationName(QStringLiteral("Pictavel"));
+}
 
 void TestWindowVsTool::toolWritesWhatStartWrites_data()
 {
@@ -182,6 +225,81 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
         QCOMPARE(tool.exitCode(), 1);
         expectSameFiles(filesUnder(toolProject), written);
     }
+}
+
+void TestWindowVsTool::reopenedSetWritesWhatItWroteBefore()
+{
+    QTemporaryDir dir;
+    const QString pictures = dir.filePath(QStringLiteral("src"));
+    const QString project = dir.filePath(QStringLiteral("project"));
+    QVERIFY(QDir().mkpath(pictures) && QDir().mkpath(project));
+    writeJpeg(pictures + "/wide.jpg", 640, 480, 7);
+    writeBmp(pictures + "/tall.bmp", 300, 400, Qt::darkCyan);
+    writeJpeg(pictures + "/portrait.jpg", 215, 701, 5);
+    writeJpeg(pictures + "/tiny.jpg", 37, 13, 11);
+    const QString edited = project + "/gal/wide.jpg";
+
+    QMap<QString, QByteArray> written;
+    QStringList state;
+    {
+        TFormMain window(dir.path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        chooseProject(window, project);
+        openInFileList(window, pictures)->selectAll();
+        control<QToolButton>(&window, "btnADDThumb")->click();
+        QCOMPARE(window.thumbsCount(), 4);
+        // The last picture, wide.jpg, is cropped, then trades places with
+        // the first.
+        window.ThumbClick(window.thumbs()[3].CaptionLabel);
+        window.btnRedactImageClick();
+        control<QToolButton>(&window, "btnLL")->click();
+        control<SpinEdit>(&window, "spinW")->setValue(200);
+        control<SpinEdit>(&window, "spinH")->setValue(120);
+        control<QToolButton>(&window, "btnCutImage")->click();
+        window.btnMiddleClick();
+        QCOMPARE(window.thumbs()[3].PicturePath, edited);
+        window.ThumbDblClick(window.thumbs()[3].CaptionLabel);
+        window.ThumbClick(window.thumbs()[0].CaptionLabel);
+        window.ThumbDblClick(window.thumbs()[0].CaptionLabel);
+        QCOMPARE(window.thumbs()[0].PicturePath, edited);
+        control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
+        window.btnStartClick();
+        written = filesUnder(project);
+        state = setState(window);
+        QVERIFY(window.close());
+    }
+    QCOMPARE(written.size(), 2 * 4 + 1);
+    QVERIFY(state[0].endsWith("|wide.jpg|remade"));
+
+    {
+        TFormMain window(dir.path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QString question;
+        answerNextModal<QMessageBox>([&](QMessageBox *box) {
+            question = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
+        chooseProject(window, project);
+        QVERIFY2(question.contains(": 4"), qPrintable(question));
+        QCOMPARE(setState(window), state);
+        deleteOutputs(project, edited);
+        control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
+        window.btnStartClick();
+        expectSameFiles(filesUnder(project), written);
+    }
+
+    // pictavel-build given only the folder builds the recorded set with the
+    // recorded profile.
+    deleteOutputs(project, edited);
+    QProcess tool;
+    tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
+               QStringList{"--ini", dir.filePath("propstor.ini"), "--quiet", project});
+    QVERIFY(tool.waitForFinished(120000));
+    QCOMPARE(QString::fromLocal8Bit(tool.readAllStandardError()), QString());
+    QCOMPARE(tool.exitCode(), 0);
+    expectSameFiles(filesUnder(project), written);
 }
 
 QTEST_MAIN(TestWindowVsTool)

@@ -20,7 +20,8 @@
 //   "at NAME X Y" with the screen centre of each control a user needs to
 //   build a gallery, and "modal NAME X Y" with the centre of the text box
 //   (or of the dialog) each time a dialog opens, for a script that drives it
-//   with the real mouse and keys.
+//   with the real mouse and keys. The editor's buttons and each thumbnail's
+//   caption get an "at" line once they show and again whenever they move.
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "app/spin_edit.h"
@@ -29,6 +30,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,7 +208,22 @@ void reportPlaces(QApplication &app, TFormMain &window)
 
     auto *watch = new QTimer(&app);
     auto shown = std::make_shared<QPointer<QWidget>>();
-    QObject::connect(watch, &QTimer::timeout, &app, [shown] {
+    auto placed = std::make_shared<QHash<QString, QPoint>>();
+    QObject::connect(watch, &QTimer::timeout, &app, [shown, placed, &window] {
+        // The editor's controls once they show, and every thumbnail's
+        // caption, printed again whenever it moves.
+        QList<std::pair<QString, const QWidget *>> tracked;
+        for (const char *name : {"btnRedactImage", "btnMiddle", "btnLL", "btnCutImage"})
+            tracked.append({QLatin1String(name), control<QWidget>(&window, name)});
+        for (int i = 0; i < window.thumbsCount(); ++i)
+            tracked.append({QStringLiteral("thumb%1").arg(i), window.thumbs()[i].CaptionLabel});
+        for (const auto &[name, widget] : tracked) {
+            const QPoint centre = widget->mapToGlobal(widget->rect().center());
+            if (widget->isVisible() && placed->value(name) != centre) {
+                placed->insert(name, centre);
+                printCentre("at", name, widget, widget->rect().center());
+            }
+        }
         QWidget *modal = QApplication::activeModalWidget();
         if (modal == *shown)
             return;

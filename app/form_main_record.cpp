@@ -1,0 +1,164 @@
+#include "app/error_guard.h"
+#include "app/form_main.h"
+#include "app/lockable_splitter.h"
+#include "app/reopen_question.h"
+#include "base/pictavel_error.h"
+#include "collection/thumb_set.h"
+#include "project/gallery_record.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTimer>
+
+void TFormMain::recordSet()
+{
+    if (ProjectPath.isEmpty() || ThumbsCount == 0)
+        return;
+    GalleryRecord record{ProjectPath,
+                         cmbPropProj->currentText(),
+                         edtGalerFolder->text(),
+                         edtThumbsFolder->text(),
+                         namingSettings(),
+                         {}};
+    for (int i = 0; i < ThumbsCount; ++i) {
+        const TThumbsCollection &thumb = Thumbs.at(i);
+        const bool edited = !thumb.OriginalPath.isEmpty();
+        record.pictures.append({edited ? thumb.OriginalPath : thumb.PicturePath,
+                                edited ? thumb.PicturePath : QString(), thumb.CaptionLabel->text(),
+                                thumb.ThumbRemade});
+    }
+    saveGalleryRecord(record);
+}
+
+void TFormMain::forgetRecordedSet()
+{
+    if (!ProjectPath.isEmpty())
+        removeGalleryRecord(ProjectPath);
+}
+
+void TFormMain::projectFolderChosen()
+{
+    if (ThumbsCount > 0) {
+        recordSet();
+        return;
+    }
+    // A record that cannot be read is no reason to keep the folder from
+    // opening; the set simply starts empty, as it always did.
+    std::optional<GalleryRecord> record;
+    try {
+        record = loadGalleryRecord(ProjectPath);
+    } catch (const PictavelError &) {
+        return;
+    }
+    if (record && !record->pictures.isEmpty() &&
+        askToReopenSet(this, ProjectPath, int(record->pictures.size())))
+        reopenSet(*record);
+}
+
+void TFormMain::applyRecordedTexts(const GalleryRecord &record)
+{
+    const int profile = cmbPropProj->findText(record.profile, Qt::MatchFixedString);
+    if (profile >= 0) {
+        {
+            const QSignalBlocker blocker(cmbPropProj);
+            cmbPropProj->setCurrentIndex(profile);
+        }
+        cmbPropProjChange();
+    }
+    {
+        const QSignalBlocker galleryBlocker(edtGalerFolder);
+        const QSignalBlocker thumbsBlocker(edtThumbsFolder);
+        const QSignalBlocker pictureBlocker(edtOrigPref);
+        const QSignalBlocker thumbnailBlocker(edtThumbPref);
+        const QSignalBlocker renamingBlocker(chbRenameF);
+        edtGalerFolder->setText(record.galleryFolderText);
+        edtThumbsFolder->setText(record.thumbsFolderText);
+        edtOrigPref->setText(record.naming.picturePrefix);
+        edtThumbPref->setText(record.naming.thumbnailPrefix);
+        chbRenameF->setChecked(record.naming.renaming);
+    }
+    // As after choosing the folder: the folders and link prefixes follow the
+    // texts, then the renaming state, over a set that is still empty.
+    edtGalerFolderChange();
+    edtThumbsFolderChange();
+    chbRenameFClick();
+}
+
+void TFormMain::reopenSet(const GalleryRecord &record)
+{
+    applyRecordedTexts(record);
+    const auto endBusy = [this] {
+        SetBusy = false;
+        pnlDir->setEnabled(true);
+        if (CloseRequested)
+            QTimer::singleShot(0, this, &QWidget::close);
+    };
+    SetBusy = true;
+    pnlDir->setEnabled(false);
+    const auto done = qScopeGuard(endBusy);
+    RelayoutThumbs(false);
+    scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QList<ThumbEntry> entries;
+    QList<bool> remade;
+    for (const RecordedPicture &picture : record.pictures) {
+        const bool edited = !picture.edited.isEmpty();
+        entries.append({edited ? picture.edited : picture.source,
+                        edited ? picture.source : QString(), picture.caption});
+        remade.append(picture.thumbRemade);
+    }
+    QStringList leftOut;
+    for (int place = 0; place < entries.size() && !CloseRequested;) {
+        const ThumbEntry &entry = entries.at(place);
+        const bool edited = !entry.originalPath.isEmpty();
+        QString missing = missingRecordedFile(edited ? entry.originalPath : entry.picturePath,
+                                              edited ? entry.picturePath : QString());
+        if (missing.isEmpty()) {
+            try {
+                pictureForThumb(entry.picturePath, splitBackImage->firstPaneOpen());
+            } catch (const PictavelError &error) {
+                missing = entry.picturePath + QStringLiteral(": ") + error.message();
+            }
+        }
+        if (!missing.isEmpty()) {
+            // Numbered files move down a place as when the thumbnail is
+            // removed, so that each edited copy keeps its thumbnail's name.
+            leftOut << missing;
+            remade.removeAt(place);
+            if (chbRenameF->isChecked())
+                ThumbSet(entries, namingSettings(), projectFolders()).remove(place);
+            else
+                entries.removeAt(place);
+            continue;
+        }
+        AddThumb(entry.picturePath);
+        TThumbsCollection &thumb = Thumbs.last();
+        thumb.OriginalPath = entry.originalPath;
+        // Numbered names follow the places; the others came with the picture.
+        if (!chbRenameF->isChecked())
+            thumb.CaptionLabel->setText(entry.caption);
+        if (remade.at(place))
+            RenderThumb(thumb.ThumbImage, thumb.PicturePath, true);
+        showThumbCount();
+        QCoreApplication::processEvents();
+        ++place;
+    }
+    if (ThumbsCount > 0) {
+        enableSetButtons(true);
+        scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        FitThumbStrip();
+    }
+    GenerateHtml();
+    // A close in between leaves the record whole for the next start.
+    if (!CloseRequested)
+        recordSet();
+    if (!leftOut.isEmpty())
+        showErrorMessage(this, QStringLiteral("These pictures could not be reopened and were "
+                                              "left out of the set:\n") +
+                                   leftOut.join(u'\n'));
+}

@@ -1,0 +1,24 @@
+// Linked into every test program: what the program keeps for itself outside
+// the project folder (a recorded set) goes to a temporary data and cache
+// folder of the test run, never to the user's own, and the tool that a test
+// starts inherits them.
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+struct TestDataFolders
+{
+    TestDataFolders()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("cache"))));
+    }
+
+    QTemporaryDir dir;
+};
+
+const TestDataFolders testDataFolders;
+
+} // namespace
