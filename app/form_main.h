@@ -295,6 +295,10 @@ private:
     GalleryLayout galleryLayout() const;
     QList<GalleryEntry> galleryEntries() const;
     PageSettings pageSettings();
+    // An add or a reopening: the project panel waits, and a close asked for
+    // meanwhile happens once the set is done.
+    void beginGrowingSet();
+    void endGrowingSet();
     // A profile that stores no link prefix gets the one its folder text gives.
     void deriveEmptyLinkPrefixes();
     // Refuses, before anything is written, folder texts and prefixes that

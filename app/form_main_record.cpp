@@ -14,7 +14,6 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QTimer>
 
 void TFormMain::recordSet()
 {
@@ -93,15 +92,8 @@ void TFormMain::applyRecordedTexts(const GalleryRecord &record)
 void TFormMain::reopenSet(const GalleryRecord &record)
 {
     applyRecordedTexts(record);
-    const auto endBusy = [this] {
-        SetBusy = false;
-        pnlDir->setEnabled(true);
-        if (CloseRequested)
-            QTimer::singleShot(0, this, &QWidget::close);
-    };
-    SetBusy = true;
-    pnlDir->setEnabled(false);
-    const auto done = qScopeGuard(endBusy);
+    beginGrowingSet();
+    const auto done = qScopeGuard([this] { endGrowingSet(); });
     RelayoutThumbs(false);
     scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QList<ThumbEntry> entries;

@@ -82,25 +82,32 @@ void TFormMain::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void TFormMain::beginGrowingSet()
+{
+    // The project panel would start a renaming pass or a profile load over a
+    // set that is still growing; it waits until the set is done.
+    SetBusy = true;
+    pnlDir->setEnabled(false);
+}
+
+void TFormMain::endGrowingSet()
+{
+    SetBusy = false;
+    pnlDir->setEnabled(true);
+    if (CloseRequested)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void TFormMain::btnADDThumbClick()
 {
     if (SetBusy)
         return;
-    // The project panel would start a renaming pass or a profile load over a
-    // set that is still growing; it waits until the add is done.
-    const auto endBusy = [this] {
-        SetBusy = false;
-        pnlDir->setEnabled(true);
-        if (CloseRequested)
-            QTimer::singleShot(0, this, &QWidget::close);
-    };
-    SetBusy = true;
-    pnlDir->setEnabled(false);
-    auto done = qScopeGuard(endBusy);
+    beginGrowingSet();
+    auto done = qScopeGuard([this] { endGrowingSet(); });
     RelayoutThumbs(false);
     if (ProjectPath.isEmpty()) {
         done.dismiss();
-        endBusy();
+        endGrowingSet();
         AskProjectFolder();
         return;
     }
