@@ -297,9 +297,9 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     barLayout->setSpacing(1);
     btnADDThumb = makeFlatButton(bar, QStringLiteral("btnADDThumb"),
                                  QStringLiteral("create thumbs from file"), QStringLiteral("add"));
-    stpSelCount = makeStatusPane(bar, QStringLiteral("stpSelCount"), 107, false);
+    stpSelCount = makeStatusPane(bar, QStringLiteral("stpSelCount"), 100, false);
     stpSelCount->setText(QStringLiteral("Selected"));
-    stpDestFSize = makeStatusPane(bar, QStringLiteral("stpDestFSize"), 57, true);
+    stpDestFSize = makeStatusPane(bar, QStringLiteral("stpDestFSize"), 64, true);
     barLayout->addWidget(btnADDThumb);
     barLayout->addWidget(stpSelCount);
     barLayout->addWidget(stpDestFSize);

@@ -238,7 +238,8 @@ void TestFormMain::longestTextsShowWhole()
     auto window = showWindow();
     const std::pair<const char *, QString> longest[] = {
         {"stpSelCount", QStringLiteral("Выбрано: 24 из 24")},
-        {"stpDestFSize", QStringLiteral("9999.9 KB")},
+        // A 24-megapixel photograph's file.
+        {"stpDestFSize", QStringLiteral("24999.9 KB")},
         {"stpDestPSize", QStringLiteral("6000x4000")},
         {"lblCountThubs", QStringLiteral("Миниатюр: 24")},
     };
