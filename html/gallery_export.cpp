@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
+#include "html/export_record.h"
 #include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
@@ -162,10 +163,46 @@ private:
     int m_stopAt;
 };
 
+// What an item's files are made from, as the export record keeps it.
+struct ItemInputs
+{
+    QByteArray source;
+    QByteArray thumb;
+    QByteArray picture;
+};
+
+ItemInputs itemInputs(const ExportJob &job, const ExportItem &item, bool madeHere, bool reduced)
+{
+    ItemInputs inputs;
+    inputs.source = sourceInputs(item.sourcePath);
+    const QByteArray encoder = QStringLiteral(" quality=%1 pipeline=%2")
+                                   .arg(kExportJpegQuality)
+                                   .arg(kPicturePipelineVersion)
+                                   .toUtf8();
+    if (!madeHere)
+        inputs.thumb = "pixels=" + pixelsHash(*item.thumbPixels) + encoder;
+    else if (!inputs.source.isEmpty())
+        inputs.thumb = inputs.source +
+                       QStringLiteral(" thumbnail box=%1x%2 filter=%3 smooth=%4 reduced=%5")
+                           .arg(item.thumbBox.width())
+                           .arg(item.thumbBox.height())
+                           .arg(int(item.thumbFilter))
+                           .arg(int(job.smoothThumbs))
+                           .arg(int(reduced))
+                           .toUtf8() +
+                       encoder;
+    if (!item.edited && !inputs.source.isEmpty())
+        inputs.picture = inputs.source +
+                         QStringLiteral(" picture keep=%1").arg(int(job.keepOriginals)).toUtf8() +
+                         encoder;
+    return inputs;
+}
+
 // Writes one item's files, each after the earlier items that write the same
-// file; NotStarted when the set stopped before the item meanwhile.
+// file, unless the record shows it up to date; NotStarted when the set
+// stopped before the item meanwhile.
 ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int index,
-                               OutcomeBoard &board, ExportOutcome &outcome)
+                               OutcomeBoard &board, ExportRecord &record, ExportOutcome &outcome)
 {
     const ExportItem &item = job.items.at(index);
     // A thumbnail made here needs the source first; ready pixels are written
@@ -173,12 +210,21 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     const bool madeHere = !item.thumbPixels || job.nameReadable;
     const bool reduced = madeHere && thumbnailFromReducedSource(job.smoothThumbs, job.keepOriginals,
                                                                 item.edited, item.sourcePath);
-    if (madeHere) {
-        if (!(reduced ? work.loadSourceForThumbnail(item.sourcePath, item.thumbBox)
-                      : work.loadSource(item.sourcePath)))
-            return ExportOutcome::Kind::SourceMissing;
+    // Taken before the source is read, so that a change during the read
+    // shows next time.
+    const ItemInputs inputs = itemInputs(job, item, madeHere, reduced);
+    bool loaded = false;
+    const auto load = [&](bool forThumbnail) {
+        loaded = forThumbnail && reduced
+                     ? work.loadSourceForThumbnail(item.sourcePath, item.thumbBox)
+                     : work.loadSource(item.sourcePath);
         outcome.warning = work.sourceWarning();
-    }
+        return loaded;
+    };
+    // A source recorded unchanged was readable and takes its name in turn
+    // unread; any other is read first, as only readable ones are named.
+    if (madeHere && !record.knowsSource(inputs.source) && !load(true))
+        return ExportOutcome::Kind::SourceMissing;
     if (!job.nameReadable)
         outcome.names = {item.pictureName, item.thumbName};
     else if (!board.nameInTurn(index, outcome.names))
@@ -187,38 +233,46 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     ensureFolder(job.thumbFolder);
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
-    WriteJpegFile(joinPath(job.thumbFolder, outcome.names.thumbName),
-                  madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
-                           : *item.thumbPixels,
-                  kExportJpegQuality);
+    const QString thumb = joinPath(job.thumbFolder, outcome.names.thumbName);
+    if (!record.upToDate(thumb, inputs.thumb)) {
+        if (madeHere && !loaded && !load(true))
+            return ExportOutcome::Kind::SourceMissing;
+        record.forget(thumb);
+        WriteJpegFile(thumb,
+                      madeHere
+                          ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
+                          : *item.thumbPixels,
+                      kExportJpegQuality);
+        record.wrote(thumb, inputs.thumb, madeHere ? inputs.source : QByteArray());
+    }
     if (item.edited)
         return ExportOutcome::Kind::Written;
     const QString picture = joinPath(job.pictureFolder, outcome.names.pictureName);
-    if (job.keepOriginals && isJpegPath(item.sourcePath)) {
-        ensureFolder(job.pictureFolder);
-        if (!board.waitBefore(earlier.picture, index))
-            return ExportOutcome::Kind::NotStarted;
-        if (WriteKeptOriginal(item.sourcePath, picture))
-            return ExportOutcome::Kind::Written;
-    }
-    // A picture reduced for its thumbnail is no full-size picture.
-    if (!madeHere || reduced) {
-        if (!work.loadSource(item.sourcePath))
-            return ExportOutcome::Kind::SourceMissing;
-        outcome.warning = work.sourceWarning();
-    }
     ensureFolder(job.pictureFolder);
     if (!board.waitBefore(earlier.picture, index))
         return ExportOutcome::Kind::NotStarted;
+    if (record.upToDate(picture, inputs.picture))
+        return ExportOutcome::Kind::Written;
+    record.forget(picture);
+    if (job.keepOriginals && isJpegPath(item.sourcePath) &&
+        WriteKeptOriginal(item.sourcePath, picture)) {
+        record.wrote(picture, inputs.picture, inputs.source);
+        return ExportOutcome::Kind::Written;
+    }
+    // A picture reduced for its thumbnail is no full-size picture.
+    if ((!loaded || reduced) && !load(false))
+        return ExportOutcome::Kind::SourceMissing;
     work.writePicture(picture);
+    record.wrote(picture, inputs.picture, inputs.source);
     return ExportOutcome::Kind::Written;
 }
 
-ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board)
+ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board,
+                        ExportRecord &record)
 {
     ExportOutcome outcome;
     try {
-        outcome.kind = exportItem(work, job, index, board, outcome);
+        outcome.kind = exportItem(work, job, index, board, record, outcome);
     } catch (const PictavelError &error) {
         outcome.kind = ExportOutcome::Kind::Failed;
         outcome.reason = error.message();
@@ -291,6 +345,8 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
 {
     const int total = int(job.items.size());
     OutcomeBoard board(job);
+    ExportRecord record =
+        job.full ? ExportRecord::empty(job.projectFolder) : ExportRecord::load(job.projectFolder);
     if (!job.nameReadable)
         board.nameAll();
     std::atomic<int> next{0};
@@ -300,7 +356,7 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
             workers.emplace_back([&] {
                 ExportWorkspace work;
                 for (int i = next++; i < total && board.mayStart(i); i = next++) {
-                    ExportOutcome outcome = exportOne(work, job, i, board);
+                    ExportOutcome outcome = exportOne(work, job, i, board, record);
                     if (outcome.kind == ExportOutcome::Kind::NotStarted)
                         break;
                     const bool stops =
@@ -317,6 +373,9 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                 onProgress(i + 1, total, outcome);
         }
     }
+    // A record that cannot be written leaves the earlier one, whose claims
+    // the rewritten files' new stamps already contradict.
+    record.save();
     return board.take();
 }
 

@@ -66,6 +66,9 @@ struct ExportJob
     // read gets no name and writes nothing. Such items make their thumbnails
     // themselves.
     std::function<ThumbOutputNames(int index)> nameReadable;
+    // Every file is written, whatever the project folder's export record
+    // says; the record is written afresh.
+    bool full = false;
 };
 
 // What became of one item of the set.
@@ -95,6 +98,11 @@ enum class OnFailure { Stop, GoOn };
 // needs the source. A file that several items make is written by each of them
 // in set order, so the files are the ones that writing the items one after
 // the other leaves, whichever thread finishes first.
+//
+// A file that the project folder's export record (ExportRecord) shows to be
+// made from the same inputs and unchanged since is not written again, and a
+// source whose files are all up to date is not decoded; such an item counts
+// as written. The record is saved after the items, with what was written.
 //
 // With OnFailure::Stop no item after a failed one in set order is started,
 // and the progress ends before the first failed item; the items before it are

@@ -1,0 +1,215 @@
+#include "html/export_record.h"
+
+#include "base/atomic_file.h"
+#include "base/paths.h"
+#include "imaging/bitmap32.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString Format = QStringLiteral("pictavel-export");
+constexpr int kExportRecordVersion = 1;
+
+qint64 nanoseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000 + qint64(time.tv_nsec);
+}
+
+QString canonicalFolder(const QString &folder)
+{
+    return QFileInfo(folder).canonicalFilePath();
+}
+
+// A stored number: JSON numbers are doubles, so the 64-bit ones go as text.
+QString number(qint64 value)
+{
+    return QString::number(value);
+}
+
+} // namespace
+
+std::optional<FileStamp> fileStamp(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileStamp{qint64(info.st_size), quint64(info.st_ino), nanoseconds(info.st_mtim),
+                     nanoseconds(info.st_ctim)};
+}
+
+QByteArray sourceInputs(const QString &path)
+{
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (!stamp || canonical.isEmpty())
+        return {};
+    return QStringLiteral("source=%1 size=%2 inode=%3 mtime=%4 ctime=%5")
+        .arg(canonical, number(stamp->size), QString::number(stamp->inode), number(stamp->mtimeNs),
+             number(stamp->ctimeNs))
+        .toUtf8();
+}
+
+QByteArray pixelsHash(const TBitmap32 &pixels)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const qint32 size[2] = {pixels.width(), pixels.height()};
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(size), sizeof size));
+    for (int y = 0; y < pixels.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(pixels.scanLine(y)),
+                                    qsizetype(pixels.width()) * qsizetype(sizeof(TColor32))));
+    return hash.result().toHex();
+}
+
+QString exportRecordPath(const QString &projectFolder)
+{
+    const QString canonical = canonicalFolder(projectFolder);
+    if (canonical.isEmpty())
+        return {};
+    const QByteArray key =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
+    return joinPath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
+                    QStringLiteral("exports/") + QString::fromLatin1(key) +
+                        QStringLiteral(".json"));
+}
+
+ExportRecord::ExportRecord(const QString &projectFolder)
+    : m_folder(QDir::cleanPath(QFileInfo(projectFolder).absoluteFilePath())),
+      m_canonicalFolder(canonicalFolder(projectFolder)), m_file(exportRecordPath(projectFolder))
+{
+}
+
+ExportRecord::ExportRecord(ExportRecord &&other) noexcept
+    : m_folder(std::move(other.m_folder)), m_canonicalFolder(std::move(other.m_canonicalFolder)),
+      m_file(std::move(other.m_file)), m_entries(std::move(other.m_entries)),
+      m_sources(std::move(other.m_sources))
+{
+}
+
+ExportRecord ExportRecord::empty(const QString &projectFolder)
+{
+    return ExportRecord(projectFolder);
+}
+
+ExportRecord ExportRecord::load(const QString &projectFolder)
+{
+    ExportRecord record(projectFolder);
+    if (record.m_file.isEmpty())
+        return record;
+    QFile file(record.m_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return record;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonObject root = document.object();
+    if (root.value(QStringLiteral("format")).toString() != Format ||
+        root.value(QStringLiteral("version")).toInt() != kExportRecordVersion ||
+        root.value(QStringLiteral("projectFolder")).toString() != record.m_canonicalFolder)
+        return record;
+    const QJsonObject files = root.value(QStringLiteral("files")).toObject();
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QJsonObject object = it.value().toObject();
+        bool ok[4] = {false, false, false, false};
+        Entry entry;
+        entry.inputs = object.value(QStringLiteral("inputs")).toString().toUtf8();
+        entry.source = object.value(QStringLiteral("source")).toString().toUtf8();
+        entry.output.size = object.value(QStringLiteral("size")).toString().toLongLong(&ok[0]);
+        entry.output.inode = object.value(QStringLiteral("inode")).toString().toULongLong(&ok[1]);
+        entry.output.mtimeNs =
+            object.value(QStringLiteral("mtimeNs")).toString().toLongLong(&ok[2]);
+        entry.output.ctimeNs =
+            object.value(QStringLiteral("ctimeNs")).toString().toLongLong(&ok[3]);
+        // A damaged entry is dropped: its file is written again.
+        if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || entry.inputs.isEmpty())
+            continue;
+        if (!entry.source.isEmpty())
+            record.m_sources.insert(entry.source);
+        record.m_entries.insert(it.key(), entry);
+    }
+    return record;
+}
+
+QString ExportRecord::key(const QString &path) const
+{
+    return QDir(m_folder).relativeFilePath(QFileInfo(path).absoluteFilePath());
+}
+
+bool ExportRecord::upToDate(const QString &path, const QByteArray &inputs) const
+{
+    if (inputs.isEmpty())
+        return false;
+    const std::optional<FileStamp> now = fileStamp(path);
+    if (!now)
+        return false;
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_entries.constFind(key(path));
+    if (it == m_entries.constEnd() || it->inputs != inputs)
+        return false;
+    // The status-change time too: a write in place with the time set back
+    // keeps the inode, the size and the modification time.
+    return it->output == *now;
+}
+
+bool ExportRecord::knowsSource(const QByteArray &sourceInputs) const
+{
+    const std::lock_guard lock(m_mutex);
+    return !sourceInputs.isEmpty() && m_sources.contains(sourceInputs);
+}
+
+void ExportRecord::forget(const QString &path)
+{
+    const std::lock_guard lock(m_mutex);
+    m_entries.remove(key(path));
+}
+
+void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source)
+{
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    const std::lock_guard lock(m_mutex);
+    if (!stamp || inputs.isEmpty()) {
+        m_entries.remove(key(path));
+        return;
+    }
+    m_entries.insert(key(path), {inputs, source, *stamp});
+    if (!source.isEmpty())
+        m_sources.insert(source);
+}
+
+bool ExportRecord::save() const
+{
+    if (m_file.isEmpty())
+        return false;
+    QJsonObject files;
+    {
+        const std::lock_guard lock(m_mutex);
+        for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+            QJsonObject object{{QStringLiteral("inputs"), QString::fromUtf8(it->inputs)},
+                               {QStringLiteral("size"), number(it->output.size)},
+                               {QStringLiteral("inode"), QString::number(it->output.inode)},
+                               {QStringLiteral("mtimeNs"), number(it->output.mtimeNs)},
+                               {QStringLiteral("ctimeNs"), number(it->output.ctimeNs)}};
+            if (!it->source.isEmpty())
+                object.insert(QStringLiteral("source"), QString::fromUtf8(it->source));
+            files.insert(it.key(), object);
+        }
+    }
+    const QJsonObject root{{QStringLiteral("format"), Format},
+                           {QStringLiteral("version"), kExportRecordVersion},
+                           {QStringLiteral("projectFolder"), m_canonicalFolder},
+                           {QStringLiteral("files"), files}};
+    try {
+        if (!QDir().mkpath(QFileInfo(m_file).path()))
+            return false;
+        writeFileAtomically(m_file, QJsonDocument(root).toJson(QJsonDocument::Compact));
+    } catch (const PictavelError &) {
+        return false;
+    }
+    return true;
+}
