@@ -42,7 +42,10 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
         QStringLiteral("Unedited JPEG pictures are published as their own compressed data, "
                        "turned upright losslessly, with their colour profile and no other "
                        "metadata (on over the profile)."));
-    parser.addOptions({help, ini, profile, jobs, quiet, smooth, keep});
+    const QCommandLineOption full(
+        QStringLiteral("full"),
+        QStringLiteral("Writes every file, even those the last build left up to date."));
+    parser.addOptions({help, ini, profile, jobs, quiet, smooth, keep, full});
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"),
                                  QStringLiteral("Where the gallery is written; made if missing."));
     parser.addPositionalArgument(
@@ -80,6 +83,7 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
     options.quiet = parser.isSet(quiet);
     options.smoothThumbnails = parser.isSet(smooth);
     options.keepOriginals = parser.isSet(keep);
+    options.full = parser.isSet(full);
     options.projectFolder = positional.first();
     options.pictures = positional.mid(1);
     return options;

@@ -18,6 +18,8 @@ struct BuildOptions
     // Turn the profile's options on.
     bool smoothThumbnails = false;
     bool keepOriginals = false;
+    // Ignore the record of the last build: write every file.
+    bool full = false;
     QString projectFolder;
     QStringList pictures;
 };

@@ -31,8 +31,9 @@ void report(const QString &message)
 
 // Writes the gallery of `job`, whose items' pictures have not been read yet,
 // into the existing project folder; the exit status.
-int buildGallery(const BuildOptions &options, const GallerySettings &settings, const ExportJob &job)
+int buildGallery(const BuildOptions &options, const GallerySettings &settings, ExportJob job)
 {
+    job.full = options.full;
     const GalleryLayout layout = settings.layout();
     const auto source = [&job](int i) {
         return job.items.at(i).sourcePath;
