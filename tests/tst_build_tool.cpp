@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 
@@ -52,6 +54,9 @@ private slots:
     void anyJobCountGivesTheSameFiles();
     void progressGoesToStderr();
     void buildsTheRecordedSet();
+    void rebuildsOnlyWhatChanged_data();
+    void rebuildsOnlyWhatChanged();
+    void killedBuildIsCompletedByTheNext();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -60,6 +65,8 @@ private:
     // The JPEG file bytes for a source at full size, or fitted into a box.
     QByteArray expectedFile(const QString &source, QSize box = QSize()) const;
     QStringList filesIn(const QString &folder) const;
+    // Fails unless `project` holds the files of `full`, byte for byte.
+    void compareTrees(const QString &project, const QString &full) const;
     // Small distinct JPEG pictures under these names.
     void fillSources(const QStringList &names) const;
 
@@ -425,6 +432,145 @@ void TestBuildTool::buildsTheRecordedSet()
     QCOMPARE(result.errors.count(u'\n'), 1);
     QVERIFY2(result.errors.contains(galleryRecordPath(path("proj"))), qPrintable(result.errors));
     QCOMPARE(filesIn("proj"), QStringList());
+}
+
+void TestBuildTool::compareTrees(const QString &project, const QString &full) const
+{
+    for (const QString folder : {"", "/gal", "/thumb"}) {
+        const QStringList files = filesIn(full + folder);
+        QCOMPARE(filesIn(project + folder), files);
+        for (const QString &file : files)
+            QVERIFY2(readBytes(path(project + folder + "/" + file)) ==
+                         readBytes(path(full + folder + "/" + file)),
+                     qPrintable(folder + "/" + file));
+    }
+}
+
+namespace {
+
+timespec modified(const QString &path)
+{
+    struct stat info;
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mtim;
+}
+
+void setModified(const QString &path, const timespec &time)
+{
+    const timespec times[2] = {time, time};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+} // namespace
+
+void TestBuildTool::rebuildsOnlyWhatChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("options");
+    // Whether the second build must leave every picture and thumbnail as it was.
+    QTest::addColumn<bool>("allKept");
+    QTest::newRow("nothing") << "" << QStringList() << true;
+    QTest::newRow("source touched") << "touch" << QStringList() << false;
+    QTest::newRow("source replaced, same size and time") << "replace" << QStringList() << false;
+    QTest::newRow("output deleted") << "delete" << QStringList() << false;
+    QTest::newRow("output overwritten, same size and time")
+        << "overwrite" << QStringList() << false;
+    QTest::newRow("record damaged") << "damage" << QStringList() << false;
+    QTest::newRow("--full") << "" << QStringList{"--full"} << false;
+    QTest::newRow("options toggled") << "" << QStringList{"--smooth-thumbnails"} << false;
+}
+
+void TestBuildTool::rebuildsOnlyWhatChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, options);
+    QFETCH(bool, allKept);
+    fillSources({"p1.jpg", "p2.jpg", "p3.bmp"});
+    const QStringList pictures{path("p1.jpg"), path("p2.jpg"), path("p3.bmp")};
+    const QStringList base{"--jobs", "2", "--quiet"};
+    QCOMPARE(run(base + QStringList{"proj"} + pictures).exitCode, 0);
+    // The inode and status-change time of every picture and thumbnail.
+    const auto stamps = [this] {
+        QMap<QString, QPair<qint64, qint64>> result;
+        for (const QString folder : {"proj/gal/", "proj/thumb/"})
+            for (const QString &file : filesIn(folder)) {
+                struct stat info;
+                ::stat(QFile::encodeName(path(folder + file)).constData(), &info);
+                result.insert(folder + file, {qint64(info.st_ino), qint64(info.st_ctim.tv_nsec)});
+            }
+        return result;
+    };
+    const auto before = stamps();
+    QCOMPARE(before.size(), 6);
+
+    if (change == "touch") {
+        setModified(path("p2.jpg"), {1'600'000'000, 7});
+    } else if (change == "replace") {
+        // Another picture written over it in place, its time set back.
+        const timespec time = modified(path("p3.bmp"));
+        TBitmap32 other;
+        fill(other, 22, 16, 0xFF00FF00u);
+        QVERIFY(other.toQImage().save(path("other.bmp"), "BMP"));
+        QFile out(path("p3.bmp"));
+        QVERIFY(out.open(QIODevice::ReadWrite));
+        QCOMPARE(out.write(readBytes(path("other.bmp"))), out.size());
+        out.close();
+        setModified(path("p3.bmp"), time);
+    } else if (change == "delete") {
+        QVERIFY(QFile::remove(path("proj/thumb/p2.jpg")));
+    } else if (change == "overwrite") {
+        const QString file = path("proj/gal/p1.jpg");
+        const timespec time = modified(file);
+        QByteArray bytes = readBytes(file);
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::ReadWrite));
+        QCOMPARE(out.write(bytes), bytes.size());
+        out.close();
+        setModified(file, time);
+    } else if (change == "damage") {
+        QStringList records =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/exports")
+                .entryList(QDir::Files);
+        QCOMPARE(records.size(), 1);
+        writeBytes(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/exports/" +
+                       records.first(),
+                   "[1, 2");
+    }
+    QCOMPARE(run(base + options + QStringList{"proj"} + pictures).exitCode, 0);
+    QCOMPARE(run(base + options + QStringList{"full"} + pictures).exitCode, 0);
+    compareTrees("proj", "full");
+    QCOMPARE(stamps() == before, allKept);
+}
+
+void TestBuildTool::killedBuildIsCompletedByTheNext()
+{
+    TBitmap32 b;
+    QStringList pictures;
+    for (int i = 0; i < 6; ++i) {
+        fill(b, 900 + i, 700, 0xFF102030u + TColor32(i * 0x300000));
+        pictures << path(QStringLiteral("k%1.jpg").arg(i));
+        WriteJpegFile(pictures.last(), b, 95);
+    }
+    const QStringList base{"--jobs", "2", "--quiet"};
+    QCOMPARE(run(base + QStringList{"full"} + pictures).exitCode, 0);
+    // Killed before, during and after the first pictures, whichever lands
+    // where on this machine: the next build must end as a full one.
+    for (const int delay : {0, 20, 80, 300}) {
+        // Sources touched, so that the killed build has pictures to write.
+        for (int i = 0; i < pictures.size(); ++i)
+            setModified(pictures.at(i), {1'600'000'000 + delay, i});
+        QProcess tool;
+        tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL), QStringList{"--ini", path("propstor.ini")} +
+                                                            base + QStringList{path("proj")} +
+                                                            pictures);
+        QVERIFY(tool.waitForStarted());
+        QTest::qSleep(delay);
+        tool.kill();
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(run(base + QStringList{"proj"} + pictures).exitCode, 0);
+        compareTrees("proj", "full");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBuildTool)

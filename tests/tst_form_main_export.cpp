@@ -1,6 +1,8 @@
 #include "app/form_main.h"
 #include "base/windows1251.h"
+#include "html/gallery_export.h"
 #include "html/source_pane.h"
+#include "imaging/image32.h"
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
@@ -21,6 +23,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,6 +96,7 @@ private slots:
     void foldersOutsideTheProjectAreRefused_data();
     void foldersOutsideTheProjectAreRefused();
     void startWritesTheColumnsOfTheLoadedProfile();
+    void startWritesOnlyWhatChanged();
 
 private:
     void chooseProject();
@@ -397,6 +401,46 @@ void TestFormMainExport::startWritesTheColumnsOfTheLoadedProfile()
         m_window->cmbPropProjChange();
         m_window->btnStartClick();
         QCOMPARE(readBytes(page).count("<tr>"), rows);
+    }
+}
+
+void TestFormMainExport::startWritesOnlyWhatChanged()
+{
+    chooseProject();
+    m_window->AddThumb(source("a.jpg"));
+    m_window->AddThumb(source("b.bmp"));
+    const QStringList files{m_window->galleryPath() + "/a.jpg", m_window->galleryPath() + "/b.jpg",
+                            m_window->thumbsPath() + "/a.jpg", m_window->thumbsPath() + "/b.jpg"};
+    // The inode and status-change time of each file: a write changes both.
+    const auto stamps = [&files] {
+        QList<QPair<qint64, qint64>> result;
+        for (const QString &file : files) {
+            struct stat info;
+            if (::stat(QFile::encodeName(file).constData(), &info) != 0)
+                return QList<QPair<qint64, qint64>>();
+            result.append({qint64(info.st_ino), qint64(info.st_ctim.tv_nsec)});
+        }
+        return result;
+    };
+    m_window->btnStartClick();
+    const QList<QPair<qint64, qint64>> first = stamps();
+    QCOMPARE(first.size(), 4);
+    m_window->btnStartClick();
+    QCOMPARE(stamps(), first);
+
+    // A refresh into another box: the thumbnails are written again, as the
+    // cells now show them, and the pictures stay.
+    m_window->findChild<QSpinBox *>(QStringLiteral("spinMaxW"))->setValue(60);
+    m_window->btnRefreshTumbClick();
+    m_window->btnStartClick();
+    const QList<QPair<qint64, qint64>> refreshed = stamps();
+    QCOMPARE(refreshed.mid(0, 2), first.mid(0, 2));
+    QVERIFY(refreshed.at(2) != first.at(2) && refreshed.at(3) != first.at(3));
+    for (int i = 0; i < 2; ++i) {
+        const QString expected = m_dir->filePath(QStringLiteral("expected.jpg"));
+        WriteJpegFile(expected, m_window->thumbs().at(i).ThumbImage->bitmap(), kExportJpegQuality);
+        QCOMPARE(readBytes(files.at(2 + i)), readBytes(expected));
+        QCOMPARE(pictureSize(files.at(2 + i)).width(), 60);
     }
 }
 

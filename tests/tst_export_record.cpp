@@ -1,0 +1,336 @@
+#include "html/export_record.h"
+#include "html/gallery_export.h"
+#include "imaging/picture_file.h"
+#include "project/gallery_plan.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// What the set looks like before an export.
+struct SetState
+{
+    QStringList sources;
+    QSize box{24, 24};
+    bool renaming = true;
+    bool remade = false;
+    bool smooth = false;
+    bool keep = false;
+    // The index of the picture whose edited copy lies in the picture folder.
+    int edited = -1;
+};
+
+void fill(TBitmap32 &b, int w, int h, TColor32 base)
+{
+    b.setSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            b.setPixel(x, y, base + TColor32(x * 7 + y * 0x300));
+}
+
+// Every file under `folder` by its relative path, with its bytes.
+QMap<QString, QByteArray> tree(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
+}
+
+// The stamps of every file under `folder`.
+QMap<QString, FileStamp> stamps(const QString &folder)
+{
+    QMap<QString, FileStamp> result;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        result.insert(QDir(folder).relativeFilePath(path), *fileStamp(path));
+    }
+    return result;
+}
+
+void setModified(const QString &path, const timespec &time)
+{
+    const timespec times[2] = {time, time};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+timespec modified(const QString &path)
+{
+    struct stat info;
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mtim;
+}
+
+} // namespace
+
+class TestExportRecord : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void incrementalEqualsFull_data();
+    void incrementalEqualsFull();
+    void foreignOrDamagedRecordWritesEverything();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    // The export of `state` into `project`: the window's, with the cells'
+    // pixels, or pictavel-build's, made from the sources as they are read.
+    ExportJob job(const QString &project, const SetState &state, bool window);
+    GalleryLayout layout(const QString &project, const SetState &state) const
+    {
+        return {project,   project + "/gal", project + "/thumb", {state.renaming, "A_", "B_"},
+                state.box, state.smooth,     state.keep};
+    }
+    // Where the editor keeps the edited picture's copy: its picture file.
+    QString editedCopy(const QString &project, const SetState &state) const;
+    void exportInto(const QString &project, const SetState &state, bool window, bool full = false);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    // The cells' pixels, kept alive for the jobs.
+    std::vector<std::unique_ptr<TBitmap32>> m_cells;
+};
+
+void TestExportRecord::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    const TColor32 bases[] = {0xFF204060u, 0xFF806040u, 0xFF10A0C0u};
+    for (int i = 0; i < 3; ++i) {
+        TBitmap32 picture;
+        fill(picture, 60 + i * 4, 40, bases[i]);
+        WriteJpegFile(path(QStringLiteral("src%1.jpg").arg(i)), picture, 95);
+    }
+    TBitmap32 bmp;
+    fill(bmp, 64, 40, 0xFF00FF00u);
+    QVERIFY(bmp.toQImage().save(path("src1.bmp"), "BMP"));
+}
+
+ExportJob TestExportRecord::job(const QString &project, const SetState &state, bool window)
+{
+    const GalleryLayout layout = this->layout(project, state);
+    QList<GalleryEntry> entries;
+    for (int i = 0; i < state.sources.size(); ++i) {
+        GalleryEntry entry{path(state.sources.at(i)), false, state.sources.at(i)};
+        entry.thumbRemade = state.remade;
+        if (i == state.edited) {
+            entry.edited = true;
+            entry.picturePath = editedCopy(project, state);
+        }
+        if (window) {
+            // A cell's pixels: those of its picture, another for a refresh.
+            TBitmap32 picture;
+            LoadPicture(entry.picturePath, picture);
+            auto cell = std::make_unique<TBitmap32>();
+            fill(*cell, state.box.width(), state.box.height() / 2,
+                 TColor32(picture.pixel(1, 1)) + (state.remade ? 3u : 0u));
+            entry.thumbPixels = cell.get();
+            m_cells.push_back(std::move(cell));
+        }
+        entries << entry;
+    }
+    ExportJob job = window ? galleryExportJob(layout, entries, {"page"}, 2)
+                           : readableEntriesExportJob(layout, entries, 2);
+    return job;
+}
+
+QString TestExportRecord::editedCopy(const QString &project, const SetState &state) const
+{
+    QList<GalleryEntry> entries;
+    for (const QString &source : state.sources)
+        entries.append({path(source), false, source});
+    return project + "/gal/" +
+           galleryNames(layout(project, state).naming, entries).at(state.edited).pictureName;
+}
+
+void TestExportRecord::exportInto(const QString &project, const SetState &state, bool window,
+                                  bool full)
+{
+    QVERIFY(QDir().mkpath(project + "/gal"));
+    if (state.edited >= 0) {
+        QFile::remove(editedCopy(project, state));
+        QVERIFY(QFile::copy(path("edited.jpg"), editedCopy(project, state)));
+    }
+    ExportJob exportJob = job(project, state, window);
+    exportJob.full = full;
+    exportGallery(exportJob);
+}
+
+void TestExportRecord::incrementalEqualsFull_data()
+{
+    QTest::addColumn<bool>("window");
+    QTest::addColumn<std::function<void(SetState &, bool)>>("change");
+    // Whether the incremental export must leave every file as it was.
+    QTest::addColumn<bool>("allKept");
+
+    // The paths are those of the row's own folder, made by init().
+    const auto project = [this] {
+        return path("proj");
+    };
+    using Change = std::function<void(SetState &, bool window)>;
+    // The first file of a folder of the export.
+    const auto firstFile = [project](const QString &folder) {
+        const QDir dir(project() + "/" + folder);
+        return dir.filePath(dir.entryList(QDir::Files).value(0));
+    };
+    const QList<std::tuple<const char *, Change, bool>> changes = {
+        {"nothing", [](SetState &, bool) {}, true},
+        {"source touched",
+         [this](SetState &, bool) {
+             setModified(path("src2.jpg"), {1'700'000'000, 5});
+         },
+         false},
+        {"source replaced, same size and time",
+         [this](SetState &, bool) {
+             // Another picture written over it in place, its time set back:
+             // only the status-change time tells.
+             const timespec time = modified(path("src1.bmp"));
+             TBitmap32 other;
+             fill(other, 64, 40, 0xFF0000FFu);
+             QVERIFY(other.toQImage().save(path("other.bmp"), "BMP"));
+             QFile out(path("src1.bmp"));
+             QVERIFY(out.open(QIODevice::ReadWrite));
+             QCOMPARE(out.write(readBytes(path("other.bmp"))), out.size());
+             out.close();
+             setModified(path("src1.bmp"), time);
+         },
+         false},
+        {"box changed", [](SetState &s, bool) { s.box = QSize(30, 18); }, false},
+        {"refresh", [](SetState &s, bool) { s.remade = true; }, false},
+        {"crop saved and restored",
+         [this, project](SetState &s, bool window) {
+             TBitmap32 crop;
+             fill(crop, 20, 16, 0xFF445566u);
+             WriteJpegFile(path("edited.jpg"), crop, 90);
+             s.edited = 1;
+             exportInto(project(), s, window);
+             s.edited = -1;
+         },
+         false},
+        {"removed and exchanged, renaming",
+         [](SetState &s, bool) {
+             s.sources = {"src2.jpg", "src1.bmp"};
+         },
+         false},
+        {"removed and exchanged, no renaming",
+         [](SetState &s, bool) {
+             s.renaming = false;
+             s.sources = {"src2.jpg", "src1.bmp"};
+         },
+         false},
+        {"output deleted",
+         [firstFile](SetState &, bool) { QVERIFY(QFile::remove(firstFile("gal"))); }, false},
+        {"output overwritten, same size and time",
+         [firstFile](SetState &, bool) {
+             const QString file = firstFile("thumb");
+             const timespec time = modified(file);
+             QByteArray bytes = readBytes(file);
+             bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
+             QFile out(file);
+             QVERIFY(out.open(QIODevice::ReadWrite));
+             QCOMPARE(out.write(bytes), bytes.size());
+             out.close();
+             setModified(file, time);
+         },
+         false},
+        {"record deleted",
+         [project](SetState &, bool) { QVERIFY(QFile::remove(exportRecordPath(project()))); },
+         false},
+        {"record damaged",
+         [project](SetState &, bool) { writeBytes(exportRecordPath(project()), "{\"format\": 1"); },
+         false},
+        {"options toggled",
+         [](SetState &s, bool) {
+             s.keep = true;
+             s.smooth = true;
+         },
+         false},
+    };
+    for (const char *mode : {"window", "build"})
+        for (const auto &[name, change, allKept] : changes)
+            QTest::addRow("%s: %s", mode, name) << (mode[0] == 'w') << change << allKept;
+}
+
+void TestExportRecord::incrementalEqualsFull()
+{
+    QFETCH(bool, window);
+    QFETCH(std::function<void(SetState &, bool)>, change);
+    QFETCH(bool, allKept);
+    const QString project = path("proj");
+    SetState state;
+    state.sources = {"src0.jpg", "src1.bmp", "src2.jpg"};
+    exportInto(project, state, window);
+    if (QTest::currentTestFailed())
+        return;
+    const QMap<QString, FileStamp> before = stamps(project);
+
+    change(state, window);
+    if (QTest::currentTestFailed())
+        return;
+    exportInto(project, state, window);
+    const QMap<QString, FileStamp> after = stamps(project);
+    exportInto(path("full"), state, window);
+
+    QMap<QString, QByteArray> incremental = tree(project);
+    QMap<QString, QByteArray> full = tree(path("full"));
+    // Files of pictures no longer in the set stay, as a full export leaves
+    // them; the set's own files must be those of the full export.
+    for (auto it = incremental.begin(); it != incremental.end();)
+        it = full.contains(it.key()) ? std::next(it) : incremental.erase(it);
+    QCOMPARE(incremental, full);
+    if (allKept) {
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            if (it.key() != QString::fromLatin1(kPageFileName))
+                QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+    }
+    // --full writes them all again, to the same bytes.
+    exportInto(project, state, window, true);
+    const QMap<QString, FileStamp> rewritten = stamps(project);
+    for (auto it = full.cbegin(); it != full.cend(); ++it)
+        QVERIFY2(!(rewritten.value(it.key()) == after.value(it.key())), qPrintable(it.key()));
+    incremental = tree(project);
+    for (auto it = incremental.begin(); it != incremental.end();)
+        it = full.contains(it.key()) ? std::next(it) : incremental.erase(it);
+    QCOMPARE(incremental, full);
+}
+
+void TestExportRecord::foreignOrDamagedRecordWritesEverything()
+{
+    // A record that names another folder is not believed.
+    SetState state;
+    state.sources = {"src0.jpg"};
+    const QString project = path("proj");
+    exportInto(project, state, false);
+    QFile record(exportRecordPath(project));
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    const QByteArray bytes = readBytes(record.fileName());
+    record.close();
+    writeBytes(record.fileName(),
+               QByteArray(bytes).replace(QDir(project).canonicalPath().toUtf8(), "/elsewhere"));
+    const QMap<QString, FileStamp> before = stamps(project);
+    exportInto(project, state, false);
+    const QMap<QString, FileStamp> after = stamps(project);
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QVERIFY2(!(after.value(it.key()) == it.value()), qPrintable(it.key()));
+    // And the record is written afresh, so that the next export skips.
+    exportInto(project, state, false);
+    QCOMPARE(stamps(project).value("gal/A_01.jpg"), after.value("gal/A_01.jpg"));
+}
+
+QTEST_GUILESS_MAIN(TestExportRecord)
+#include "tst_export_record.moc"
