@@ -1,4 +1,5 @@
 #include "base/text_file.h"
+#include "html/export_record.h"
 #include "html/page_generator.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -529,13 +529,8 @@ void TestBuildTool::rebuildsOnlyWhatChanged()
         out.close();
         setModified(file, time);
     } else if (change == "damage") {
-        QStringList records =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/exports")
-                .entryList(QDir::Files);
-        QCOMPARE(records.size(), 1);
-        writeBytes(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/exports/" +
-                       records.first(),
-                   "[1, 2");
+        QVERIFY(QFileInfo::exists(exportRecordPath(path("proj"))));
+        writeBytes(exportRecordPath(path("proj")), "[1, 2");
     }
     QCOMPARE(run(base + options + QStringList{"proj"} + pictures).exitCode, 0);
     QCOMPARE(run(base + options + QStringList{"full"} + pictures).exitCode, 0);
