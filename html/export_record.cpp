@@ -37,18 +37,18 @@ QString number(qint64 value)
 
 } // namespace
 
-std::optional<FileStamp> fileStamp(const QString &path)
+std::optional<StatStamp> statStamp(const QString &path)
 {
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    return FileStamp{qint64(info.st_size), quint64(info.st_ino), nanoseconds(info.st_mtim),
+    return StatStamp{qint64(info.st_size), quint64(info.st_ino), nanoseconds(info.st_mtim),
                      nanoseconds(info.st_ctim)};
 }
 
 QByteArray sourceInputs(const QString &path)
 {
-    const std::optional<FileStamp> stamp = fileStamp(path);
+    const std::optional<StatStamp> stamp = statStamp(path);
     const QString canonical = QFileInfo(path).canonicalFilePath();
     if (!stamp || canonical.isEmpty())
         return {};
@@ -145,7 +145,7 @@ bool ExportRecord::upToDate(const QString &path, const QByteArray &inputs) const
 {
     if (inputs.isEmpty())
         return false;
-    const std::optional<FileStamp> now = fileStamp(path);
+    const std::optional<StatStamp> now = statStamp(path);
     if (!now)
         return false;
     const std::lock_guard lock(m_mutex);
@@ -171,7 +171,7 @@ void ExportRecord::forget(const QString &path)
 
 void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source)
 {
-    const std::optional<FileStamp> stamp = fileStamp(path);
+    const std::optional<StatStamp> stamp = statStamp(path);
     const std::lock_guard lock(m_mutex);
     if (!stamp || inputs.isEmpty()) {
         m_entries.remove(key(path));

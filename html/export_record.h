@@ -16,19 +16,19 @@ class TBitmap32;
 inline constexpr int kPicturePipelineVersion = 1;
 
 // What stat() says of a file, to the nanosecond.
-struct FileStamp
+struct StatStamp
 {
     qint64 size = -1;
     quint64 inode = 0;
     qint64 mtimeNs = 0;
     qint64 ctimeNs = 0;
 
-    bool operator==(const FileStamp &) const = default;
+    bool operator==(const StatStamp &) const = default;
 };
 
 // The stamp of the file at `path`; nothing when it cannot be stat()ed or is
 // no regular file.
-std::optional<FileStamp> fileStamp(const QString &path);
+std::optional<StatStamp> statStamp(const QString &path);
 
 // A text that names a source as it is now: its canonical path and stamp,
 // status-change time included, so that a file copied over it with its old
@@ -90,7 +90,7 @@ private:
     {
         QByteArray inputs;
         QByteArray source;
-        FileStamp output;
+        StatStamp output;
     };
 
     explicit ExportRecord(const QString &projectFolder);

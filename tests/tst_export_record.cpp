@@ -51,13 +51,13 @@ QMap<QString, QByteArray> tree(const QString &folder)
 }
 
 // The stamps of every file under `folder`.
-QMap<QString, FileStamp> stamps(const QString &folder)
+QMap<QString, StatStamp> stamps(const QString &folder)
 {
-    QMap<QString, FileStamp> result;
+    QMap<QString, StatStamp> result;
     QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        result.insert(QDir(folder).relativeFilePath(path), *fileStamp(path));
+        result.insert(QDir(folder).relativeFilePath(path), *statStamp(path));
     }
     return result;
 }
@@ -277,13 +277,13 @@ void TestExportRecord::incrementalEqualsFull()
     exportInto(project, state, window);
     if (QTest::currentTestFailed())
         return;
-    const QMap<QString, FileStamp> before = stamps(project);
+    const QMap<QString, StatStamp> before = stamps(project);
 
     change(state, window);
     if (QTest::currentTestFailed())
         return;
     exportInto(project, state, window);
-    const QMap<QString, FileStamp> after = stamps(project);
+    const QMap<QString, StatStamp> after = stamps(project);
     exportInto(path("full"), state, window);
 
     QMap<QString, QByteArray> incremental = tree(project);
@@ -300,7 +300,7 @@ void TestExportRecord::incrementalEqualsFull()
     }
     // --full writes them all again, to the same bytes.
     exportInto(project, state, window, true);
-    const QMap<QString, FileStamp> rewritten = stamps(project);
+    const QMap<QString, StatStamp> rewritten = stamps(project);
     for (auto it = full.cbegin(); it != full.cend(); ++it)
         QVERIFY2(!(rewritten.value(it.key()) == after.value(it.key())), qPrintable(it.key()));
     incremental = tree(project);
@@ -322,9 +322,9 @@ void TestExportRecord::foreignOrDamagedRecordWritesEverything()
     record.close();
     writeBytes(record.fileName(),
                QByteArray(bytes).replace(QDir(project).canonicalPath().toUtf8(), "/elsewhere"));
-    const QMap<QString, FileStamp> before = stamps(project);
+    const QMap<QString, StatStamp> before = stamps(project);
     exportInto(project, state, false);
-    const QMap<QString, FileStamp> after = stamps(project);
+    const QMap<QString, StatStamp> after = stamps(project);
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY2(!(after.value(it.key()) == it.value()), qPrintable(it.key()));
     // And the record is written afresh, so that the next export skips.
