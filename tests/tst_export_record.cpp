@@ -38,18 +38,6 @@ void fill(TBitmap32 &b, int w, int h, TColor32 base)
             b.setPixel(x, y, base + TColor32(x * 7 + y * 0x300));
 }
 
-// Every file under `folder` by its relative path, with its bytes.
-QMap<QString, QByteArray> tree(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
-    }
-    return files;
-}
-
 // The stamps of every file under `folder`.
 QMap<QString, StatStamp> stamps(const QString &folder)
 {
@@ -60,19 +48,6 @@ QMap<QString, StatStamp> stamps(const QString &folder)
         result.insert(QDir(folder).relativeFilePath(path), *statStamp(path));
     }
     return result;
-}
-
-void setModified(const QString &path, const timespec &time)
-{
-    const timespec times[2] = {time, time};
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-}
-
-timespec modified(const QString &path)
-{
-    struct stat info;
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mtim;
 }
 
 } // namespace
@@ -197,17 +172,11 @@ void TestExportRecord::incrementalEqualsFull_data()
          false},
         {"source replaced, same size and time",
          [this](SetState &, bool) {
-             // Another picture written over it in place, its time set back:
-             // only the status-change time tells.
-             const timespec time = modified(path("src1.bmp"));
+             // Another picture written over it in place, its time set back.
              TBitmap32 other;
              fill(other, 64, 40, 0xFF0000FFu);
              QVERIFY(other.toQImage().save(path("other.bmp"), "BMP"));
-             QFile out(path("src1.bmp"));
-             QVERIFY(out.open(QIODevice::ReadWrite));
-             QCOMPARE(out.write(readBytes(path("other.bmp"))), out.size());
-             out.close();
-             setModified(path("src1.bmp"), time);
+             overwriteKeepingTime(path("src1.bmp"), readBytes(path("other.bmp")));
          },
          false},
         {"box changed", [](SetState &s, bool) { s.box = QSize(30, 18); }, false},
@@ -238,14 +207,9 @@ void TestExportRecord::incrementalEqualsFull_data()
         {"output overwritten, same size and time",
          [firstFile](SetState &, bool) {
              const QString file = firstFile("thumb");
-             const timespec time = modified(file);
              QByteArray bytes = readBytes(file);
              bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55);
-             QFile out(file);
-             QVERIFY(out.open(QIODevice::ReadWrite));
-             QCOMPARE(out.write(bytes), bytes.size());
-             out.close();
-             setModified(file, time);
+             overwriteKeepingTime(file, bytes);
          },
          false},
         {"record deleted",
@@ -286,8 +250,8 @@ void TestExportRecord::incrementalEqualsFull()
     const QMap<QString, StatStamp> after = stamps(project);
     exportInto(path("full"), state, window);
 
-    QMap<QString, QByteArray> incremental = tree(project);
-    QMap<QString, QByteArray> full = tree(path("full"));
+    QMap<QString, QByteArray> incremental = filesUnder(project);
+    QMap<QString, QByteArray> full = filesUnder(path("full"));
     // Files of pictures no longer in the set stay, as a full export leaves
     // them; the set's own files must be those of the full export.
     for (auto it = incremental.begin(); it != incremental.end();)
@@ -303,7 +267,7 @@ void TestExportRecord::incrementalEqualsFull()
     const QMap<QString, StatStamp> rewritten = stamps(project);
     for (auto it = full.cbegin(); it != full.cend(); ++it)
         QVERIFY2(!(rewritten.value(it.key()) == after.value(it.key())), qPrintable(it.key()));
-    incremental = tree(project);
+    incremental = filesUnder(project);
     for (auto it = incremental.begin(); it != incremental.end();)
         it = full.contains(it.key()) ? std::next(it) : incremental.erase(it);
     QCOMPARE(incremental, full);

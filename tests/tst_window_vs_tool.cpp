@@ -47,18 +47,6 @@ void writeBmp(const QString &path, int width, int height, QColor colour)
     QVERIFY(bmp.save(path, "BMP"));
 }
 
-// Every file under `folder` by its path inside it, with its bytes.
-QMap<QString, QByteArray> filesUnder(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        files.insert(QDir(folder).relativeFilePath(file), readBytes(file));
-    }
-    return files;
-}
-
 // Opens the project folder, adds every file of `pictures` through the add
 // button and presses "Start", with the window doing `jobs` pictures at a time.
 void exportThroughWindow(const QString &base, const QString &pictures, const QString &project,
