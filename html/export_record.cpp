@@ -71,14 +71,8 @@ QByteArray pixelsHash(const TBitmap32 &pixels)
 
 QString exportRecordPath(const QString &projectFolder)
 {
-    const QString canonical = canonicalFolder(projectFolder);
-    if (canonical.isEmpty())
-        return {};
-    const QByteArray key =
-        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return joinPath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
-                    QStringLiteral("exports/") + QString::fromLatin1(key) +
-                        QStringLiteral(".json"));
+    return projectRecordPath(QStandardPaths::CacheLocation, QStringLiteral("exports"),
+                             projectFolder);
 }
 
 ExportRecord::ExportRecord(const QString &projectFolder)

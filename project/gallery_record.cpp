@@ -4,7 +4,6 @@
 #include "base/paths.h"
 #include "base/pictavel_error.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,14 +84,8 @@ private:
 
 QString galleryRecordPath(const QString &projectFolder)
 {
-    const QString canonical = canonicalFolder(projectFolder);
-    if (canonical.isEmpty())
-        return {};
-    const QByteArray key =
-        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return joinPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                    QStringLiteral("galleries/") + QString::fromLatin1(key) +
-                        QStringLiteral(".json"));
+    return projectRecordPath(QStandardPaths::AppDataLocation, QStringLiteral("galleries"),
+                             projectFolder);
 }
 
 void saveGalleryRecord(const GalleryRecord &record)
