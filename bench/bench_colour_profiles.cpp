@@ -6,6 +6,7 @@
 
 #include "base/pictavel_error.h"
 #include "bench/bench_profiles.h"
+#include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "html/gallery_export.h"
 #include "imaging/bitmap32.h"
@@ -86,12 +87,6 @@ double exportAll(const QStringList &files, const QString &out)
     t.start();
     exportGallery(job);
     return msPerPicture(t);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int run(int rounds)

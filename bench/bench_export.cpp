@@ -24,6 +24,7 @@
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "bench/direct_jpeg.h"
+#include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
 #include "html/gallery_export.h"
@@ -135,12 +136,6 @@ void settle()
 double seconds(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e9;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int runPeak(const QString &corpus)

@@ -7,6 +7,7 @@
 
 #include "base/pictavel_error.h"
 #include "bench/direct_jpeg.h"
+#include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
 #include "imaging/bitmap32.h"
@@ -61,12 +62,6 @@ int runPeak(const QString &path)
     const long peak = statusKb("VmHWM:");
     std::printf("%.3f\n", double(peak - before) * 1024.0 / area);
     return 0;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int runComparison(const QString &self, int rounds)
