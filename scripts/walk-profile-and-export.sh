@@ -12,27 +12,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build/walk-profile}
-for tool in Xvfb xdotool import; do
-    command -v "$tool" > /dev/null || { echo "walk-profile: $tool is missing" >&2; exit 1; }
-done
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TESTS=ON > /dev/null
-cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
-rm -rf "$out"
+# shellcheck source=scripts/walk-setup.sh
+. "$root/scripts/walk-setup.sh"
 mkdir -p "$out/pictures" "$out/project"
-# The window records its set: the record stays with the walk, out of the
-# user's own data folder.
-export XDG_DATA_HOME=$out/data
-
 i=0
 for name in '"><img src=x onerror=alert(1)>.bmp' 'a&b.bmp' summer.2019.bmp summer.2020.bmp summer.bmp; do
     "$root/scripts/make-bmp.py" "$out/pictures/$name" $((320 + 40 * i)) 240 $((40 * i)) 120 $((220 - 40 * i))
     i=$((i + 1))
 done
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
 sleep 1
 "$root/build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
     > "$out/places.log" 2> /dev/null &

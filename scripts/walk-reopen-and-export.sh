@@ -14,25 +14,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build/walk-reopen}
-for tool in Xvfb xdotool import; do
-    command -v "$tool" > /dev/null || { echo "walk-reopen: $tool is missing" >&2; exit 1; }
-done
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TESTS=ON > /dev/null
-cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
-rm -rf "$out"
+# shellcheck source=scripts/walk-setup.sh
+. "$root/scripts/walk-setup.sh"
 mkdir -p "$out/pictures" "$out/project"
-export XDG_DATA_HOME=$out/data
-
 i=0
 for name in dune.bmp lake.bmp ridge.bmp sea.bmp woods.bmp; do
     "$root/scripts/make-bmp.py" "$out/pictures/$name" $((1400 + 100 * i)) 1000 $((40 * i)) 120 $((220 - 40 * i))
     i=$((i + 1))
 done
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
 window=
 trap 'kill $window "$xvfb" 2> /dev/null || true' EXIT
 sleep 1

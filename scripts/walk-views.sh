@@ -9,21 +9,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build/views}
-for tool in Xvfb xdotool import; do
-    command -v "$tool" > /dev/null || { echo "walk-views: $tool is missing" >&2; exit 1; }
-done
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DPICTAVEL_BUILD_TESTS=ON > /dev/null
-cmake --build "$root/build" --target pictavel-window-shot -j"$(nproc)"
-rm -rf "$out"
-mkdir -p "$out"
-# The window records its set: the record stays with the walk, out of the
-# user's own data folder.
-export XDG_DATA_HOME=$out/data
-
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
+# shellcheck source=scripts/walk-setup.sh
+. "$root/scripts/walk-setup.sh"
 "$root/build/bin/pictavel-window-shot" "$out/unused.png" --hold > "$out/views.log" 2> /dev/null &
 window=$!
 trap 'kill "$window" "$xvfb" 2> /dev/null || true' EXIT
