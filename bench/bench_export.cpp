@@ -15,6 +15,12 @@
 //                                      touched, through pictavel-build --jobs 2
 //                                      and through the engine as Start calls
 //                                      it, with the cells' pixels
+// pictavel-bench-export --memory [rounds]  pictavel-build on a set of mixed
+//                                      sizes and orientations: its time and
+//                                      its peak memory on one and two workers
+//                                      beside (jobs + 1) x the largest
+//                                      picture's 32-bit pixel area
+// pictavel-bench-export --mixed-corpus FOLDER  writes that set into FOLDER
 // pictavel-bench-export --child-peak PROGRAM ARGS...  (internal) runs PROGRAM
 //                                      and prints its peak memory in kB
 // pictavel-bench-export --floor FOLDER OUT  (internal) the libjpeg-turbo work
@@ -160,6 +166,19 @@ int runChildPeak(const QStringList &command)
     return 0;
 }
 
+// The peak memory of one pictavel-build run in kB, measured by a child of
+// this program so that only that run counts; -1 when it fails.
+long toolPeakKb(const QString &self, const QStringList &arguments)
+{
+    QProcess peak;
+    peak.start(self,
+               QStringList{QStringLiteral("--child-peak"), QStringLiteral(PICTAVEL_BUILD_TOOL)} +
+                   arguments);
+    if (!peak.waitForFinished(600000) || peak.exitCode() != 0)
+        return -1;
+    return peak.readAllStandardOutput().trimmed().toLong();
+}
+
 int runOptions(const QString &self, int rounds)
 {
     QTemporaryDir dir;
@@ -222,14 +241,11 @@ int runOptions(const QString &self, int rounds)
                 median(scaledTimes) * 1000 / kPictures,
                 floor / (median(scaledTimes) * 1000 / kPictures));
     for (size_t v : {size_t(0), size_t(3)}) {
-        QProcess peak;
-        peak.start(
-            self, QStringList{QStringLiteral("--child-peak"), QStringLiteral(PICTAVEL_BUILD_TOOL)} +
-                      toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
-                                    1, variants[v].options));
-        if (peak.waitForFinished(600000) && peak.exitCode() == 0)
-            std::printf("  peak memory %-15s %6.0f MB\n", variants[v].name,
-                        peak.readAllStandardOutput().trimmed().toDouble() / 1024.0);
+        const long kb = toolPeakKb(
+            self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")), 1,
+                                variants[v].options));
+        if (kb >= 0)
+            std::printf("  peak memory %-15s %6.0f MB\n", variants[v].name, double(kb) / 1024.0);
     }
     return 0;
 }
@@ -309,6 +325,71 @@ int runIncremental()
     alone.thumbFolder = alone.projectFolder + QStringLiteral("/thumb");
     printIncremental("Start (the engine with the cells' pixels, two workers)", startFirst,
                      startUnchanged, startTouched, timeStart(alone));
+    return 0;
+}
+
+// The pictures' count, their megapixels in all and the largest one's 32-bit
+// pixel area in MiB.
+struct MixedCorpus
+{
+    size_t pictures = 0;
+    double megapixels = 0, largestMiB = 0;
+};
+
+// Camera and phone sizes from 1.4 to 24 megapixels in no order, some held
+// upright (EXIF orientation 6 and 8), as a folder of photographs has them.
+MixedCorpus makeMixedCorpus(const QString &folder)
+{
+    const struct
+    {
+        int width, height, orientation;
+    } pictures[] = {{6000, 4000, 1}, {1440, 960, 1},  {4000, 3000, 6}, {5184, 3456, 1},
+                    {1600, 1200, 1}, {3000, 4000, 1}, {4608, 3456, 8}, {2048, 1536, 1},
+                    {6000, 4000, 6}, {1920, 1080, 1}, {4032, 3024, 6}, {2592, 1944, 1}};
+    MixedCorpus corpus;
+    for (const auto &p : pictures) {
+        writeCorpusJpeg(corpusFile(folder, int(corpus.pictures)), p.width, p.height,
+                        uint32_t(corpus.pictures + 1), QByteArray(), p.orientation);
+        ++corpus.pictures;
+        corpus.megapixels += double(p.width) * p.height / 1e6;
+        corpus.largestMiB =
+            std::max(corpus.largestMiB, double(p.width) * p.height * 4 / (1024.0 * 1024.0));
+    }
+    return corpus;
+}
+
+int runMemory(const QString &self, int rounds)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QString corpus = outputFolder(dir.path(), QStringLiteral("mixed"));
+    const MixedCorpus mixed = makeMixedCorpus(corpus);
+    const double megapixels = mixed.megapixels, largest = mixed.largestMiB;
+    const QString ini = QDir(dir.path()).filePath(QStringLiteral("propstor.ini"));
+    writeTextFile1251(ini,
+                      {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
+    std::printf("corpus: %zu photo-like JPEG files of 1.4 to 24 megapixels, %.0f megapixels in "
+                "all, four turned by EXIF; largest 32-bit pixel area %.1f MiB; %d rounds\n",
+                mixed.pictures, megapixels, largest, rounds);
+    const QString out = QDir(dir.path()).filePath(QStringLiteral("out"));
+    for (int jobs : {1, 2}) {
+        std::vector<double> times;
+        for (int round = 0; round <= rounds; ++round) {
+            settle();
+            const double t = runTool(ini, corpus, out, jobs, {QStringLiteral("--full")});
+            if (round > 0)
+                times.push_back(t);
+        }
+        const long kb = toolPeakKb(
+            self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
+                                jobs, {QStringLiteral("--full")}));
+        const double peak = double(kb) / 1024.0;
+        const double bound = (jobs + 1) * largest;
+        std::printf("pictavel-build --jobs %d: %.1f ms per megapixel; peak memory %.0f MiB, "
+                    "(jobs + 1) x largest area %.0f MiB, peak / bound %.2f (goal <= 1)\n",
+                    jobs, median(times) * 1000 / megapixels, peak, bound, peak / bound);
+    }
     return 0;
 }
 
@@ -407,6 +488,11 @@ int main(int argc, char **argv)
             return runFloor(args[2], args[3]);
         if (args.size() > 2 && args[1] == QLatin1String("--child-peak"))
             return runChildPeak(args.mid(2));
+        if (args.size() == 3 && args[1] == QLatin1String("--mixed-corpus"))
+            return makeMixedCorpus(args[2]).pictures > 0 ? 0 : 1;
+        if (args.size() >= 2 && args[1] == QLatin1String("--memory"))
+            return runMemory(app.applicationFilePath(),
+                             args.size() > 2 ? std::max(1, args[2].toInt()) : 3);
         if (args.size() == 2 && args[1] == QLatin1String("--incremental"))
             return runIncremental();
         if (args.size() >= 2 && args[1] == QLatin1String("--options"))

@@ -27,8 +27,18 @@ void makePhotoRow(std::vector<uint8_t> &row, int width, int height, int y, uint3
     }
 }
 
+// An EXIF block holding only the orientation tag: a little-endian TIFF
+// header, one SHORT entry, no next directory.
+QByteArray exifOrientation(int orientation)
+{
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24);
+    exif += char(orientation);
+    exif += QByteArray(7, '\0');
+    return exif;
+}
+
 bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t seed,
-                        const QByteArray &icc, std::vector<uint8_t> &row)
+                        const QByteArray &icc, int orientation, std::vector<uint8_t> &row)
 {
     jpeg_compress_struct &c = e.c;
     if (setjmp(e.err.jump))
@@ -42,6 +52,11 @@ bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t 
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
     jpeg_start_compress(&c, TRUE);
+    if (orientation != 1) {
+        const QByteArray exif = exifOrientation(orientation);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET *>(exif.constData()),
+                          unsigned(exif.size()));
+    }
     if (!icc.isEmpty())
         jpeg_write_icc_profile(&c, reinterpret_cast<const JOCTET *>(icc.constData()),
                                unsigned(icc.size()));
@@ -57,13 +72,13 @@ bool compressCorpusJpeg(Compressor &e, FILE *f, int width, int height, uint32_t 
 } // namespace
 
 void writeCorpusJpeg(const QString &path, int width, int height, uint32_t seed,
-                     const QByteArray &icc)
+                     const QByteArray &icc, int orientation)
 {
     FilePtr f(std::fopen(QFile::encodeName(path).constData(), "wb"));
     if (!f)
         throw PictavelError(QStringLiteral("Cannot create file %1").arg(path));
     Compressor e;
     std::vector<uint8_t> row(size_t(width) * 3);
-    if (!compressCorpusJpeg(e, f.get(), width, height, seed, icc, row))
+    if (!compressCorpusJpeg(e, f.get(), width, height, seed, icc, orientation, row))
         throw jpegError(e.err);
 }

@@ -17,70 +17,71 @@ QSize OrientedSize(int width, int height, int orientation)
     return swapsSides(orientation) ? QSize(height, width) : QSize(width, height);
 }
 
-void OrientPixels(const TColor32 *source, int width, int height, int orientation,
-                  TColor32 *destination)
+namespace {
+
+// Where stored pixel (x, y) goes: destination[start + x * stepX + y * stepY].
+// The mirrors and turns differ only in these three numbers.
+struct Placement
 {
-    if (width <= 0 || height <= 0)
-        return;
-    const size_t w = size_t(width);
-    const size_t h = size_t(height);
-    // Each shown pixel (x, y) reads the stored pixel start + x * stepX +
-    // y * stepY; the mirrors and turns differ only in these three numbers.
-    ptrdiff_t start = 0, stepX = 1, stepY = ptrdiff_t(w);
+    ptrdiff_t start, stepX, stepY;
+};
+
+Placement placementOf(int orientation, ptrdiff_t w, ptrdiff_t h)
+{
     switch (orientation) {
     case 2:
-        start = ptrdiff_t(w - 1);
-        stepX = -1;
-        break;
+        return {w - 1, -1, w};
     case 3:
-        start = ptrdiff_t(w * h - 1);
-        stepX = -1;
-        stepY = -ptrdiff_t(w);
-        break;
+        return {w * h - 1, -1, -w};
     case 4:
-        start = ptrdiff_t((h - 1) * w);
-        stepY = -ptrdiff_t(w);
-        break;
+        return {(h - 1) * w, 1, -w};
     case 5:
-        stepX = ptrdiff_t(w);
-        stepY = 1;
-        break;
+        return {0, h, 1};
     case 6:
-        start = ptrdiff_t((h - 1) * w);
-        stepX = -ptrdiff_t(w);
-        stepY = 1;
-        break;
+        return {h - 1, h, -1};
     case 7:
-        start = ptrdiff_t(w * h - 1);
-        stepX = -ptrdiff_t(w);
-        stepY = -1;
-        break;
+        return {w * h - 1, -h, -1};
     case 8:
-        start = ptrdiff_t(w - 1);
-        stepX = ptrdiff_t(w);
-        stepY = -1;
-        break;
+        return {(w - 1) * h, -h, 1};
     default:
-        std::memcpy(destination, source, w * h * sizeof(TColor32));
+        return {0, 1, w};
+    }
+}
+
+} // namespace
+
+void OrientRows(const TColor32 *rows, int width, int height, int first, int count, int orientation,
+                TColor32 *destination)
+{
+    if (width <= 0 || count <= 0)
+        return;
+    const ptrdiff_t w = width;
+    const Placement p = placementOf(orientation, w, height);
+    if (!swapsSides(orientation)) {
+        // Whole rows stay rows, read forwards or backwards.
+        for (int y = first; y < first + count; ++y, rows += w) {
+            TColor32 *out = destination + (p.start + ptrdiff_t(y) * p.stepY);
+            if (p.stepX == 1)
+                std::memcpy(out, rows, size_t(w) * sizeof(TColor32));
+            else
+                for (ptrdiff_t x = 0; x < w; ++x)
+                    out[-x] = rows[x];
+        }
         return;
     }
-    const QSize shown = OrientedSize(width, height, orientation);
-    const int dw = shown.width();
-    const int dh = shown.height();
-    // The turns read across rows; tiles keep both sides in the cache.
-    constexpr int kTile = 32;
-    for (int ty = 0; ty < dh; ty += kTile) {
-        const int ey = std::min(ty + kTile, dh);
-        for (int tx = 0; tx < dw; tx += kTile) {
-            const int ex = std::min(tx + kTile, dw);
-            for (int y = ty; y < ey; ++y) {
-                // An index rather than a pointer: the step past a row's last
-                // pixel may lead outside the area.
-                ptrdiff_t in = start + ptrdiff_t(y) * stepY + ptrdiff_t(tx) * stepX;
-                TColor32 *out = destination + size_t(y) * size_t(dw);
-                for (int x = tx; x < ex; ++x, in += stepX)
-                    out[x] = source[in];
-            }
+    // Rows become columns. In bands of a few rows each stored column lands
+    // as one short run in a shown row, and the band stays in the cache while
+    // it is read across.
+    constexpr int kBand = 16;
+    for (int band = first; band < first + count; band += kBand) {
+        const int rowsInBand = std::min(kBand, first + count - band);
+        const TColor32 *bandRows = rows + ptrdiff_t(band - first) * w;
+        for (ptrdiff_t x = 0; x < w; ++x) {
+            // Indices rather than pointers: a step past the band's last row
+            // may lead outside either area.
+            const ptrdiff_t out = p.start + x * p.stepX + ptrdiff_t(band) * p.stepY;
+            for (int i = 0; i < rowsInBand; ++i)
+                destination[out + i * p.stepY] = bandRows[x + i * w];
         }
     }
 }

@@ -14,8 +14,11 @@
 // 5 to 8 swap the sides.
 QSize OrientedSize(int width, int height, int orientation);
 
-// Writes the width x height pixels of `source` to `destination` as they are
-// shown under `orientation`; `destination` holds OrientedSize() pixels and
-// does not overlap `source`.
-void OrientPixels(const TColor32 *source, int width, int height, int orientation,
-                  TColor32 *destination);
+// Writes `count` stored rows of a width x height picture, from stored row
+// `first` on, to where `orientation` shows them in `destination`, which holds
+// OrientedSize() pixels and does not overlap `rows`. `rows` holds the rows one
+// after another, `width` pixels each. A decoder turns its picture batch by
+// batch through this, without a second picture-sized area; with `first` 0 and
+// `count` `height` it turns a whole picture.
+void OrientRows(const TColor32 *rows, int width, int height, int first, int count, int orientation,
+                TColor32 *destination);

@@ -97,11 +97,6 @@ bool readIccProfile(JpegDecoder &d, JOCTET *&icc, unsigned int &size)
     return true;
 }
 
-bool isGreyscale(const JpegDecoder &d)
-{
-    return d.cinfo.jpeg_color_space == JCS_GRAYSCALE;
-}
-
 // a * b / 255 rounded, for a and b up to 255.
 uint32_t mulDiv255(uint32_t a, uint32_t b)
 {
@@ -140,13 +135,57 @@ DecodedColours decodedColours(const JpegDecoder &d)
     }
 }
 
+// Where decoded rows go: an upright picture's straight into its pixels, a
+// turned one's through a strip of a few rows that is then turned into place,
+// so that no second picture-sized area is needed.
+class DecodedRows
+{
+public:
+    DecodedRows(uint32_t *pixels, int width, int height, int orientation)
+        : m_pixels(pixels), m_width(width), m_height(height), m_orientation(orientation)
+    {
+        if (m_orientation != 1 && strip().size() < size_t(kRows) * size_t(width))
+            strip().resize(size_t(kRows) * size_t(width));
+    }
+
+    static constexpr int kRows = 16;
+
+    // Where stored rows from `first` on, up to kRows of them, are decoded.
+    uint32_t *rowsAt(JDIMENSION first) const
+    {
+        return m_orientation == 1 ? m_pixels + size_t(first) * size_t(m_width) : strip().data();
+    }
+    // Rows decoded at rowsAt(first) are complete.
+    void place(JDIMENSION first, JDIMENSION count) const
+    {
+        if (m_orientation != 1)
+            OrientRows(strip().data(), m_width, m_height, int(first), int(count), m_orientation,
+                       m_pixels);
+    }
+
+private:
+    static std::vector<uint32_t> &strip()
+    {
+        thread_local std::vector<uint32_t> rows;
+        return rows;
+    }
+
+    uint32_t *m_pixels;
+    int m_width, m_height, m_orientation;
+};
+
+std::vector<uint8_t> &greyRowBuffer()
+{
+    thread_local std::vector<uint8_t> rows;
+    return rows;
+}
+
 // Decodes at the output size (output_width x output_height words) into
-// `pixels`: colour straight to BGRA, CMYK and YCCK as CMYK converted row by
-// row in place, greyscale quantised to 236 levels through `greyRow`
-// (image_width bytes). With `toSrgb`, each batch of rows goes through the embedded
-// profile's conversion as it is decoded, and greyscale keeps all 256 levels,
-// each given its converted colour.
-bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow, const SrgbConversion *toSrgb)
+// `out`: colour straight to BGRA, CMYK and YCCK as CMYK converted row by row
+// in place, greyscale quantised to 236 levels. With `toSrgb`, each batch of
+// rows goes through the embedded profile's conversion as it is decoded, and
+// greyscale keeps all 256 levels, each given its converted colour.
+bool decodePixels(JpegDecoder &d, const DecodedRows &out, const SrgbConversion *toSrgb)
 {
     if (setjmp(d.err.jump))
         return false;
@@ -165,40 +204,42 @@ bool decodePixels(JpegDecoder &d, uint32_t *pixels, uint8_t *greyRow, const Srgb
     }
     jpeg_start_decompress(&c);
     const size_t width = c.output_width;
+    uint32_t palette[256] = {};
+    std::vector<uint8_t> &greyRows = greyRowBuffer();
     if (grey) {
-        uint32_t palette[256] = {};
         if (toSrgb)
             std::copy(toSrgb->greyPalette().begin(), toSrgb->greyPalette().end(), palette);
         else
             for (int i = 0; i < c.actual_number_of_colors && i < 256; ++i)
                 palette[i] = 0xFF000000u | uint32_t(c.colormap[0][i]) * 0x010101u;
-        while (c.output_scanline < c.output_height) {
-            const size_t y = c.output_scanline;
-            JSAMPROW row = greyRow;
-            if (jpeg_read_scanlines(&c, &row, 1) != 1)
-                break;
-            uint32_t *out = pixels + y * width;
-            for (size_t x = 0; x < width; ++x)
-                out[x] = palette[greyRow[x]];
+        if (greyRows.size() < DecodedRows::kRows * width)
+            greyRows.resize(DecodedRows::kRows * width);
+    }
+    const bool inverted = c.saw_Adobe_marker;
+    JSAMPROW rows[DecodedRows::kRows];
+    while (c.output_scanline < c.output_height) {
+        const JDIMENSION first = c.output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(DecodedRows::kRows, c.output_height - first);
+        uint32_t *decoded = out.rowsAt(first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = grey ? greyRows.data() + i * width
+                           : reinterpret_cast<JSAMPROW>(decoded + i * width);
+        const JDIMENSION read = jpeg_read_scanlines(&c, rows, count);
+        if (read == 0)
+            break;
+        for (JDIMENSION i = 0; i < read; ++i) {
+            if (grey) {
+                const uint8_t *in = rows[i];
+                uint32_t *pixel = decoded + i * width;
+                for (size_t x = 0; x < width; ++x)
+                    pixel[x] = palette[in[x]];
+            } else if (toSrgb) {
+                toSrgb->convertRow(rows[i], width);
+            } else if (cmyk) {
+                cmykRowToBgra(rows[i], width, inverted);
+            }
         }
-    } else {
-        const bool inverted = c.saw_Adobe_marker;
-        JSAMPROW rows[16];
-        while (c.output_scanline < c.output_height) {
-            const JDIMENSION first = c.output_scanline;
-            const JDIMENSION count = std::min<JDIMENSION>(16, c.output_height - first);
-            for (JDIMENSION i = 0; i < count; ++i)
-                rows[i] = reinterpret_cast<JSAMPROW>(pixels + (first + i) * width);
-            const JDIMENSION read = jpeg_read_scanlines(&c, rows, count);
-            if (read == 0)
-                break;
-            if (toSrgb)
-                for (JDIMENSION i = 0; i < read; ++i)
-                    toSrgb->convertRow(rows[i], width);
-            else if (cmyk)
-                for (JDIMENSION i = 0; i < read; ++i)
-                    cmykRowToBgra(rows[i], width, inverted);
-        }
+        out.place(first, read);
     }
     jpeg_abort_decompress(&c);
     return true;
@@ -241,12 +282,6 @@ int savedOrientation(const JpegDecoder &d)
     return 1;
 }
 
-std::vector<uint8_t> &greyRowBuffer()
-{
-    thread_local std::vector<uint8_t> row;
-    return row;
-}
-
 } // namespace
 
 void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning,
@@ -277,36 +312,23 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
     const ProfileConversion profile =
         icc ? srgbConversionFor(icc.get(), iccSize, decodedColours(d)) : ProfileConversion{};
     const SrgbConversion *toSrgb = profile.conversion.get();
-    std::vector<uint8_t> &greyRow = greyRowBuffer();
-    if (isGreyscale(d) && greyRow.size() < size_t(w))
-        greyRow.resize(size_t(w));
-
     const bool sameSize =
         !bitmap.empty() && bitmap.width() == shown.width() && bitmap.height() == shown.height();
-    if (orientation == 1 && !sameSize) {
+    if (!sameSize) {
         // A fresh pixel area is written directly; if decoding fails it is
         // cleared, as a new area reads all zero.
-        bitmap.setSizeForOverwrite(w, h);
-        if (!decodePixels(d, bitmap.bits(), greyRow.data(), toSrgb)) {
+        bitmap.setSizeForOverwrite(shown.width(), shown.height());
+        if (!decodePixels(d, DecodedRows(bitmap.bits(), w, h, orientation), toSrgb)) {
             std::memset(bitmap.bits(), 0, size_t(w) * size_t(h) * sizeof(TColor32));
             bitmap.notifyChanged();
             throw jpegError(d.err);
         }
     } else {
-        // The bitmap's pixels must survive a failed decode, and turning needs
-        // a second area anyway.
+        // The bitmap's pixels must survive a failed decode.
         PooledPixels decoded(size_t(w) * size_t(h));
-        if (!decodePixels(d, decoded.data(), greyRow.data(), toSrgb)) {
-            bitmap.setSize(shown.width(), shown.height());
+        if (!decodePixels(d, DecodedRows(decoded.data(), w, h, orientation), toSrgb))
             throw jpegError(d.err);
-        }
-        if (orientation == 1) {
-            bitmap.replacePixels(w, h, decoded.take());
-        } else {
-            PooledPixels turned(size_t(w) * size_t(h));
-            OrientPixels(decoded.data(), w, h, orientation, turned.data());
-            bitmap.replacePixels(shown.width(), shown.height(), turned.take());
-        }
+        bitmap.replacePixels(shown.width(), shown.height(), decoded.take());
     }
     if (warning) {
         *warning = QString::fromLocal8Bit(d.err.firstWarning);

@@ -1,5 +1,6 @@
 #include "imaging/pixel_pool.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <sys/mman.h>
@@ -14,6 +15,42 @@ constexpr size_t kMaxKeptBlocks = 4;
 constexpr size_t kHugePageBytes = size_t(2) << 20;
 constexpr size_t kMaxKeptBytes = size_t(256) << 20;
 
+bool isMapped(const Block &b)
+{
+    return b.capacity * sizeof(uint32_t) >= kMinKeptBytes;
+}
+
+// Large blocks are mapped and unmapped here rather than by malloc, whose
+// heap may keep a freed block resident: a block the pool lets go must leave
+// the process.
+Block mapBlock(size_t pixels)
+{
+    const size_t bytes =
+        (pixels * sizeof(uint32_t) + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    // Mapped one huge page longer and cut to a huge-page boundary, so that
+    // the first touch faults once per 2 MB instead of once per 4 KB.
+    const size_t mapped = bytes + kHugePageBytes;
+    void *p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return {};
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t aligned = (start + kHugePageBytes - 1) & ~uintptr_t(kHugePageBytes - 1);
+    if (aligned > start)
+        munmap(p, aligned - start);
+    if (const size_t tail = start + mapped - (aligned + bytes))
+        munmap(reinterpret_cast<void *>(aligned + bytes), tail);
+    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
+    return {reinterpret_cast<uint32_t *>(aligned), bytes / sizeof(uint32_t)};
+}
+
+void freeBlock(const Block &b)
+{
+    if (isMapped(b))
+        munmap(b.data, b.capacity * sizeof(uint32_t));
+    else
+        std::free(b.data);
+}
+
 std::mutex &poolMutex()
 {
     static std::mutex m;
@@ -26,7 +63,7 @@ struct KeptBlocks
     ~KeptBlocks()
     {
         for (const Block &b : blocks)
-            std::free(b.data);
+            freeBlock(b);
     }
 };
 
@@ -44,45 +81,47 @@ size_t bytesOf(const std::vector<Block> &blocks)
     return total;
 }
 
+void freeSmallest(std::vector<Block> &blocks)
+{
+    const auto smallest =
+        std::min_element(blocks.begin(), blocks.end(),
+                         [](const Block &a, const Block &b) { return a.capacity < b.capacity; });
+    freeBlock(*smallest);
+    blocks.erase(smallest);
+}
+
 } // namespace
 
 Block acquire(size_t pixels)
 {
     if (pixels == 0)
         return {};
-    if (pixels * sizeof(uint32_t) >= kMinKeptBytes) {
+    if (pixels * sizeof(uint32_t) < kMinKeptBytes) {
+        void *p = std::malloc(pixels * sizeof(uint32_t));
+        return p ? Block{static_cast<uint32_t *>(p), pixels} : Block{};
+    }
+    {
         std::lock_guard lock(poolMutex());
         auto &blocks = keptBlocks();
-        // Best fit, but never more than twice the need: a small picture must
-        // not sit on a block made for a large one.
-        int best = -1;
-        for (size_t i = 0; i < blocks.size(); ++i) {
-            const size_t cap = blocks[i].capacity;
-            if (cap >= pixels && cap / 2 <= pixels &&
-                (best < 0 || cap < blocks[size_t(best)].capacity))
-                best = int(i);
-        }
-        if (best >= 0) {
-            Block b = blocks[size_t(best)];
-            blocks.erase(blocks.begin() + best);
+        // The smallest kept block that holds the picture serves it, however
+        // much larger: its pages are resident already, and a fresh one would
+        // be faulted in on top of them.
+        auto best = blocks.end();
+        for (auto b = blocks.begin(); b != blocks.end(); ++b)
+            if (b->capacity >= pixels && (best == blocks.end() || b->capacity < best->capacity))
+                best = b;
+        if (best != blocks.end()) {
+            const Block b = *best;
+            blocks.erase(best);
             return b;
         }
+        // None does, so a new block is mapped, and the smallest kept one
+        // goes first: the pool then never holds more blocks than were in use
+        // at one time, each no larger than the largest picture.
+        if (!blocks.empty())
+            freeSmallest(blocks);
     }
-    const size_t bytes = pixels * sizeof(uint32_t);
-    if (bytes >= kHugePageBytes) {
-        // Whole huge pages: the first touch of a fresh area then faults once
-        // per 2 MB instead of once per 4 KB.
-        const size_t rounded = (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
-        void *p = std::aligned_alloc(kHugePageBytes, rounded);
-        if (!p)
-            return {};
-        madvise(p, rounded, MADV_HUGEPAGE);
-        return {static_cast<uint32_t *>(p), rounded / sizeof(uint32_t)};
-    }
-    void *p = std::malloc(bytes);
-    if (!p)
-        return {};
-    return {static_cast<uint32_t *>(p), pixels};
+    return mapBlock(pixels);
 }
 
 void release(Block block)
@@ -90,24 +129,24 @@ void release(Block block)
     if (!block.data)
         return;
     const size_t bytes = block.capacity * sizeof(uint32_t);
-    if (bytes >= kMinKeptBytes && bytes <= kMaxKeptBytes) {
+    if (isMapped(block) && bytes <= kMaxKeptBytes) {
         std::lock_guard lock(poolMutex());
         auto &blocks = keptBlocks();
         blocks.push_back(block);
-        while (blocks.size() > kMaxKeptBlocks || bytesOf(blocks) > kMaxKeptBytes) {
-            std::free(blocks.front().data);
-            blocks.erase(blocks.begin());
-        }
+        // Beyond the limits the smallest blocks go first: a larger one serves
+        // every picture a smaller one does.
+        while (blocks.size() > kMaxKeptBlocks || bytesOf(blocks) > kMaxKeptBytes)
+            freeSmallest(blocks);
         return;
     }
-    std::free(block.data);
+    freeBlock(block);
 }
 
 void trim()
 {
     std::lock_guard lock(poolMutex());
     for (const Block &b : keptBlocks())
-        std::free(b.data);
+        freeBlock(b);
     keptBlocks().clear();
 }
 

@@ -7,6 +7,11 @@
 // system: on these machines the first touch of freshly mapped memory costs
 // more than decoding a photo, so a program that loads picture after picture
 // must not fault in a new 48 MB block each time.
+//
+// A kept block serves any picture it holds. A block is mapped only when no
+// kept one is large enough, and then the kept ones go first, so the pool
+// never holds more blocks than were in use at one time, each no larger than
+// the largest picture (rounded up to 2 MB).
 namespace PixelPool {
 
 struct Block

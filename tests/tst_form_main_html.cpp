@@ -221,8 +221,9 @@ void TestFormMainHtml::steppingASpinEditRebuilds_data()
                            "spinCellPad",    "spinCellSpac",  "spinBorderImg"};
     const char *ways[] = {"arrow key", "page key", "step button", "typed digit"};
     for (const char *name : names) {
-        for (int how = 0; how < 4; ++how)
-            QTest::addRow("%s %s", name, ways[how]) << QString::fromLatin1(name) << how;
+        int how = 0;
+        for (const char *way : ways)
+            QTest::addRow("%s %s", name, way) << QString::fromLatin1(name) << how++;
     }
 }
 

@@ -829,6 +829,22 @@ void TestPictureFile::jpegGreyscale()
     QVERIFY(levels.size() > 100);
     QVERIFY(levels.contains(0));
     QVERIFY(levels.contains(255));
+
+    // Turned, over more than one batch of decoded rows: every pixel is the
+    // upright decode's pixel it shows.
+    const auto sample = [](int x, int y, int) { return uint8_t(x * 7 + y * 3); };
+    QVERIFY(writeJpegDirect(path("grey1.jpg"), 40, 37, 1, sample));
+    QVERIFY(writeJpegDirect(path("grey8.jpg"), 40, 37, 1, sample, exifWithOrientation(8, false)));
+    TBitmap32 upright, turned;
+    LoadPicture(path("grey1.jpg"), upright);
+    LoadPicture(path("grey8.jpg"), turned);
+    QCOMPARE(turned.width(), 37);
+    QCOMPARE(turned.height(), 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const QPoint s = storedPoint(x, y, 40, 37, 8);
+            QCOMPARE(turned.pixel(x, y), upright.pixel(s.x(), s.y()));
+        }
 }
 
 void TestPictureFile::jpegProgressive()

@@ -63,8 +63,8 @@ private slots:
     void scaleFloor();
     void thumbnail_data();
     void thumbnail();
-    void orientPixels_data();
-    void orientPixels();
+    void orientRows_data();
+    void orientRows();
 };
 
 void TestStretchCopy::setSizeKeepsPixelsWhenUnchanged()
@@ -495,7 +495,7 @@ void TestStretchCopy::thumbnail()
     QCOMPARE(thumb.pixel(thumb.width() - 1, 0), TColor32(0xFF0000FF));
 }
 
-void TestStretchCopy::orientPixels_data()
+void TestStretchCopy::orientRows_data()
 {
     QTest::addColumn<int>("orientation");
     QTest::addColumn<int>("inverse");
@@ -513,7 +513,7 @@ void TestStretchCopy::orientPixels_data()
     QTest::newRow("9 taken as upright") << 9 << 9 << QList<TColor32>{0, 1, 2, 3, 4, 5};
 }
 
-void TestStretchCopy::orientPixels()
+void TestStretchCopy::orientRows()
 {
     QFETCH(int, orientation);
     QFETCH(int, inverse);
@@ -522,18 +522,20 @@ void TestStretchCopy::orientPixels()
     const QSize size = OrientedSize(3, 2, orientation);
     QCOMPARE(size, orientation >= 5 && orientation <= 8 ? QSize(2, 3) : QSize(3, 2));
     QList<TColor32> out(6, 99);
-    OrientPixels(small, 3, 2, orientation, out.data());
+    OrientRows(small, 3, 2, 0, 2, orientation, out.data());
     QCOMPARE(out, shown);
 
-    // Larger than the tiles the turns walk in: turning back restores every
-    // pixel.
+    // Larger than the bands the turns walk in, and given in batches of 5
+    // rows as a decoder hands them over: turning back restores every pixel.
     constexpr int w = 70, h = 37;
     QList<TColor32> picture(w * h), turned(w * h), back(w * h);
     for (int i = 0; i < w * h; ++i)
         picture[i] = TColor32(i);
-    OrientPixels(picture.constData(), w, h, orientation, turned.data());
+    for (int first = 0; first < h; first += 5)
+        OrientRows(picture.constData() + first * w, w, h, first, std::min(5, h - first),
+                   orientation, turned.data());
     const QSize t = OrientedSize(w, h, orientation);
-    OrientPixels(turned.constData(), t.width(), t.height(), inverse, back.data());
+    OrientRows(turned.constData(), t.width(), t.height(), 0, t.height(), inverse, back.data());
     QCOMPARE(back, picture);
 }
 
@@ -544,8 +546,7 @@ namespace {
 int areaAverage(const TBitmap32 &src, int width, int height, int x, int y, int shift)
 {
     const double x0 = double(x) * src.width() / width, x1 = double(x + 1) * src.width() / width;
-    const double y0 = double(y) * src.height() / height,
-                 y1 = double(y + 1) * src.height() / height;
+    const double y0 = double(y) * src.height() / height, y1 = double(y + 1) * src.height() / height;
     double sum = 0;
     for (int sy = 0; sy < src.height(); ++sy)
         for (int sx = 0; sx < src.width(); ++sx) {
@@ -581,13 +582,14 @@ void TestStretchCopy::boxResampleAveragesWhatEachPixelCovers()
     src.setSize(from.width(), from.height());
     for (int y = 0; y < from.height(); ++y)
         for (int x = 0; x < from.width(); ++x) {
-            const bool white = pattern == u"checker" ? (x + y) % 2 == 0
-                                                     : x == from.width() / 2 && y == from.height() / 2;
+            const bool white = pattern == u"checker"
+                                   ? (x + y) % 2 == 0
+                                   : x == from.width() / 2 && y == from.height() / 2;
             src.setPixel(x, y,
-                         pattern == u"ramp"
-                             ? TColor32(0xFF000000u | (x * 37 % 256) << 16 | (y * 53 % 256) << 8 |
-                                        ((x * y * 11) % 256))
-                             : white ? 0xFFFFFFFFu : 0xFF000000u);
+                         pattern == u"ramp" ? TColor32(0xFF000000u | (x * 37 % 256) << 16 |
+                                                       (y * 53 % 256) << 8 | ((x * y * 11) % 256))
+                         : white            ? 0xFFFFFFFFu
+                                            : 0xFF000000u);
         }
     TBitmap32 dst;
     BoxResample(src, dst, to.width(), to.height());
