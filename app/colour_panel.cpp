@@ -5,6 +5,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+int panelColour(const QColor &colour)
+{
+    return panelColour(PanelChannels{colour.red(), colour.green(), colour.blue()});
+}
+
+QColor colourOfPanel(int panelColour)
+{
+    const PanelChannels c = channelsOfPanel(panelColour);
+    return QColor(c.red, c.green, c.blue);
+}
+
 ColourPanel::ColourPanel(QWidget *parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

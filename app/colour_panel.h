@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
+
+// A panel colour (below) of a QColor, and back.
+int panelColour(const QColor &colour);
+QColor colourOfPanel(int panelColour);
 
 // A framed swatch of one colour. The colour is an integer with red in the low
 // byte, green in the middle and blue in the high byte (16777215 is white).

@@ -1,17 +1,18 @@
 #include "html/colour_text.h"
 
-int panelColour(const QColor &colour)
+int panelColour(PanelChannels channels)
 {
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+    return channels.red | (channels.green << 8) | (channels.blue << 16);
 }
 
-QColor colourOfPanel(int panelColour)
+PanelChannels channelsOfPanel(int panelColour)
 {
     const auto value = static_cast<quint32>(panelColour);
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    return {int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF)};
 }
 
 QString colourText(int panelColour)
 {
-    return colourOfPanel(panelColour).name(QColor::HexRgb).toUpper();
+    const PanelChannels c = channelsOfPanel(panelColour);
+    return QString::asprintf("#%02X%02X%02X", c.red, c.green, c.blue);
 }

@@ -84,7 +84,7 @@ ExportRecord::ExportRecord(const QString &projectFolder)
 ExportRecord::ExportRecord(ExportRecord &&other) noexcept
     : m_folder(std::move(other.m_folder)), m_canonicalFolder(std::move(other.m_canonicalFolder)),
       m_file(std::move(other.m_file)), m_entries(std::move(other.m_entries)),
-      m_sources(std::move(other.m_sources))
+      m_sources(std::move(other.m_sources)), m_changed(other.m_changed)
 {
 }
 
@@ -108,6 +108,7 @@ ExportRecord ExportRecord::load(const QString &projectFolder)
         root.value(QStringLiteral("projectFolder")).toString() != record.m_canonicalFolder)
         return record;
     const QJsonObject files = root.value(QStringLiteral("files")).toObject();
+    bool dropped = false;
     for (auto it = files.begin(); it != files.end(); ++it) {
         const QJsonObject object = it.value().toObject();
         bool ok[4] = {false, false, false, false};
@@ -121,12 +122,15 @@ ExportRecord ExportRecord::load(const QString &projectFolder)
         entry.output.ctimeNs =
             object.value(QStringLiteral("ctimeNs")).toString().toLongLong(&ok[3]);
         // A damaged entry is dropped: its file is written again.
-        if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || entry.inputs.isEmpty())
+        if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || entry.inputs.isEmpty()) {
+            dropped = true;
             continue;
+        }
         if (!entry.source.isEmpty())
             record.m_sources.insert(entry.source);
         record.m_entries.insert(it.key(), entry);
     }
+    record.m_changed = dropped;
     return record;
 }
 
@@ -161,12 +165,14 @@ void ExportRecord::forget(const QString &path)
 {
     const std::lock_guard lock(m_mutex);
     m_entries.remove(key(path));
+    m_changed = true;
 }
 
 void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source)
 {
     const std::optional<StatStamp> stamp = statStamp(path);
     const std::lock_guard lock(m_mutex);
+    m_changed = true;
     if (!stamp || inputs.isEmpty()) {
         m_entries.remove(key(path));
         return;
@@ -183,6 +189,8 @@ bool ExportRecord::save() const
     QJsonObject files;
     {
         const std::lock_guard lock(m_mutex);
+        if (!m_changed)
+            return true;
         for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
             QJsonObject object{{QStringLiteral("inputs"), QString::fromUtf8(it->inputs)},
                                {QStringLiteral("size"), number(it->output.size)},

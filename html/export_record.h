@@ -81,8 +81,9 @@ public:
     // `source` when it was made from a source file.
     void wrote(const QString &path, const QByteArray &inputs, const QByteArray &source = {});
 
-    // Writes the record atomically; false when it cannot be written, which
-    // leaves the earlier one (whose claims stay true or fail the stamps).
+    // Writes the record atomically unless it is the one loaded, unchanged;
+    // false when it cannot be written, which leaves the earlier one (whose
+    // claims stay true or fail the stamps).
     bool save() const;
 
 private:
@@ -102,6 +103,8 @@ private:
     QString m_file;
     QHash<QString, Entry> m_entries;
     QSet<QByteArray> m_sources;
+    // False only while the record is the file it was loaded from.
+    bool m_changed = true;
     mutable std::mutex m_mutex;
 };
 

@@ -251,24 +251,3 @@ LineColouring colourHtmlLine(QStringView line, bool insideTagAtStart)
     result.insideTagAtEnd = insideTagAfter(line, insideTagAtStart);
     return result;
 }
-
-HtmlTokenStyle htmlTokenStyle(HtmlTokenKind kind)
-{
-    switch (kind) {
-    case HtmlTokenKind::Tag:
-        return {QColor(0x00, 0x00, 0x80), true};
-    case HtmlTokenKind::Attribute:
-        return {QColor(0xFF, 0x00, 0x00), false};
-    case HtmlTokenKind::Value:
-        return {QColor(0x62, 0x62, 0x62), false};
-    case HtmlTokenKind::Symbol:
-        return {QColor(0xFF, 0x00, 0x80), false};
-    case HtmlTokenKind::Number:
-        return {QColor(0x00, 0x00, 0xFF), false};
-    case HtmlTokenKind::Entity:
-        return {QColor(0x00, 0x80, 0x00), false};
-    case HtmlTokenKind::Plain:
-        break;
-    }
-    return {QColor(Qt::black), false};
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QList>
 #include <QStringView>
 
@@ -33,11 +32,3 @@ struct LineColouring
 };
 
 LineColouring colourHtmlLine(QStringView line, bool insideTagAtStart);
-
-struct HtmlTokenStyle
-{
-    QColor colour;
-    bool bold = false;
-};
-
-HtmlTokenStyle htmlTokenStyle(HtmlTokenKind kind);

@@ -12,6 +12,34 @@
 
 namespace {
 
+// How the pane shows each kind of stretch.
+struct HtmlTokenStyle
+{
+    QColor colour;
+    bool bold = false;
+};
+
+HtmlTokenStyle htmlTokenStyle(HtmlTokenKind kind)
+{
+    switch (kind) {
+    case HtmlTokenKind::Tag:
+        return {QColor(0x00, 0x00, 0x80), true};
+    case HtmlTokenKind::Attribute:
+        return {QColor(0xFF, 0x00, 0x00), false};
+    case HtmlTokenKind::Value:
+        return {QColor(0x62, 0x62, 0x62), false};
+    case HtmlTokenKind::Symbol:
+        return {QColor(0xFF, 0x00, 0x80), false};
+    case HtmlTokenKind::Number:
+        return {QColor(0x00, 0x00, 0xFF), false};
+    case HtmlTokenKind::Entity:
+        return {QColor(0x00, 0x80, 0x00), false};
+    case HtmlTokenKind::Plain:
+        break;
+    }
+    return {QColor(Qt::black), false};
+}
+
 // Block state 1: the line ends inside a tag, so the next one starts there.
 class HtmlHighlighter : public QSyntaxHighlighter
 {

@@ -104,36 +104,12 @@ void TBitmap32::assign(const TBitmap32 *source)
     notifyChanged();
 }
 
-void TBitmap32::assign(const QImage &image)
-{
-    const bool keepAlpha = image.depth() == 32;
-    QImage source;
-    if (image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32)
-        source = image;
-    else if (!image.isNull())
-        source = image.convertToFormat(keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    setSizeForOverwrite(source.width(), source.height());
-    for (int y = 0; y < m_height; ++y)
-        std::memcpy(scanLine(y), source.constScanLine(y), size_t(m_width) * sizeof(TColor32));
-    if (!keepAlpha)
-        makeOpaque();
-    notifyChanged();
-}
-
 void TBitmap32::makeOpaque()
 {
     TColor32 *p = bits();
     const size_t n = empty() ? 0 : size_t(m_width) * size_t(m_height);
     for (size_t i = 0; i < n; ++i)
         p[i] |= 0xFF000000u;
-}
-
-QImage TBitmap32::toQImage(QImage::Format format) const
-{
-    if (empty())
-        return {};
-    return QImage(reinterpret_cast<const uchar *>(bits()), m_width, m_height,
-                  qsizetype(m_width) * 4, format);
 }
 
 int TBitmap32::addChangeHandler(std::function<void()> handler)

@@ -2,7 +2,6 @@
 
 #include "imaging/pixel_pool.h"
 
-#include <QImage>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -67,9 +66,6 @@ public:
     // Takes size, pixels, draw mode, master alpha, outer colour and filter of
     // `source`; a null source empties the bitmap. Always notifies.
     void assign(const TBitmap32 *source);
-    // Takes size and pixels of a plain image; alpha becomes 255 unless the
-    // image has 32 bits per pixel. Always notifies.
-    void assign(const QImage &image);
 
     TColor32 *bits() { return m_pixels.data; }
     const TColor32 *bits() const { return m_pixels.data; }
@@ -89,10 +85,6 @@ public:
 
     // Sets the alpha byte of every pixel to 255.
     void makeOpaque();
-
-    // The pixels as a QImage over the same memory, valid while the bitmap
-    // keeps its size.
-    QImage toQImage(QImage::Format format = QImage::Format_ARGB32) const;
 
     int addChangeHandler(std::function<void()> handler);
     void removeChangeHandler(int id);

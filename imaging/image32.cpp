@@ -1,5 +1,6 @@
 #include "imaging/image32.h"
 
+#include "imaging/bitmap_image.h"
 #include "imaging/stretch_copy.h"
 
 #include <QPaintEvent>
@@ -130,7 +131,7 @@ void TImage32::drawTo(QPainter &painter)
 {
     paintBuffer();
     if (!m_buffer.empty())
-        painter.drawImage(0, 0, m_buffer.toQImage(QImage::Format_RGB32));
+        painter.drawImage(0, 0, bitmapImage(m_buffer, QImage::Format_RGB32));
     for (const auto &layer : m_layers)
         layer->paint(painter, *this);
 }

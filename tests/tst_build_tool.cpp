@@ -1,6 +1,7 @@
 #include "base/text_file.h"
 #include "html/export_record.h"
 #include "html/page_generator.h"
+#include "imaging/bitmap_image.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 #include "project/gallery_record.h"
@@ -130,7 +131,7 @@ void TestBuildTool::fillSources(const QStringList &names) const
     for (int i = 0; i < names.size(); ++i) {
         fill(b, 20 + i, 16, 0xFF102030u + TColor32(i * 0x200000));
         if (names[i].endsWith(".bmp"))
-            QVERIFY(b.toQImage().save(path(names[i]), "BMP"));
+            QVERIFY(bitmapImage(b).save(path(names[i]), "BMP"));
         else
             WriteJpegFile(path(names[i]), b, 95);
     }
@@ -492,7 +493,7 @@ void TestBuildTool::rebuildsOnlyWhatChanged()
         // Another picture written over it in place, its time set back.
         TBitmap32 other;
         fill(other, 22, 16, 0xFF00FF00u);
-        QVERIFY(other.toQImage().save(path("other.bmp"), "BMP"));
+        QVERIFY(bitmapImage(other).save(path("other.bmp"), "BMP"));
         overwriteKeepingTime(path("p3.bmp"), readBytes(path("other.bmp")));
     } else if (change == "delete") {
         QVERIFY(QFile::remove(path("proj/thumb/p2.jpg")));

@@ -223,7 +223,8 @@ void TestFormMainHtml::steppingASpinEditRebuilds_data()
     for (const char *name : names) {
         int how = 0;
         for (const char *way : ways)
-            QTest::addRow("%s %s", name, way) << QString::fromLatin1(name) << how++;
+            QTest::newRow(QByteArray(name).append(' ').append(way).constData())
+                << QString::fromLatin1(name) << how++;
     }
 }
 

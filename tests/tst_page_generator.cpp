@@ -341,7 +341,7 @@ void TestPageGenerator::colourTexts()
     QFETCH(int, panel);
     QFETCH(QString, text);
     QCOMPARE(colourText(panel), text);
-    QCOMPARE(panelColour(colourOfPanel(panel)), panel & 0xFFFFFF);
+    QCOMPARE(panelColour(channelsOfPanel(panel)), panel & 0xFFFFFF);
 }
 
 QTEST_APPLESS_MAIN(TestPageGenerator)

@@ -44,7 +44,6 @@ private slots:
     void setSizeGivesZeroPixelsAndNotifies();
     void setSizeRefusesAbsurdSizes();
     void assignTakesPropertiesOrEmpties();
-    void assignFromPlainImage();
     void mulDivRound_data();
     void mulDivRound();
     void nearestColumns_data();
@@ -148,28 +147,6 @@ void TestStretchCopy::assignTakesPropertiesOrEmpties()
     b.assign(nullptr);
     QVERIFY(b.empty());
     QCOMPARE(notified, 2);
-}
-
-void TestStretchCopy::assignFromPlainImage()
-{
-    TBitmap32 b;
-    QImage argb(2, 1, QImage::Format_ARGB32);
-    argb.setPixel(0, 0, 0x80112233);
-    argb.setPixel(1, 0, 0x00445566);
-    b.assign(argb);
-    QCOMPARE(b.width(), 2);
-    QCOMPARE(b.pixel(0, 0), TColor32(0x80112233));
-    QCOMPARE(b.pixel(1, 0), TColor32(0x00445566));
-    QImage indexed(3, 2, QImage::Format_Indexed8);
-    indexed.setColorTable({qRgba(1, 2, 3, 0), qRgb(200, 100, 50)});
-    indexed.fill(1);
-    indexed.setPixel(2, 1, 0);
-    b.assign(indexed);
-    QCOMPARE(b.width(), 3);
-    QCOMPARE(b.pixel(0, 0), TColor32(0xFFC86432));
-    QCOMPARE(b.pixel(2, 1) >> 24, 255u);
-    b.assign(QImage());
-    QVERIFY(b.empty());
 }
 
 void TestStretchCopy::mulDivRound_data()
