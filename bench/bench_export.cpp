@@ -56,6 +56,9 @@ constexpr int kPictures = 20;
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr int kThumbBox = 110;
+// Every export but the incremental bench's writes every file, whatever an
+// earlier round left in the same folder.
+const QString kFull = QStringLiteral("--full");
 
 QString corpusFile(const QString &folder, int i)
 {
@@ -211,7 +214,7 @@ int runOptions(const QString &self, int rounds)
         for (size_t v = 0; v < std::size(variants); ++v) {
             settle();
             const double t = runTool(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("out")),
-                                     1, variants[v].options);
+                                     1, variants[v].options + QStringList{kFull});
             if (round > 0)
                 times[v].push_back(t);
         }
@@ -243,7 +246,7 @@ int runOptions(const QString &self, int rounds)
     for (size_t v : {size_t(0), size_t(3)}) {
         const long kb = toolPeakKb(
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")), 1,
-                                variants[v].options));
+                                variants[v].options + QStringList{kFull}));
         if (kb >= 0)
             std::printf("  peak memory %-15s %6.0f MB\n", variants[v].name, double(kb) / 1024.0);
     }
@@ -386,13 +389,13 @@ int runMemory(const QString &self, int rounds)
         std::vector<double> times;
         for (int round = 0; round <= rounds; ++round) {
             settle();
-            const double t = runTool(ini, corpus, out, jobs, {QStringLiteral("--full")});
+            const double t = runTool(ini, corpus, out, jobs, {kFull});
             if (round > 0)
                 times.push_back(t);
         }
         const long kb = toolPeakKb(
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
-                                jobs, {QStringLiteral("--full")}));
+                                jobs, {kFull}));
         const double peak = double(kb) / 1024.0;
         const double bound = (jobs + 1) * largest;
         std::printf("pictavel-build --jobs %d: %.1f ms per megapixel; peak memory %.0f MiB, "
@@ -422,7 +425,8 @@ int runComparison(const QString &self, int rounds)
     const QString engineOut = outputFolder(dir.path(), QStringLiteral("engine"));
     const QString floorOut = outputFolder(dir.path(), QStringLiteral("floor"));
     QDir(floorOut).mkdir(QStringLiteral("gal"));
-    const ExportJob job = corpusJob(corpus, engineOut);
+    ExportJob job = corpusJob(corpus, engineOut);
+    job.full = true;
     const QString ini = QDir(dir.path()).filePath(QStringLiteral("propstor.ini"));
     writeTextFile1251(ini,
                       {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
@@ -442,9 +446,9 @@ int runComparison(const QString &self, int rounds)
         settle();
         const double coldFloor = timeProcess(self, {QStringLiteral("--floor"), corpus, floorOut});
         settle();
-        const double oneJob = runTool(ini, corpus, toolOut, 1);
+        const double oneJob = runTool(ini, corpus, toolOut, 1, {kFull});
         settle();
-        const double twoJobs = runTool(ini, corpus, toolOut, 2);
+        const double twoJobs = runTool(ini, corpus, toolOut, 2, {kFull});
         if (round == 0)
             continue; // warming up
         engineTimes.push_back(engine);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <sanitizer/asan_interface.h>
 #include <sys/mman.h>
 #include <vector>
 
@@ -43,8 +44,19 @@ Block mapBlock(size_t pixels)
     return {reinterpret_cast<uint32_t *>(aligned), bytes / sizeof(uint32_t)};
 }
 
+// Under AddressSanitizer a mapped block is readable only as far as the
+// picture it serves, and not at all while it is kept, so that a write past
+// the picture or a use after release is reported as on the heap.
+void handOut(const Block &b, size_t pixels)
+{
+    ASAN_UNPOISON_MEMORY_REGION(b.data, pixels * sizeof(uint32_t));
+    ASAN_POISON_MEMORY_REGION(b.data + pixels, (b.capacity - pixels) * sizeof(uint32_t));
+}
+
 void freeBlock(const Block &b)
 {
+    // The addresses may be mapped again by anyone.
+    ASAN_UNPOISON_MEMORY_REGION(b.data, b.capacity * sizeof(uint32_t));
     if (isMapped(b))
         munmap(b.data, b.capacity * sizeof(uint32_t));
     else
@@ -113,6 +125,7 @@ Block acquire(size_t pixels)
         if (best != blocks.end()) {
             const Block b = *best;
             blocks.erase(best);
+            handOut(b, pixels);
             return b;
         }
         // None does, so a new block is mapped, and the smallest kept one
@@ -121,7 +134,10 @@ Block acquire(size_t pixels)
         if (!blocks.empty())
             freeSmallest(blocks);
     }
-    return mapBlock(pixels);
+    const Block b = mapBlock(pixels);
+    if (b.data)
+        handOut(b, pixels);
+    return b;
 }
 
 void release(Block block)
@@ -130,6 +146,7 @@ void release(Block block)
         return;
     const size_t bytes = block.capacity * sizeof(uint32_t);
     if (isMapped(block) && bytes <= kMaxKeptBytes) {
+        ASAN_POISON_MEMORY_REGION(block.data, bytes);
         std::lock_guard lock(poolMutex());
         auto &blocks = keptBlocks();
         blocks.push_back(block);

@@ -106,6 +106,16 @@ void TestStretchCopy::setSizeGivesZeroPixelsAndNotifies()
     b.removeChangeHandler(id);
     b.setSize(1, 1);
     QCOMPARE(notified, 6);
+
+    // A kept area serves any smaller picture rather than a fresh one being
+    // faulted in, down to the size the heap serves.
+    PixelPool::trim();
+    TBitmap32 large, smaller;
+    large.setSize(3000, 2000);
+    const TColor32 *area = large.bits();
+    large.setSize(0, 0);
+    smaller.setSize(800, 600);
+    QCOMPARE(smaller.bits(), area);
 }
 
 void TestStretchCopy::setSizeRefusesAbsurdSizes()
