@@ -3,9 +3,16 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
+#include <limits>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,12 +27,52 @@ QByteArray folderOf(const QByteArray &path)
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
-// A hidden name of fixed length, so that a long final name cannot make it too
-// long for the file system.
+constexpr char kTemporaryPrefix[] = ".pictavel-";
+constexpr char kTemporarySuffix[] = ".part";
+// A temporary file of a writer that left no process id in its name is taken
+// as abandoned once it has not been written to for this long.
+constexpr time_t kAbandonedAfterSeconds = 3600;
+
+// A hidden name of bounded length, so that a long final name cannot make it
+// too long for the file system. It holds the writer's process id, so that
+// what a killed writer left can be told from what a running one writes.
 QByteArray temporaryName(const QByteArray &folder)
 {
     const quint64 tag = QRandomGenerator::global()->generate64();
-    return folder + "/.pictavel-" + QByteArray::number(tag, 16) + ".part";
+    return folder + "/" + kTemporaryPrefix + QByteArray::number(qint64(::getpid())) + "-" +
+           QByteArray::number(tag, 16) + kTemporarySuffix;
+}
+
+bool isHex(QByteArrayView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+// Whether `name` is a temporary file that no running writer will finish: one
+// whose writer's process has ended, or, from a writer that named no process,
+// one left untouched for an hour. A writer in another process id namespace
+// is not seen, but its files are in use for moments only.
+bool isAbandonedTemporary(QByteArrayView name, const struct stat &info, time_t now)
+{
+    if (!name.startsWith(kTemporaryPrefix) || !name.endsWith(kTemporarySuffix) ||
+        !S_ISREG(info.st_mode))
+        return false;
+    const QByteArrayView middle =
+        name.sliced(std::size(kTemporaryPrefix) - 1).chopped(std::size(kTemporarySuffix) - 1);
+    const qsizetype dash = middle.indexOf('-');
+    if (dash < 0)
+        return isHex(middle) && now - info.st_mtime > kAbandonedAfterSeconds;
+    bool ok = false;
+    const qint64 pid = middle.first(dash).toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max() ||
+        !isHex(middle.sliced(dash + 1)) || pid_t(pid) == ::getpid())
+        return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 } // namespace
@@ -140,4 +187,24 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     AtomicFile file(path);
     if (!file.open() || !file.write(bytes.constData(), size_t(bytes.size())) || !file.commit())
         throw file.error();
+}
+
+void removeAbandonedTemporaries(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(path.constData()), ::closedir);
+    if (!dir)
+        return;
+    const time_t now = std::time(nullptr);
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(kTemporaryPrefix))
+            continue;
+        struct stat info
+        {
+        };
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            isAbandonedTemporary(name, info, now))
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
 }

@@ -49,6 +49,13 @@ private:
     int m_errno = 0;
 };
 
+// Removes from `folder` (not below it) the temporary files that writers
+// through AtomicFile left when they were killed: those whose process has
+// ended, and those of earlier versions, which named no process, once
+// untouched for an hour. Nothing else is touched, and a failure is passed
+// over.
+void removeAbandonedTemporaries(const QString &folder);
+
 // Writes `bytes` as the whole file at `path` through AtomicFile; raises its
 // error.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);

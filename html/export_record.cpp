@@ -84,7 +84,8 @@ ExportRecord::ExportRecord(const QString &projectFolder)
 ExportRecord::ExportRecord(ExportRecord &&other) noexcept
     : m_folder(std::move(other.m_folder)), m_canonicalFolder(std::move(other.m_canonicalFolder)),
       m_file(std::move(other.m_file)), m_entries(std::move(other.m_entries)),
-      m_sources(std::move(other.m_sources)), m_changed(other.m_changed)
+      m_sources(std::move(other.m_sources)), m_sourceWarnings(std::move(other.m_sourceWarnings)),
+      m_changed(other.m_changed)
 {
 }
 
@@ -126,8 +127,8 @@ ExportRecord ExportRecord::load(const QString &projectFolder)
             dropped = true;
             continue;
         }
-        if (!entry.source.isEmpty())
-            record.m_sources.insert(entry.source);
+        entry.warning = object.value(QStringLiteral("warning")).toString();
+        record.remember(entry);
         record.m_entries.insert(it.key(), entry);
     }
     record.m_changed = dropped;
@@ -168,7 +169,23 @@ void ExportRecord::forget(const QString &path)
     m_changed = true;
 }
 
-void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source)
+void ExportRecord::remember(const Entry &entry)
+{
+    if (entry.source.isEmpty())
+        return;
+    m_sources.insert(entry.source);
+    if (!entry.warning.isEmpty())
+        m_sourceWarnings.insert(entry.source, entry.warning);
+}
+
+QString ExportRecord::sourceWarning(const QByteArray &sourceInputs) const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_sourceWarnings.value(sourceInputs);
+}
+
+void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source,
+                         const QString &warning)
 {
     const std::optional<StatStamp> stamp = statStamp(path);
     const std::lock_guard lock(m_mutex);
@@ -177,9 +194,9 @@ void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QB
         m_entries.remove(key(path));
         return;
     }
-    m_entries.insert(key(path), {inputs, source, *stamp});
-    if (!source.isEmpty())
-        m_sources.insert(source);
+    const Entry entry{inputs, source, *stamp, warning};
+    remember(entry);
+    m_entries.insert(key(path), entry);
 }
 
 bool ExportRecord::save() const
@@ -199,6 +216,8 @@ bool ExportRecord::save() const
                                {QStringLiteral("ctimeNs"), number(it->output.ctimeNs)}};
             if (!it->source.isEmpty())
                 object.insert(QStringLiteral("source"), QString::fromUtf8(it->source));
+            if (!it->warning.isEmpty())
+                object.insert(QStringLiteral("warning"), it->warning);
             files.insert(it.key(), object);
         }
     }

@@ -75,11 +75,16 @@ public:
     // Whether some recorded file was made from a source with these inputs,
     // which could be read then.
     bool knowsSource(const QByteArray &sourceInputs) const;
+    // What the decoder noticed in a source with these inputs when a recorded
+    // file was made from it, so that a skipped source is not thought sound.
+    QString sourceWarning(const QByteArray &sourceInputs) const;
     // Before a write of `path`: it is no longer known.
     void forget(const QString &path);
     // After a complete write of `path` from `inputs`, which include those of
-    // `source` when it was made from a source file.
-    void wrote(const QString &path, const QByteArray &inputs, const QByteArray &source = {});
+    // `source` when it was made from a source file, with what the decoder
+    // noticed in that source.
+    void wrote(const QString &path, const QByteArray &inputs, const QByteArray &source = {},
+               const QString &warning = {});
 
     // Writes the record atomically unless it is the one loaded, unchanged;
     // false when it cannot be written, which leaves the earlier one (whose
@@ -92,9 +97,12 @@ private:
         QByteArray inputs;
         QByteArray source;
         StatStamp output;
+        QString warning;
     };
 
     explicit ExportRecord(const QString &projectFolder);
+    // Notes the source of an entry read or written.
+    void remember(const Entry &entry);
     QString key(const QString &path) const;
 
     // The folder as the export names it, which the keys are relative to.
@@ -103,6 +111,7 @@ private:
     QString m_file;
     QHash<QString, Entry> m_entries;
     QSet<QByteArray> m_sources;
+    QHash<QByteArray, QString> m_sourceWarnings;
     // False only while the record is the file it was loaded from.
     bool m_changed = true;
     mutable std::mutex m_mutex;

@@ -1,5 +1,6 @@
 #include "html/gallery_export.h"
 
+#include "base/atomic_file.h"
 #include "base/paths.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
@@ -213,6 +214,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     // Taken before the source is read, so that a change during the read
     // shows next time.
     const ItemInputs inputs = itemInputs(job, item, madeHere, reduced);
+    // A source left unread is reported as it was when it was read.
+    outcome.warning = record.sourceWarning(inputs.source);
     bool loaded = false;
     const auto load = [&](bool forThumbnail) {
         loaded = forThumbnail && reduced
@@ -243,7 +246,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
                           ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
                           : *item.thumbPixels,
                       kExportJpegQuality);
-        record.wrote(thumb, inputs.thumb, madeHere ? inputs.source : QByteArray());
+        record.wrote(thumb, inputs.thumb, madeHere ? inputs.source : QByteArray(), outcome.warning);
     }
     if (item.edited)
         return ExportOutcome::Kind::Written;
@@ -256,14 +259,14 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     record.forget(picture);
     if (job.keepOriginals && isJpegPath(item.sourcePath) &&
         WriteKeptOriginal(item.sourcePath, picture)) {
-        record.wrote(picture, inputs.picture, inputs.source);
+        record.wrote(picture, inputs.picture, inputs.source, outcome.warning);
         return ExportOutcome::Kind::Written;
     }
     // A picture reduced for its thumbnail is no full-size picture.
     if ((!loaded || reduced) && !load(false))
         return ExportOutcome::Kind::SourceMissing;
     work.writePicture(picture);
-    record.wrote(picture, inputs.picture, inputs.source);
+    record.wrote(picture, inputs.picture, inputs.source, outcome.warning);
     return ExportOutcome::Kind::Written;
 }
 
@@ -344,6 +347,10 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                                  const ExportProgress &onProgress)
 {
     const int total = int(job.items.size());
+    // A build killed while it wrote leaves its temporary files, which would
+    // otherwise be published with the gallery.
+    for (const QString &folder : {job.projectFolder, job.pictureFolder, job.thumbFolder})
+        removeAbandonedTemporaries(folder);
     OutcomeBoard board(job);
     ExportRecord record =
         job.full ? ExportRecord::empty(job.projectFolder) : ExportRecord::load(job.projectFolder);

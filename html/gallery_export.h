@@ -108,6 +108,9 @@ enum class OnFailure { Stop, GoOn };
 // and the progress ends before the first failed item; the items before it are
 // all written. `onProgress` runs on the calling thread, which does nothing
 // else until every thread is done. The outcomes come back in set order.
+//
+// First the temporary files that a killed export left in the project, picture
+// and thumbnail folders are removed (removeAbandonedTemporaries).
 QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                                  const ExportProgress &onProgress = {});
 

@@ -8,6 +8,7 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -286,6 +287,9 @@ void TestBuildTool::namesAnIgnoredColourProfile()
                                     ": its colour profile cannot be read and is ignored"),
              qPrintable(result.errors));
     QCOMPARE(readBytes(path("proj/gal/tagged.jpg")), expectedFile(path("src/a.jpg")));
+    // A second build, with nothing to write, says so again.
+    const Run again = run({"--quiet", "proj", "src/tagged.jpg"});
+    QCOMPARE(again.errors, result.errors);
 }
 
 void TestBuildTool::everyPictureKeepsAFileOfItsOwn()
@@ -539,6 +543,10 @@ void TestBuildTool::killedBuildIsCompletedByTheNext()
         QVERIFY(tool.waitForFinished());
         QCOMPARE(run(base + QStringList{"proj"} + pictures).exitCode, 0);
         compareTrees("proj", "full");
+        // Nor are the killed build's temporary files left to be published.
+        QDirIterator files(path("proj"), {".pictavel-*"}, QDir::Files | QDir::Hidden,
+                           QDirIterator::Subdirectories);
+        QVERIFY2(!files.hasNext(), qPrintable(files.hasNext() ? files.next() : QString()));
     }
 }
 

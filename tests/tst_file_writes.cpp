@@ -1,3 +1,4 @@
+#include "base/atomic_file.h"
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "imaging/picture_file.h"
@@ -9,8 +10,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <ctime>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +81,7 @@ private slots:
     void failedWriteKeepsTheOldFile();
     void linkAtThePathIsReplaced_data();
     void linkAtThePathIsReplaced();
+    void abandonedTemporariesAreRemoved();
 };
 
 void TestFileWrites::failedWriteKeepsTheOldFile_data()
@@ -133,6 +138,55 @@ void TestFileWrites::linkAtThePathIsReplaced()
     QVERIFY(!QFileInfo(link).isSymLink());
     QVERIFY(readBytes(link).size() > 1000);
     QCOMPARE(readBytes(target), QByteArray("someone else's file"));
+}
+
+namespace {
+
+// The id of a process that has ended.
+pid_t endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+void TestFileWrites::abandonedTemporariesAreRemoved()
+{
+    QTemporaryDir dir;
+    const QByteArray ended = QByteArray::number(endedProcess());
+    const QByteArray own = QByteArray::number(::getpid());
+    const struct
+    {
+        QByteArray name;
+        bool old; // untouched for more than an hour
+        bool removed;
+    } files[] = {
+        {".pictavel-" + ended + "-1a2b.part", false, true},
+        {".pictavel-" + own + "-1a2b.part", true, false}, // this process writes it
+        {".pictavel-1-1a2b.part", true, false},           // a running process
+        {".pictavel-1a2b3c.part", true, true},            // an earlier version's
+        {".pictavel-1a2b3c.part.keep", true, false},
+        {".pictavel-1a2b3d.part", false, false},
+        {".pictavel-" + ended + "-notes.part", false, false},
+        {".pictavel-" + ended + "-1a2b.jpg", false, false},
+        {"pictavel-" + ended + "-1a2b.part", false, false},
+    };
+    for (const auto &file : files) {
+        const QString path = dir.filePath(QString::fromLatin1(file.name));
+        writeBytes(path, "part");
+        if (file.old)
+            setModified(path, {std::time(nullptr) - 2 * 3600, 0});
+    }
+    QVERIFY(QDir(dir.path()).mkdir(".pictavel-" + ended + "-1a2c.part"));
+    removeAbandonedTemporaries(dir.path());
+    for (const auto &file : files)
+        QVERIFY2(QFileInfo::exists(dir.filePath(QString::fromLatin1(file.name))) != file.removed,
+                 file.name.constData());
+    QVERIFY(QFileInfo(dir.filePath(".pictavel-" + ended + "-1a2c.part")).isDir());
 }
 
 QTEST_APPLESS_MAIN(TestFileWrites)
