@@ -390,13 +390,12 @@ int runMemory(const QString &self, int rounds)
         return 1;
     const QString corpus = outputFolder(dir.path(), QStringLiteral("mixed"));
     const MixedCorpus mixed = makeMixedCorpus(corpus);
-    const double megapixels = mixed.megapixels, largest = mixed.largestMiB;
     const QString ini = QDir(dir.path()).filePath(QStringLiteral("propstor.ini"));
     writeTextFile1251(ini,
                       {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
     std::printf("corpus: %zu photo-like JPEG files of 1.4 to 24 megapixels, %.0f megapixels in "
                 "all, four turned by EXIF; largest 32-bit pixel area %.1f MiB; %d rounds\n",
-                mixed.pictures, megapixels, largest, rounds);
+                mixed.pictures, mixed.megapixels, mixed.largestMiB, rounds);
     const QString out = QDir(dir.path()).filePath(QStringLiteral("out"));
     for (int jobs : {1, 2}) {
         std::vector<double> times;
@@ -410,10 +409,10 @@ int runMemory(const QString &self, int rounds)
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
                                 jobs, {kFull}));
         const double peak = double(kb) / 1024.0;
-        const double bound = (jobs + 1) * largest;
+        const double bound = (jobs + 1) * mixed.largestMiB;
         std::printf("pictavel-build --jobs %d: %.1f ms per megapixel; peak memory %.0f MiB, "
                     "(jobs + 1) x largest area %.0f MiB, peak / bound %.2f (goal <= 1)\n",
-                    jobs, median(times) * 1000 / megapixels, peak, bound, peak / bound);
+                    jobs, median(times) * 1000 / mixed.megapixels, peak, bound, peak / bound);
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bench/libjpeg_objects.h"
+#include "tests/libjpeg_objects.h"
 
 #include <QString>
 

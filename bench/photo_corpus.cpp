@@ -1,7 +1,7 @@
 #include "bench/photo_corpus.h"
 
 #include "base/pictavel_error.h"
-#include "bench/libjpeg_objects.h"
+#include "tests/libjpeg_objects.h"
 
 #include <QFile>
 

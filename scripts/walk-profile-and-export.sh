@@ -22,46 +22,23 @@ for name in '"><img src=x onerror=alert(1)>.bmp' 'a&b.bmp' summer.2019.bmp summe
 done
 
 sleep 1
+log=$out/places.log
 "$root/build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
-    > "$out/places.log" 2> /dev/null &
+    > "$log" 2> /dev/null &
 window=$!
 trap 'kill "$window" "$xvfb" 2> /dev/null || true' EXIT
 
 for _ in $(seq 1 300); do
-    grep -q '^at tabHtml ' "$out/places.log" && break
+    grep -q '^at tabHtml ' "$log" && break
     sleep 0.1
 done
 at() {
-    grep "^at $1 " "$out/places.log" | awk '{print $3, $4}'
+    grep "^at $1 " "$log" | awk '{print $3, $4}'
 }
 click() {
     # shellcheck disable=SC2046
     xdotool mousemove $(at "$1") click 1
     sleep 0.5
-}
-modals=0
-# Waits for the next dialog, which must be NAME, and clicks its text box.
-await_modal() {
-    for _ in $(seq 1 300); do
-        if [ "$(grep -c '^modal ' "$out/places.log")" -gt "$modals" ]; then
-            modals=$((modals + 1))
-            line=$(grep '^modal ' "$out/places.log" | sed -n "${modals}p")
-            [ "$(awk '{print $2}' <<< "$line")" = "$1" ] ||
-                { echo "walk-profile: expected $1, got: $line" >&2; exit 1; }
-            # shellcheck disable=SC2046
-            xdotool mousemove $(awk '{print $3, $4}' <<< "$line") click 1
-            sleep 0.3
-            return
-        fi
-        sleep 0.1
-    done
-    echo "walk-profile: no $1 dialog" >&2
-    exit 1
-}
-shot() {
-    sleep 1
-    import -window root "$out/$1.png"
-    echo "screenshot: $out/$1.png"
 }
 
 shot 1-first-start

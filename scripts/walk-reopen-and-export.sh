@@ -58,29 +58,6 @@ double_click() {
     xdotool mousemove $(at "$1") click --repeat 2 --delay 80 1
     sleep 0.7
 }
-# Waits for the next dialog, which must be NAME, and clicks into it.
-await_modal() {
-    for _ in $(seq 1 300); do
-        if [ "$(grep -c '^modal ' "$log")" -gt "$modals" ]; then
-            modals=$((modals + 1))
-            line=$(grep '^modal ' "$log" | sed -n "${modals}p")
-            [ "$(awk '{print $2}' <<< "$line")" = "$1" ] ||
-                { echo "walk-reopen: expected $1, got: $line" >&2; exit 1; }
-            # shellcheck disable=SC2046
-            xdotool mousemove $(awk '{print $3, $4}' <<< "$line") click 1
-            sleep 0.3
-            return
-        fi
-        sleep 0.1
-    done
-    echo "walk-reopen: no $1 dialog" >&2
-    exit 1
-}
-shot() {
-    sleep 1
-    import -window root "$out/$1.png"
-    echo "screenshot: $out/$1.png"
-}
 choose_project() {
     click bteDirProjectButton
     await_modal DirDialogProject

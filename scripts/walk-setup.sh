@@ -1,7 +1,7 @@
 # Sourced by the walks through the real window, after `root` and `out` are
 # set: checks the tools, builds the window's harness, empties `out`, keeps
-# the window's own records in it, and starts an Xvfb display ($xvfb is its
-# process) that DISPLAY names.
+# the window's own records in it, starts an Xvfb display ($xvfb is its
+# process) that DISPLAY names, and gives the steps every walk takes.
 for tool in Xvfb xdotool import; do
     command -v "$tool" > /dev/null || { echo "$(basename "$0"): $tool is missing" >&2; exit 1; }
 done
@@ -17,3 +17,30 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 900x640x24 -nolisten tcp > /dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
+
+# Waits for the next dialog in the window's places log `$log`, which must be
+# NAME, and clicks into it; `modals` counts the dialogs seen so far.
+modals=0
+await_modal() {
+    for _ in $(seq 1 300); do
+        if [ "$(grep -c '^modal ' "$log")" -gt "$modals" ]; then
+            modals=$((modals + 1))
+            line=$(grep '^modal ' "$log" | sed -n "${modals}p")
+            [ "$(awk '{print $2}' <<< "$line")" = "$1" ] ||
+                { echo "$(basename "$0"): expected $1, got: $line" >&2; exit 1; }
+            # shellcheck disable=SC2046
+            xdotool mousemove $(awk '{print $3, $4}' <<< "$line") click 1
+            sleep 0.3
+            return
+        fi
+        sleep 0.1
+    done
+    echo "$(basename "$0"): no $1 dialog" >&2
+    exit 1
+}
+# Saves the whole display as $out/NAME.png.
+shot() {
+    sleep 1
+    import -window root "$out/$1.png"
+    echo "screenshot: $out/$1.png"
+}

@@ -4,6 +4,7 @@
 // conversion of known numbers to sRGB to check the decoder against.
 
 #include "imaging/jpeg_error.h"
+#include "tests/libjpeg_objects.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -203,21 +204,6 @@ using SampleFn = std::function<uint8_t(int x, int y, int k)>;
 
 namespace detail {
 
-struct FileCloser
-{
-    void operator()(FILE *f) const { std::fclose(f); }
-};
-
-struct Compressor
-{
-    Compressor() { c.err = jpegErrorJump(err); }
-    ~Compressor() { jpeg_destroy_compress(&c); }
-    Compressor(const Compressor &) = delete;
-    Compressor &operator=(const Compressor &) = delete;
-    jpeg_compress_struct c{};
-    JpegErrorJump err{};
-};
-
 inline bool compress(Compressor &e, FILE *f, const JpegShape &s, const uint8_t *samples,
                      const QList<QByteArray> &app2)
 {
@@ -260,11 +246,10 @@ inline bool writeJpeg(const QString &path, const JpegShape &shape, const SampleF
         for (int x = 0; x < shape.width; ++x)
             for (int k = 0; k < shape.components; ++k)
                 samples.push_back(sample(x, y, k));
-    std::unique_ptr<FILE, detail::FileCloser> f(
-        std::fopen(QFile::encodeName(path).constData(), "wb"));
+    FilePtr f(std::fopen(QFile::encodeName(path).constData(), "wb"));
     if (!f)
         return false;
-    detail::Compressor e;
+    Compressor e;
     return detail::compress(e, f.get(), shape, samples.data(), app2);
 }
 

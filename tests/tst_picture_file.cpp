@@ -4,6 +4,7 @@
 #include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
+#include "tests/libjpeg_objects.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,30 +168,6 @@ bool isSentinel(const TBitmap32 &b)
     return true;
 }
 
-struct FileCloser
-{
-    void operator()(FILE *f) const { std::fclose(f); }
-};
-
-// libjpeg's structs, destroyed with their owner; errors jump to err.jump.
-struct TestCompressor
-{
-    Q_DISABLE_COPY(TestCompressor)
-    TestCompressor() { c.err = jpegErrorJump(err); }
-    ~TestCompressor() { jpeg_destroy_compress(&c); }
-    jpeg_compress_struct c{};
-    JpegErrorJump err{};
-};
-
-struct TestDecompressor
-{
-    Q_DISABLE_COPY(TestDecompressor)
-    TestDecompressor() { d.err = jpegErrorJump(err); }
-    ~TestDecompressor() { jpeg_destroy_decompress(&d); }
-    jpeg_decompress_struct d{};
-    JpegErrorJump err{};
-};
-
 struct JpegLayout
 {
     int width, height;
@@ -202,7 +179,7 @@ struct JpegLayout
 
 // The libjpeg side of writeJpegDirect; `samples` holds the rows one after
 // another.
-bool compressSamples(TestCompressor &e, FILE *f, const JpegLayout &l, const uint8_t *samples,
+bool compressSamples(Compressor &e, FILE *f, const JpegLayout &l, const uint8_t *samples,
                      const QByteArray &app1)
 {
     jpeg_compress_struct &c = e.c;
@@ -251,10 +228,10 @@ bool writeJpegDirect(const QString &path, int w, int h, int components,
         for (int x = 0; x < w; ++x)
             for (int k = 0; k < components; ++k)
                 *p++ = sample(x, y, k);
-    std::unique_ptr<FILE, FileCloser> f(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    FilePtr f(std::fopen(QFile::encodeName(path).constData(), "wb"));
     if (!f)
         return false;
-    TestCompressor e;
+    Compressor e;
     return compressSamples(e, f.get(), {w, h, components, coded, adobeMarker, progressive},
                            samples.data(), app1);
 }
@@ -340,7 +317,7 @@ struct JpegFacts
     std::vector<int> lumaTable;
 };
 
-bool readFacts(TestDecompressor &e, const QByteArray &data, JpegFacts &facts)
+bool readFacts(Decompressor &e, const QByteArray &data, JpegFacts &facts)
 {
     jpeg_decompress_struct &d = e.d;
     if (setjmp(e.err.jump))
@@ -368,13 +345,13 @@ JpegFacts readJpegFacts(const QString &path)
         return facts;
     const QByteArray data = file.readAll();
     facts.baseline = data.contains(QByteArray("\xFF\xC0", 2));
-    TestDecompressor e;
+    Decompressor e;
     if (!readFacts(e, data, facts))
         return {};
     return facts;
 }
 
-bool defaultLumaTable(TestCompressor &e, int quality, std::vector<int> &table)
+bool defaultLumaTable(Compressor &e, int quality, std::vector<int> &table)
 {
     jpeg_compress_struct &c = e.c;
     if (setjmp(e.err.jump))
@@ -393,7 +370,7 @@ bool defaultLumaTable(TestCompressor &e, int quality, std::vector<int> &table)
 // decoder's.
 std::vector<int> lumaTableForQuality(int quality)
 {
-    TestCompressor e;
+    Compressor e;
     std::vector<int> table;
     if (!defaultLumaTable(e, quality, table))
         return {};
@@ -832,7 +809,9 @@ void TestPictureFile::jpegGreyscale()
 
     // Turned, over more than one batch of decoded rows: every pixel is the
     // upright decode's pixel it shows.
-    const auto sample = [](int x, int y, int) { return uint8_t(x * 7 + y * 3); };
+    const auto sample = [](int x, int y, int) {
+        return uint8_t(x * 7 + y * 3);
+    };
     QVERIFY(writeJpegDirect(path("grey1.jpg"), 40, 37, 1, sample));
     QVERIFY(writeJpegDirect(path("grey8.jpg"), 40, 37, 1, sample, exifWithOrientation(8, false)));
     TBitmap32 upright, turned;

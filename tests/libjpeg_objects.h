@@ -1,5 +1,8 @@
 #pragma once
 
+// libjpeg's structs and the C file they write, for tests and benchmarks that
+// read and write JPEG files directly; errors jump to err.jump.
+
 #include "imaging/jpeg_error.h"
 
 #include <cstdio>
