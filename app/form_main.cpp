@@ -304,7 +304,7 @@ void TFormMain::edtThumbsFolderChange()
     edtSrc->setText(folder.linkPrefix);
     ThumbsPath = folder.path;
     // Equal folders would give a picture and its thumbnail the same file.
-    if (edtGalerFolder->text() == edtThumbsFolder->text()) {
+    if (sameFolderText(edtGalerFolder->text(), edtThumbsFolder->text())) {
         chbRenameF->setChecked(true);
         chbRenameFClick();
     }

@@ -327,6 +327,9 @@ private:
     NamingSettings namingSettings() const;
     ProjectFolders projectFolders() const;
     // The set's names and paths for its rules, and back into the records.
+    // Raises PictavelError when writing `output` would replace a source
+    // picture of the set, naming it and the folder text to change.
+    void refuseReplacingSetSource(const QString &output, TFileKind kind) const;
     QList<ThumbEntry> thumbEntries() const;
     void applyThumbEntries(const QList<ThumbEntry> &entries);
     void showThumbCount();

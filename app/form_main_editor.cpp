@@ -192,6 +192,7 @@ void TFormMain::SaveEditedPicture()
     ensureFolder(GalleryPath);
     TThumbsCollection &rec = Thumbs[CurrentThumb];
     const QString edited = joinPath(GalleryPath, OutputFileName(CurrentThumb, TFileKind::Picture));
+    refuseReplacingSetSource(edited, TFileKind::Picture);
     // The record follows the file: it changes only once the copy is written.
     WriteJpegFile(edited, ImgR->bitmap(), kExportJpegQuality);
     if (rec.OriginalPath.isEmpty())

@@ -2,6 +2,7 @@
 #include "app/form_main.h"
 #include "app/gallery_progress_bar.h"
 #include "base/paths.h"
+#include "collection/thumb_set.h"
 #include "html/gallery_export.h"
 #include "html/source_pane.h"
 #include "imaging/image32.h"
@@ -11,6 +12,8 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QThread>
@@ -36,12 +39,28 @@ void TFormMain::btnStartClick()
         ProgressBar->setTotal(ThumbsCount - 1);
     // The workers read the thumbnail controls' pixels while this thread
     // waits for them, and nothing else touches the controls till then.
-    const ExportJob job =
-        galleryExportJob(galleryLayout(), galleryEntries(), CL->lines(), jobCount());
+    ExportJob job = galleryExportJob(galleryLayout(), galleryEntries(), CL->lines(), jobCount());
+    QStringList notices;
+    job.onNotice = [&notices](const QString &notice) {
+        notices << notice;
+    };
     // The bar shows the place among 0 ... N - 1 of the last thumbnail written
     // with all those before it.
     exportGallery(
         job, [this](int done, int, const ExportOutcome &) { ProgressBar->setCompleted(done - 1); });
+    if (!notices.isEmpty())
+        QMessageBox(QMessageBox::Warning, QStringLiteral("Pictavel"), notices.join(u'\n'),
+                    QMessageBox::Ok, this)
+            .exec();
+}
+
+void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) const
+{
+    QList<ThumbEntry> entries = thumbEntries();
+    const bool thumbnail = kind == TFileKind::Thumbnail;
+    refuseReplacingSource(ThumbSet(entries, namingSettings(), projectFolders()).sources(), output,
+                          thumbnail, (thumbnail ? edtThumbsFolder : edtGalerFolder)->text(),
+                          SpareCheck::BeforeAnything);
 }
 
 GalleryLayout TFormMain::galleryLayout() const
@@ -52,7 +71,9 @@ GalleryLayout TFormMain::galleryLayout() const
             namingSettings(),
             QSize(spinMaxW->value(), spinMaxH->value()),
             chbSmoothThumbs->isChecked(),
-            chbKeepOriginals->isChecked()};
+            chbKeepOriginals->isChecked(),
+            edtGalerFolder->text(),
+            edtThumbsFolder->text()};
 }
 
 QList<GalleryEntry> TFormMain::galleryEntries() const
@@ -62,7 +83,8 @@ QList<GalleryEntry> TFormMain::galleryEntries() const
     for (int i = 0; i < ThumbsCount; ++i) {
         const TThumbsCollection &thumb = Thumbs.at(i);
         entries.append({thumb.PicturePath, !thumb.OriginalPath.isEmpty(),
-                        thumb.CaptionLabel->text(), &thumb.ThumbImage->bitmap()});
+                        thumb.CaptionLabel->text(), &thumb.ThumbImage->bitmap(), false,
+                        thumb.OriginalPath});
     }
     return entries;
 }
@@ -87,9 +109,10 @@ int TFormMain::jobCount() const
 void TFormMain::SaveThumbnail(int index)
 {
     checkOutputTexts();
+    const QString path = joinPath(ThumbsPath, OutputFileName(index, TFileKind::Thumbnail));
+    refuseReplacingSetSource(path, TFileKind::Thumbnail);
     ensureFolder(ThumbsPath);
-    WriteJpegFile(joinPath(ThumbsPath, OutputFileName(index, TFileKind::Thumbnail)),
-                  Thumbs.at(index).ThumbImage->bitmap(), kExportJpegQuality);
+    WriteJpegFile(path, Thumbs.at(index).ThumbImage->bitmap(), kExportJpegQuality);
 }
 
 void TFormMain::btnPreviewClick()

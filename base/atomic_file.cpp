@@ -33,6 +33,8 @@ constexpr char kTemporarySuffix[] = ".part";
 // as abandoned once it has not been written to for this long.
 constexpr time_t kAbandonedAfterSeconds = 3600;
 
+void (*afterRenameHook)(const QByteArray &path) = nullptr;
+
 // A hidden name of bounded length, so that a long final name cannot make it
 // too long for the file system. It holds the writer's process id, so that
 // what a killed writer left can be told from what a running one writes.
@@ -145,16 +147,17 @@ bool AtomicFile::commit()
     // A full disk may show itself only when the data reaches it.
     if (::fsync(m_fd) != 0 && errno != EINVAL && errno != ENOTSUP)
         return fail();
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        m_errno = errno;
-        cancel();
-        return false;
-    }
     if (::rename(m_tempName.constData(), m_finalName.constData()) != 0)
         return fail();
     m_tempName.clear();
+    if (afterRenameHook)
+        afterRenameHook(m_finalName);
+    // The rename changes the status-change time, so the stamp is taken after
+    // it, from the descriptor. The data is on disk already, so a failing
+    // close loses nothing.
+    m_stamp = statStamp(m_fd);
+    ::close(m_fd);
+    m_fd = -1;
     return true;
 }
 
@@ -182,11 +185,17 @@ PictavelError AtomicFile::error() const
                              .arg(m_path, reason()));
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
+std::optional<StatStamp> writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
     AtomicFile file(path);
     if (!file.open() || !file.write(bytes.constData(), size_t(bytes.size())) || !file.commit())
         throw file.error();
+    return file.stamp();
+}
+
+void setAfterRenameHookForTests(void (*hook)(const QByteArray &path))
+{
+    afterRenameHook = hook;
 }
 
 void removeAbandonedTemporaries(const QString &folder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/pictavel_error.h"
+#include "base/stat_stamp.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,8 +9,8 @@
 #include <cstddef>
 
 // A file written in full under a temporary name in its folder and renamed over
-// its final name only once every write, the flush to disk and the close have
-// succeeded, so that the path holds either the old file or the whole new one.
+// its final name only once every write and the flush to disk have succeeded,
+// so that the path holds either the old file or the whole new one.
 // A failure removes the temporary file and leaves the old file byte for byte.
 // The rename replaces a symbolic link at the path by the new file and leaves
 // the link's target alone; an existing file's permissions are kept.
@@ -27,8 +28,12 @@ public:
     // Creates the temporary file.
     bool open();
     bool write(const void *data, size_t size);
-    // Flushes, closes and renames; false leaves the old file.
+    // Flushes, renames and closes; false leaves the old file.
     bool commit();
+    // After commit(): the stamp of the file this writer made, taken from its
+    // descriptor, so that a file another writer put at the path after the
+    // rename is not taken for it.
+    const std::optional<StatStamp> &stamp() const { return m_stamp; }
     // Gives up: the temporary file goes, the old file stays.
     void cancel();
 
@@ -47,7 +52,12 @@ private:
     int m_fd = -1;
     bool m_opened = false;
     int m_errno = 0;
+    std::optional<StatStamp> m_stamp;
 };
+
+// For tests: runs right after every rename of a committed file, with its
+// final path, where another writer of the same path could replace it.
+void setAfterRenameHookForTests(void (*hook)(const QByteArray &path));
 
 // Removes from `folder` (not below it) the temporary files that writers
 // through AtomicFile left when they were killed: those whose process has
@@ -57,5 +67,5 @@ private:
 void removeAbandonedTemporaries(const QString &folder);
 
 // Writes `bytes` as the whole file at `path` through AtomicFile; raises its
-// error.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);
+// error. The stamp of the file written.
+std::optional<StatStamp> writeFileAtomically(const QString &path, const QByteArray &bytes);

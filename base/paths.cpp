@@ -4,7 +4,48 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+[[noreturn]] void cannotCreate(const QString &what, const QString &folder, int error)
+{
+    throw PictavelError(what.arg(folder) + QStringLiteral(": ") +
+                        QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// mkdir() of one folder; true when it is there afterwards, made by this call
+// or by another thread meanwhile.
+bool makeFolder(const QString &folder, int &error)
+{
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+        return true;
+    error = errno;
+    if (QFileInfo(folder).isDir())
+        return true;
+    // Something that is no folder stands in the way.
+    if (error == EEXIST)
+        error = ENOTDIR;
+    return false;
+}
+
+// makeFolder() of `folder` after its missing parents.
+bool makeFolderPath(const QString &folder, int &error)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder && !makeFolderPath(parent, error))
+        return false;
+    return makeFolder(folder, error);
+}
+
+} // namespace
 
 QString joinPath(const QString &folder, const QString &fileName)
 {
@@ -15,9 +56,16 @@ void ensureFolder(const QString &folder)
 {
     if (QFileInfo(folder).isDir())
         return;
-    // Another thread may make it between the test and mkdir.
-    if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-        throw PictavelError(QStringLiteral("Cannot create folder %1").arg(folder));
+    int error = 0;
+    if (!makeFolder(folder, error))
+        cannotCreate(QStringLiteral("Cannot create folder %1"), folder, error);
+}
+
+void ensureFolderPath(const QString &folder, const QString &what)
+{
+    int error = 0;
+    if (!makeFolderPath(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()), error))
+        cannotCreate(what, folder, error);
 }
 
 QString projectRecordPath(QStandardPaths::StandardLocation location, const QString &kind,

@@ -7,8 +7,14 @@
 QString joinPath(const QString &folder, const QString &fileName);
 
 // Creates `folder` unless it is there; its parent must exist. Raises
-// "Cannot create folder %s". Safe when several threads make the same folder.
+// "Cannot create folder %s: reason" with the system's reason. Safe when
+// several threads make the same folder.
 void ensureFolder(const QString &folder);
+
+// Creates `folder` with every missing parent; raises `what` ("Cannot create
+// folder %1") with the path and the system's reason.
+void ensureFolderPath(const QString &folder,
+                      const QString &what = QStringLiteral("Cannot create folder %1"));
 
 // Where the program keeps a file of its own about a project folder, outside
 // that folder: in `location`, under `kind` ("exports", "galleries"), named by

@@ -7,6 +7,8 @@
 #include "build_tool/build_options.h"
 #include "build_tool/picture_arguments.h"
 #include "build_tool/progress_line.h"
+#include "collection/picture_folder.h"
+#include "html/export_lock.h"
 #include "html/gallery_export.h"
 #include "project/gallery_record.h"
 #include "project/gallery_settings.h"
@@ -30,31 +32,45 @@ void report(const QString &message)
 }
 
 // Writes the gallery of `job`, whose items' pictures have not been read yet,
-// into the existing project folder; the exit status.
-int buildGallery(const BuildOptions &options, const GallerySettings &settings, ExportJob job)
+// into the existing project folder; the exit status. `unopenable` pictures
+// were asked for but cannot be opened by name: they count as failed.
+int buildGallery(const BuildOptions &options, const GallerySettings &settings, ExportJob job,
+                 const QStringList &unopenable = {})
 {
     job.full = options.full;
+    job.onNotice = [](const QString &notice) {
+        report(notice);
+    };
     const GalleryLayout layout = settings.layout();
     const auto source = [&job](int i) {
         return job.items.at(i).sourcePath;
     };
     const int count = int(job.items.size());
 
-    bool failed = false;
-    try {
-        ensureFolder(layout.pictureFolder);
-    } catch (const PictavelError &error) {
-        report(error.message());
-        failed = true;
-    }
     QList<ExportOutcome> outcomes;
     int written = 0;
-    {
+    std::optional<ExportLock> lock;
+    try {
+        lock.emplace(layout.projectFolder, ExportLock::WhenBusy::Wait, job.onNotice);
         ProgressLine progress(count, options.quiet);
         outcomes = exportItems(job, OnFailure::GoOn, [&](int, int, const ExportOutcome &last) {
             if (last.kind == ExportOutcome::Kind::Written)
                 progress.show(++written);
         });
+    } catch (const PictavelError &error) {
+        // Refused before anything was written.
+        report(error.message());
+        return kCannotStart;
+    }
+    bool failed = !unopenable.isEmpty();
+    for (const QString &name : unopenable)
+        report(name + QStringLiteral(": the file name is not UTF-8, so the file cannot be opened; "
+                                     "rename it"));
+    try {
+        ensureFolder(layout.pictureFolder);
+    } catch (const PictavelError &error) {
+        report(error.message());
+        failed = true;
     }
     for (int i = 0; i < count; ++i) {
         const ExportOutcome &outcome = outcomes.at(i);
@@ -82,7 +98,7 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
     if (!options.quiet)
         report(QStringLiteral("wrote %1 pictures, %2 failed: %3")
                    .arg(written)
-                   .arg(count - written)
+                   .arg(count - written + unopenable.size())
                    .arg(page));
     return failed ? kSomePictureFailed : kDone;
 }
@@ -161,10 +177,14 @@ int main(int argc, char **argv)
     GallerySettings settings;
     std::optional<BuildOptions> options;
     std::optional<GalleryRecord> record;
+    const QHash<QString, QByteArray> undecoded = undecodedArguments(argc, argv);
     try {
         options = parseBuildOptions(app.arguments());
         if (!options)
             return kDone;
+        if (undecoded.contains(options->projectFolder))
+            throw PictavelError(QStringLiteral("the project folder %1 is not named in UTF-8")
+                                    .arg(shownFileName(undecoded.value(options->projectFolder))));
         const QString project =
             QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
         if (options->pictures.isEmpty()) {
@@ -182,15 +202,15 @@ int main(int argc, char **argv)
             settings.applyProjectTexts(record->galleryFolderText, record->thumbsFolderText,
                                        record->naming);
         settings.checkFolderTexts();
-        if (!QDir().mkpath(project))
-            throw PictavelError(QStringLiteral("cannot create the project folder %1").arg(project));
+        ensureFolderPath(project, QStringLiteral("cannot create the project folder %1"));
     } catch (const PictavelError &error) {
         report(error.message());
         return kCannotStart;
     }
     if (record)
         return buildRecordedGallery(*options, settings, *record);
+    const PictureArguments pictures = expandPictureArguments(options->pictures, undecoded);
     return buildGallery(*options, settings,
-                        sourcesExportJob(settings.layout(),
-                                         expandPictureArguments(options->pictures), options->jobs));
+                        sourcesExportJob(settings.layout(), pictures.pictures, options->jobs),
+                        pictures.unopenable);
 }

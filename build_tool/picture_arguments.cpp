@@ -4,20 +4,40 @@
 #include "collection/picture_folder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-QStringList expandPictureArguments(const QStringList &arguments)
+PictureArguments expandPictureArguments(const QStringList &arguments,
+                                        const QHash<QString, QByteArray> &undecoded)
 {
-    QStringList pictures;
+    PictureArguments expanded;
     for (const QString &argument : arguments) {
+        if (undecoded.contains(argument)) {
+            expanded.unopenable << shownFileName(undecoded.value(argument));
+            continue;
+        }
         const QFileInfo info(argument);
         const QString path = QDir::cleanPath(info.absoluteFilePath());
         if (!info.isDir()) {
-            pictures << path;
+            expanded.pictures << path;
             continue;
         }
         for (const QString &name : listPictureFiles(path))
-            pictures << joinPath(path, name);
+            expanded.pictures << joinPath(path, name);
+        for (const QByteArray &name : undecodablePictureFiles(path))
+            expanded.unopenable << joinPath(path, shownFileName(name));
     }
-    return pictures;
+    return expanded;
+}
+
+QHash<QString, QByteArray> undecodedArguments(int argc, char **argv)
+{
+    QHash<QString, QByteArray> undecoded;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString decoded = QFile::decodeName(raw);
+        if (QFile::encodeName(decoded) != raw)
+            undecoded.insert(decoded, raw);
+    }
+    return undecoded;
 }

@@ -2,8 +2,44 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cmath>
+#include <dirent.h>
+#include <memory>
+
+namespace {
+
+// The length of the UTF-8 character at the start of `bytes`, 0 when there
+// is none.
+qsizetype utf8CharacterLength(QByteArrayView bytes)
+{
+    const auto lead = uchar(bytes.front());
+    const qsizetype length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+    if (length == 0 || length > bytes.size())
+        return 0;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder(bytes.first(length));
+    return decoder.hasError() ? 0 : length;
+}
+
+bool hasPictureExtension(const QByteArray &name)
+{
+    const QByteArray lower = name.toLower();
+    for (const char *extension : {".jpg", ".jpeg", ".bmp", ".gif"})
+        if (lower.endsWith(extension))
+            return true;
+    return false;
+}
+
+} // namespace
 
 QStringList listPictureFiles(const QString &folder, const QLocale &locale)
 {
@@ -22,6 +58,39 @@ QStringList listPictureFiles(const QString &folder, const QLocale &locale)
         return order != 0 ? order < 0 : a < b;
     });
     return names;
+}
+
+QList<QByteArray> undecodablePictureFiles(const QString &folder)
+{
+    QList<QByteArray> names;
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(folder).constData()),
+                                                   ::closedir);
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (hasPictureExtension(name) && QFile::encodeName(QFile::decodeName(name)) != name)
+            names << name;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QString shownFileName(const QByteArray &name)
+{
+    QString shown;
+    for (qsizetype at = 0; at < name.size();) {
+        const qsizetype length = utf8CharacterLength(QByteArrayView(name).sliced(at));
+        if (length > 0) {
+            shown += QString::fromUtf8(name.mid(at, length));
+            at += length;
+        } else {
+            shown += QStringLiteral("\\x") +
+                     QString::number(uchar(name.at(at)), 16).toUpper().rightJustified(2, u'0');
+            ++at;
+        }
+    }
+    return shown;
 }
 
 QString fileSizeText(qint64 bytes, const QLocale &locale)

@@ -14,6 +14,7 @@ QString sourceOf(const ThumbEntry &entry)
     return entry.originalPath.isEmpty() ? entry.picturePath : entry.originalPath;
 }
 
+// One text for one file: its path after links, as far as it exists.
 QString sameFileKey(const QString &path)
 {
     const QFileInfo info(path);
@@ -51,14 +52,20 @@ QString ThumbSet::thumbnailPath(int index) const
     return joinPath(m_folders.thumbs, thumbnailName(index));
 }
 
+const SourceFiles &ThumbSet::sources() const
+{
+    if (!m_sources) {
+        QStringList paths;
+        for (const ThumbEntry &entry : m_entries)
+            paths << sourceOf(entry);
+        m_sources.emplace(paths);
+    }
+    return *m_sources;
+}
+
 bool ThumbSet::isSource(const QString &path) const
 {
-    const QString key = sameFileKey(path);
-    for (const ThumbEntry &entry : m_entries) {
-        if (sameFileKey(sourceOf(entry)) == key)
-            return true;
-    }
-    return false;
+    return !sources().sourceAt(path).isEmpty();
 }
 
 bool ThumbSet::foldersInsideProject() const

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "base/same_file.h"
 #include "project/output_names.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // What the set's rules need of one thumbnail: its two paths and its caption,
 // from which the output names follow when renaming is off.
@@ -62,9 +65,12 @@ public:
     // when they are empty.
     void deleteProjectFiles();
 
-    // A source picture is never deleted or renamed, even when a folder of the
-    // project holds it under an output name.
+    // A source picture is never deleted, renamed or written over, even when a
+    // folder of the project holds it under an output name, or a link to it.
     bool isSource(const QString &path) const;
+    // The set's source pictures: the originals of edited thumbnails, the
+    // pictures of the others.
+    const SourceFiles &sources() const;
 
 private:
     // Files are deleted or renamed only inside the picture and thumbnail
@@ -78,4 +84,6 @@ private:
     QList<ThumbEntry> &m_entries;
     NamingSettings m_naming;
     ProjectFolders m_folders;
+    // Known once asked for: the operations rename outputs, never sources.
+    mutable std::optional<SourceFiles> m_sources;
 };

@@ -1,7 +1,9 @@
 #include "html/export_record.h"
 
 #include "base/atomic_file.h"
+#include "base/bounded_read.h"
 #include "base/paths.h"
+#include "base/same_file.h"
 #include "imaging/bitmap32.h"
 
 #include <QCryptographicHash>
@@ -12,17 +14,12 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString Format = QStringLiteral("pictavel-export");
 constexpr int kExportRecordVersion = 1;
-
-qint64 nanoseconds(const timespec &time)
-{
-    return qint64(time.tv_sec) * 1000000000 + qint64(time.tv_nsec);
-}
 
 QString canonicalFolder(const QString &folder)
 {
@@ -36,15 +33,6 @@ QString number(qint64 value)
 }
 
 } // namespace
-
-std::optional<StatStamp> statStamp(const QString &path)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return StatStamp{qint64(info.st_size), quint64(info.st_ino), nanoseconds(info.st_mtim),
-                     nanoseconds(info.st_ctim)};
-}
 
 QByteArray sourceInputs(const QString &path)
 {
@@ -95,15 +83,22 @@ ExportRecord ExportRecord::empty(const QString &projectFolder)
     return ExportRecord(projectFolder);
 }
 
-ExportRecord ExportRecord::load(const QString &projectFolder)
+ExportRecord ExportRecord::load(const QString &projectFolder, QString *problem)
 {
     ExportRecord record(projectFolder);
     if (record.m_file.isEmpty())
         return record;
-    QFile file(record.m_file);
-    if (!file.open(QIODevice::ReadOnly))
+    QString why;
+    const std::optional<QByteArray> bytes =
+        readBoundedRegularFile(record.m_file, kMaxExportRecordBytes, why);
+    if (!bytes) {
+        if (problem && !why.isEmpty())
+            *problem = QStringLiteral("the export record %1 cannot be used (%2): every file is "
+                                      "written")
+                           .arg(record.m_file, why);
         return record;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     const QJsonObject root = document.object();
     if (root.value(QStringLiteral("format")).toString() != Format ||
         root.value(QStringLiteral("version")).toInt() != kExportRecordVersion ||
@@ -185,30 +180,51 @@ QString ExportRecord::sourceWarning(const QByteArray &sourceInputs) const
     return m_sourceWarnings.value(sourceInputs);
 }
 
-void ExportRecord::wrote(const QString &path, const QByteArray &inputs, const QByteArray &source,
+void ExportRecord::wrote(const QString &path, const QByteArray &inputs,
+                         const std::optional<StatStamp> &written, const QByteArray &source,
                          const QString &warning)
 {
-    const std::optional<StatStamp> stamp = statStamp(path);
     const std::lock_guard lock(m_mutex);
     m_changed = true;
-    if (!stamp || inputs.isEmpty()) {
+    if (!written || inputs.isEmpty()) {
         m_entries.remove(key(path));
         return;
     }
-    const Entry entry{inputs, source, *stamp, warning};
+    const Entry entry{inputs, source, *written, warning};
     remember(entry);
     m_entries.insert(key(path), entry);
 }
 
-bool ExportRecord::save() const
+void ExportRecord::prune(const QSet<QString> &current, const QStringList &folders,
+                         const SourceFiles &sources)
+{
+    QSet<QString> prunedFolders;
+    for (const QString &folder : folders)
+        prunedFolders.insert(QDir::cleanPath(folder));
+    const std::lock_guard lock(m_mutex);
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        const QString path = QDir::cleanPath(joinPath(m_folder, it.key()));
+        if (current.contains(path)) {
+            ++it;
+            continue;
+        }
+        if (prunedFolders.contains(QFileInfo(path).path()) && statStamp(path) == it->output &&
+            sources.sourceAt(path).isEmpty())
+            ::unlink(QFile::encodeName(path).constData());
+        it = m_entries.erase(it);
+        m_changed = true;
+    }
+}
+
+QString ExportRecord::save() const
 {
     if (m_file.isEmpty())
-        return false;
+        return {};
     QJsonObject files;
     {
         const std::lock_guard lock(m_mutex);
         if (!m_changed)
-            return true;
+            return {};
         for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
             QJsonObject object{{QStringLiteral("inputs"), QString::fromUtf8(it->inputs)},
                                {QStringLiteral("size"), number(it->output.size)},
@@ -227,11 +243,10 @@ bool ExportRecord::save() const
                            {QStringLiteral("projectFolder"), m_canonicalFolder},
                            {QStringLiteral("files"), files}};
     try {
-        if (!QDir().mkpath(QFileInfo(m_file).path()))
-            return false;
+        ensureFolderPath(QFileInfo(m_file).path());
         writeFileAtomically(m_file, QJsonDocument(root).toJson(QJsonDocument::Compact));
-    } catch (const PictavelError &) {
-        return false;
+    } catch (const PictavelError &error) {
+        return QStringLiteral("the export record cannot be written: %1").arg(error.message());
     }
-    return true;
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/stat_stamp.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
@@ -15,20 +17,11 @@ class TBitmap32;
 // program are all written again.
 inline constexpr int kPicturePipelineVersion = 1;
 
-// What stat() says of a file, to the nanosecond.
-struct StatStamp
-{
-    qint64 size = -1;
-    quint64 inode = 0;
-    qint64 mtimeNs = 0;
-    qint64 ctimeNs = 0;
+class SourceFiles;
 
-    bool operator==(const StatStamp &) const = default;
-};
-
-// The stamp of the file at `path`; nothing when it cannot be stat()ed or is
-// no regular file.
-std::optional<StatStamp> statStamp(const QString &path);
+// A record larger than this is taken as none: a few hundred bytes per file
+// give room for galleries of tens of thousands of pictures.
+inline constexpr qint64 kMaxExportRecordBytes = 64 << 20;
 
 // A text that names a source as it is now: its canonical path and stamp,
 // status-change time included, so that a file copied over it with its old
@@ -62,8 +55,10 @@ QByteArray pixelsHash(const TBitmap32 &pixels);
 class ExportRecord
 {
 public:
-    // The record of `projectFolder`, or an empty one.
-    static ExportRecord load(const QString &projectFolder);
+    // The record of `projectFolder`, or an empty one. A record file that is
+    // no regular file, is too large or cannot be read is not used, and
+    // `problem` says so; it stays empty for a missing or foreign record.
+    static ExportRecord load(const QString &projectFolder, QString *problem = nullptr);
     // An empty record of `projectFolder`, which writes everything.
     static ExportRecord empty(const QString &projectFolder);
 
@@ -82,14 +77,24 @@ public:
     void forget(const QString &path);
     // After a complete write of `path` from `inputs`, which include those of
     // `source` when it was made from a source file, with what the decoder
-    // noticed in that source.
-    void wrote(const QString &path, const QByteArray &inputs, const QByteArray &source = {},
+    // noticed in that source; `written` is the stamp of the file as written,
+    // none when it is not known.
+    void wrote(const QString &path, const QByteArray &inputs,
+               const std::optional<StatStamp> &written, const QByteArray &source = {},
                const QString &warning = {});
 
-    // Writes the record atomically unless it is the one loaded, unchanged;
-    // false when it cannot be written, which leaves the earlier one (whose
-    // claims stay true or fail the stamps).
-    bool save() const;
+    // After an export of a whole set whose files are `current` (cleaned
+    // paths): a recorded file in one of `folders` that is not current, is
+    // still as the export wrote it and is none of `sources` is removed, and
+    // only the current files stay in the record. Files that something else
+    // wrote or changed are never touched.
+    void prune(const QSet<QString> &current, const QStringList &folders,
+               const SourceFiles &sources);
+
+    // Writes the record atomically unless it is the one loaded, unchanged.
+    // When it cannot be written, the earlier one stays (whose claims stay
+    // true or fail the stamps) and the text says why; empty on success.
+    QString save() const;
 
 private:
     struct Entry

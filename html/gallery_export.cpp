@@ -3,7 +3,9 @@
 #include "base/atomic_file.h"
 #include "base/paths.h"
 #include "base/pictavel_error.h"
+#include "base/same_file.h"
 #include "base/text_file.h"
+#include "html/export_lock.h"
 #include "html/export_record.h"
 #include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <atomic>
@@ -199,12 +202,46 @@ ItemInputs itemInputs(const ExportJob &job, const ExportItem &item, bool madeHer
     return inputs;
 }
 
+// The source pictures of the set: those of the unedited items, and the
+// originals of the edited ones.
+QStringList setSources(const ExportJob &job)
+{
+    QStringList sources;
+    for (const ExportItem &item : job.items)
+        sources << (item.edited ? item.originalPath : item.sourcePath);
+    return sources;
+}
+
+QString folderTextOf(const ExportJob &job, bool thumbnail)
+{
+    return thumbnail ? job.thumbFolderText : job.pictureFolderText;
+}
+
+// What the export needs of the files on the side of the items: the record
+// of what earlier exports wrote, and the set's sources, which no file of the
+// export may replace.
+struct ExportFiles
+{
+    ExportRecord &record;
+    const SourceFiles &sources;
+
+    // Raises PictavelError when `path` is a source: a name that moved with
+    // a picture that could not be read may still fall on one.
+    void checkSpares(const ExportJob &job, const QString &path, bool thumbnail) const
+    {
+        refuseReplacingSource(sources, path, thumbnail, folderTextOf(job, thumbnail),
+                              SpareCheck::BeforeOneFile);
+    }
+};
+
 // Writes one item's files, each after the earlier items that write the same
 // file, unless the record shows it up to date; NotStarted when the set
 // stopped before the item meanwhile.
 ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int index,
-                               OutcomeBoard &board, ExportRecord &record, ExportOutcome &outcome)
+                               OutcomeBoard &board, const ExportFiles &files,
+                               ExportOutcome &outcome)
 {
+    ExportRecord &record = files.record;
     const ExportItem &item = job.items.at(index);
     // A thumbnail made here needs the source first; ready pixels are written
     // before the source is read, as the grid shows them whatever the file.
@@ -240,13 +277,15 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     if (!record.upToDate(thumb, inputs.thumb)) {
         if (madeHere && !loaded && !load(true))
             return ExportOutcome::Kind::SourceMissing;
+        files.checkSpares(job, thumb, true);
         record.forget(thumb);
-        WriteJpegFile(thumb,
-                      madeHere
-                          ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
-                          : *item.thumbPixels,
-                      kExportJpegQuality);
-        record.wrote(thumb, inputs.thumb, madeHere ? inputs.source : QByteArray(), outcome.warning);
+        const std::optional<StatStamp> written = WriteJpegFile(
+            thumb,
+            madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
+                     : *item.thumbPixels,
+            kExportJpegQuality);
+        record.wrote(thumb, inputs.thumb, written, madeHere ? inputs.source : QByteArray(),
+                     outcome.warning);
     }
     if (item.edited)
         return ExportOutcome::Kind::Written;
@@ -256,26 +295,33 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         return ExportOutcome::Kind::NotStarted;
     if (record.upToDate(picture, inputs.picture))
         return ExportOutcome::Kind::Written;
+    files.checkSpares(job, picture, false);
     record.forget(picture);
-    if (job.keepOriginals && isJpegPath(item.sourcePath) &&
-        WriteKeptOriginal(item.sourcePath, picture)) {
-        record.wrote(picture, inputs.picture, inputs.source, outcome.warning);
-        return ExportOutcome::Kind::Written;
+    QString notKept;
+    if (job.keepOriginals && isJpegPath(item.sourcePath)) {
+        const std::optional<StatStamp> written =
+            WriteKeptOriginal(item.sourcePath, picture, notKept);
+        if (written) {
+            record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+            return ExportOutcome::Kind::Written;
+        }
     }
     // A picture reduced for its thumbnail is no full-size picture.
     if ((!loaded || reduced) && !load(false))
         return ExportOutcome::Kind::SourceMissing;
-    work.writePicture(picture);
-    record.wrote(picture, inputs.picture, inputs.source, outcome.warning);
+    if (!notKept.isEmpty())
+        outcome.warning += (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
+    const std::optional<StatStamp> written = work.writePicture(picture);
+    record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
     return ExportOutcome::Kind::Written;
 }
 
 ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board,
-                        ExportRecord &record)
+                        const ExportFiles &files)
 {
     ExportOutcome outcome;
     try {
-        outcome.kind = exportItem(work, job, index, board, record, outcome);
+        outcome.kind = exportItem(work, job, index, board, files, outcome);
     } catch (const PictavelError &error) {
         outcome.kind = ExportOutcome::Kind::Failed;
         outcome.reason = error.message();
@@ -287,6 +333,36 @@ ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, 
     if (job.nameReadable)
         board.passTurn(index);
     return outcome;
+}
+
+// The files of the whole set by their cleaned paths, once every item is
+// done: what the items were named, also those that failed or whose source is
+// gone, whose earlier files stay. Nothing when some item was never reached.
+std::optional<QSet<QString>> setFiles(const ExportJob &job, const QList<ExportOutcome> &outcomes)
+{
+    QSet<QString> files;
+    const auto add = [&files](const QString &folder, const QString &name) {
+        if (!name.isEmpty())
+            files.insert(QDir::cleanPath(QFileInfo(joinPath(folder, name)).absoluteFilePath()));
+    };
+    for (qsizetype i = 0; i < outcomes.size(); ++i) {
+        if (outcomes.at(i).kind == ExportOutcome::Kind::NotStarted)
+            return std::nullopt;
+        const ExportItem &item = job.items.at(i);
+        const ThumbOutputNames names = job.nameReadable
+                                           ? outcomes.at(i).names
+                                           : ThumbOutputNames{item.pictureName, item.thumbName};
+        add(job.thumbFolder, names.thumbName);
+        if (!item.edited)
+            add(job.pictureFolder, names.pictureName);
+    }
+    return files;
+}
+
+void notify(const ExportJob &job, const QString &notice)
+{
+    if (job.onNotice && !notice.isEmpty())
+        job.onNotice(notice);
 }
 
 QString passedOverMessage(const QList<const ExportItem *> &items)
@@ -338,13 +414,46 @@ const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, TStretchFilter
     return m_thumb;
 }
 
-void ExportWorkspace::writePicture(const QString &path) const
+std::optional<StatStamp> ExportWorkspace::writePicture(const QString &path) const
 {
-    WriteJpegFile(path, m_picture, kExportJpegQuality);
+    return WriteJpegFile(path, m_picture, kExportJpegQuality);
 }
 
-QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
-                                 const ExportProgress &onProgress)
+void refuseReplacingSource(const SourceFiles &sources, const QString &output, bool thumbnail,
+                           const QString &folderText, SpareCheck check)
+{
+    const QString source = sources.sourceAt(output);
+    if (source.isEmpty())
+        return;
+    throw PictavelError(
+        QStringLiteral("Writing %1 would replace the source picture %2; %3. Change the %4 "
+                       "folder text \"%5\" so that it names a folder of its own.")
+            .arg(output, source,
+                 check == SpareCheck::BeforeAnything ? QStringLiteral("nothing was written")
+                                                     : QStringLiteral("it was not written"),
+                 thumbnail ? QStringLiteral("thumbnail") : QStringLiteral("picture"), folderText));
+}
+
+void checkOutputsSpareSources(const ExportJob &job)
+{
+    const SourceFiles sources(setSources(job));
+    for (const ExportItem &item : job.items) {
+        const auto check = [&](const QString &folder, const QString &name, bool thumbnail) {
+            if (!name.isEmpty())
+                refuseReplacingSource(sources, joinPath(folder, name), thumbnail,
+                                      folderTextOf(job, thumbnail), SpareCheck::BeforeAnything);
+        };
+        check(job.thumbFolder, item.thumbName, true);
+        if (!item.edited)
+            check(job.pictureFolder, item.pictureName, false);
+    }
+}
+
+namespace {
+
+// exportItems() once the job has been checked.
+QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
+                                        const ExportProgress &onProgress)
 {
     const int total = int(job.items.size());
     // A build killed while it wrote leaves its temporary files, which would
@@ -352,8 +461,12 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
     for (const QString &folder : {job.projectFolder, job.pictureFolder, job.thumbFolder})
         removeAbandonedTemporaries(folder);
     OutcomeBoard board(job);
-    ExportRecord record =
-        job.full ? ExportRecord::empty(job.projectFolder) : ExportRecord::load(job.projectFolder);
+    QString recordProblem;
+    ExportRecord record = job.full ? ExportRecord::empty(job.projectFolder)
+                                   : ExportRecord::load(job.projectFolder, &recordProblem);
+    notify(job, recordProblem);
+    const SourceFiles sources(setSources(job));
+    const ExportFiles files{record, sources};
     if (!job.nameReadable)
         board.nameAll();
     std::atomic<int> next{0};
@@ -363,7 +476,7 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
             workers.emplace_back([&] {
                 ExportWorkspace work;
                 for (int i = next++; i < total && board.mayStart(i); i = next++) {
-                    ExportOutcome outcome = exportOne(work, job, i, board, record);
+                    ExportOutcome outcome = exportOne(work, job, i, board, files);
                     if (outcome.kind == ExportOutcome::Kind::NotStarted)
                         break;
                     const bool stops =
@@ -380,16 +493,37 @@ QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                 onProgress(i + 1, total, outcome);
         }
     }
+    QList<ExportOutcome> outcomes = board.take();
+    // A stopped export leaves the earlier page, which may link the files of
+    // earlier names.
+    const bool stopped =
+        rule == OnFailure::Stop &&
+        std::any_of(outcomes.cbegin(), outcomes.cend(),
+                    [](const ExportOutcome &o) { return o.kind == ExportOutcome::Kind::Failed; });
+    const std::optional<QSet<QString>> current = stopped ? std::nullopt : setFiles(job, outcomes);
+    if (current)
+        record.prune(*current, {job.pictureFolder, job.thumbFolder}, sources);
     // A record that cannot be written leaves the earlier one, whose claims
     // the rewritten files' new stamps already contradict.
-    record.save();
-    return board.take();
+    notify(job, record.save());
+    return outcomes;
+}
+
+} // namespace
+
+QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
+                                 const ExportProgress &onProgress)
+{
+    checkOutputsSpareSources(job);
+    return exportCheckedItems(job, rule, onProgress);
 }
 
 void exportGallery(const ExportJob &job, const ExportProgress &onProgress)
 {
+    const ExportLock lock(job.projectFolder, ExportLock::WhenBusy::Refuse, job.onNotice);
+    checkOutputsSpareSources(job);
     ensureFolder(job.pictureFolder);
-    const QList<ExportOutcome> outcomes = exportItems(job, OnFailure::Stop, onProgress);
+    const QList<ExportOutcome> outcomes = exportCheckedItems(job, OnFailure::Stop, onProgress);
     QList<const ExportItem *> passedOver;
     for (qsizetype i = 0; i < outcomes.size(); ++i) {
         if (outcomes.at(i).kind == ExportOutcome::Kind::Failed)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/stat_stamp.h"
 #include "html/page_generator.h"
 #include "imaging/bitmap32.h"
 
@@ -8,9 +9,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // Every JPEG file of the export is written at this quality.
 constexpr int kExportJpegQuality = 90;
+
+class SourceFiles;
 
 // The page's file name in the project folder.
 inline constexpr char kPageFileName[] = "~thumbs.html";
@@ -42,6 +46,9 @@ struct ExportItem
     // The resampling of a thumbnail made here: a fresh thumbnail control's
     // nearest, or the linear one of a control that makes its thumbnail again.
     TStretchFilter thumbFilter = sfNearest;
+    // For an edited picture, the source its copy was made from, when known:
+    // no file of the export may replace it either.
+    QString originalPath{};
 };
 
 struct ExportJob
@@ -49,6 +56,10 @@ struct ExportJob
     QString projectFolder;
     QString pictureFolder;
     QString thumbFolder;
+    // The folder texts the two folders come from, which a refusal names as
+    // the ones to change.
+    QString pictureFolderText;
+    QString thumbFolderText;
     QStringList pageLines;
     QList<ExportItem> items;
     // The pictures made at a time, each on its own thread.
@@ -59,16 +70,19 @@ struct ExportJob
     // An unedited JPEG source is published as its own compressed data
     // (WriteKeptOriginal), where that can be done exactly.
     bool keepOriginals = false;
-    // When set, the items' own names are not used: every source is read
-    // first, and the items whose source could be read are named by this
-    // function in set order, one call at a time, as an add names the
-    // pictures it could read. An item whose source is missing or cannot be
-    // read gets no name and writes nothing. Such items make their thumbnails
-    // themselves.
+    // When set, the items' own names are only those they get when every
+    // source can be read: every source is read first, and the items whose
+    // source could be read are named by this function in set order, one call
+    // at a time, as an add names the pictures it could read. An item whose
+    // source is missing or cannot be read gets no name and writes nothing.
+    // Such items make their thumbnails themselves.
     std::function<ThumbOutputNames(int index)> nameReadable;
     // Every file is written, whatever the project folder's export record
     // says; the record is written afresh.
     bool full = false;
+    // Told, one line at a time, what the export notices beside the items: a
+    // record it cannot use or write, a wait for another export.
+    std::function<void(const QString &)> onNotice;
 };
 
 // What became of one item of the set.
@@ -109,15 +123,37 @@ enum class OnFailure { Stop, GoOn };
 // all written. `onProgress` runs on the calling thread, which does nothing
 // else until every thread is done. The outcomes come back in set order.
 //
-// First the temporary files that a killed export left in the project, picture
-// and thumbnail folders are removed (removeAbandonedTemporaries).
+// Before anything is written, checkOutputsSpareSources() may refuse the
+// job, raising its PictavelError. Then the temporary files that a killed
+// export left in the project, picture and thumbnail folders are removed
+// (removeAbandonedTemporaries). Once every item is done, files that an
+// earlier export wrote into the picture and thumbnail folders for pictures
+// no longer in the set, or under names they no longer have, are removed
+// (ExportRecord::prune).
 QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                                  const ExportProgress &onProgress = {});
+
+// Raises PictavelError when a file that the job would write is one of its
+// source pictures (the same file after following links, or another link to
+// it), naming the source and the folder text to change. Edited copies in the
+// picture folder are the program's own files, not sources.
+void checkOutputsSpareSources(const ExportJob &job);
+
+// Whether a refusal comes before anything was written or before one file.
+enum class SpareCheck { BeforeAnything, BeforeOneFile };
+
+// Raises PictavelError when `output`, a file about to be written into the
+// thumbnail folder (`thumbnail`) or the picture folder, is one of `sources`,
+// naming that source and `folderText`, the folder text to change.
+void refuseReplacingSource(const SourceFiles &sources, const QString &output, bool thumbnail,
+                           const QString &folderText, SpareCheck check);
 
 // Writes the gallery: the picture folder (one level, also for an empty set),
 // then the items as exportItems writes them, stopping at a failure, and last
 // "~thumbs.html" in the project folder. Every file replaces an older one only
-// once it is complete.
+// once it is complete. Another export of the project folder that is running,
+// or an output that would replace a source, makes it raise PictavelError
+// before anything is written.
 //
 // A source that no longer exists is passed over, so an earlier export of it
 // stays; the rest is written, page included, and then one PictavelError names
@@ -144,8 +180,8 @@ public:
     // `smooth`, valid until the next call.
     const TBitmap32 &makeThumbnail(const QSize &box, TStretchFilter filter, bool smooth);
 
-    // The loaded picture at full size.
-    void writePicture(const QString &path) const;
+    // The loaded picture at full size; the stamp of the file written.
+    std::optional<StatStamp> writePicture(const QString &path) const;
 
 private:
     TBitmap32 m_picture;

@@ -38,16 +38,30 @@ QString escapeAddressFileName(const QString &fileName)
 {
     QString escaped;
     escaped.reserve(fileName.size());
-    for (const QChar c : fileName) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < fileName.size(); ++i) {
+        const char16_t u = fileName.at(i).unicode();
+        const bool endBlank = u == u' ' && (i == 0 || i == fileName.size() - 1);
         const bool special = u < 0x20 || u == 0x7F || u == u'"' || u == u'<' || u == u'>' ||
-                             u == u'&' || u == u'%' || u == u'#' || u == u'?';
+                             u == u'&' || u == u'%' || u == u'#' || u == u'?' || u == u'\\' ||
+                             endBlank;
         if (special)
             escaped += u'%' + QString::number(u, 16).toUpper().rightJustified(2, u'0');
         else
-            escaped += c;
+            escaped += fileName.at(i);
     }
     return escaped;
+}
+
+QString addressFolderPrefix(const QString &relativeFolder)
+{
+    QString prefix;
+    QString folder = relativeFolder;
+    folder.replace(u'\\', u'/');
+    for (const QString &name : folder.split(u'/', Qt::SkipEmptyParts)) {
+        if (name != QLatin1String("."))
+            prefix += escapeAddressFileName(name) + u'/';
+    }
+    return prefix;
 }
 
 namespace {

@@ -62,9 +62,17 @@ QString alignmentWord(int alignIndex);
 
 // A file name as URL text inside a quoted attribute: every character that
 // would end the attribute, open markup or change what the address names
-// ('"', "<", ">", "&", "%", "#", "?" and control characters) is
-// percent-encoded; the rest, spaces included, stays as it is.
+// ('"', "<", ">", "&", "%", "#", "?", "\", which browsers read as "/", and
+// control characters) is percent-encoded, and so is a blank at either end,
+// which browsers drop; the rest, inner spaces included, stays as it is.
 QString escapeAddressFileName(const QString &fileName);
+
+// A folder under the project folder, given by its relative path with "\" or
+// "/" between its names, as the start of a relative address: each name
+// written as escapeAddressFileName writes it and followed by "/", empty and
+// "." names left out. Empty for the project folder itself, so that the
+// address stays relative.
+QString addressFolderPrefix(const QString &relativeFolder);
 
 // The whole gallery page, one entry per line, for the thumbnails in set order.
 QStringList generatePage(const PageSettings &settings, const QList<ThumbOutputNames> &thumbs);

@@ -284,6 +284,18 @@ int savedOrientation(const JpegDecoder &d)
 
 } // namespace
 
+bool jpegProfileInUse(const uint8_t *data, size_t size)
+{
+    JpegDecoder d;
+    JOCTET *iccData = nullptr;
+    unsigned int iccSize = 0;
+    if (!createDecoder(d) || !readHeader(d, data, size) || !readIccProfile(d, iccData, iccSize) ||
+        !iccData)
+        return false;
+    const IccBytes icc(iccData);
+    return srgbConversionFor(icc.get(), iccSize, decodedColours(d)).ignored.isEmpty();
+}
+
 void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning,
                   QSize thumbnailBox)
 {
@@ -441,7 +453,7 @@ bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
 
 } // namespace
 
-void WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality)
+std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality)
 {
     // A JPEG file holds at least one pixel; an empty one would only look
     // like a picture.
@@ -462,4 +474,5 @@ void WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality)
     }
     if (!file.commit())
         throw file.error();
+    return file.stamp();
 }

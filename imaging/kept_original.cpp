@@ -2,6 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "imaging/exif_orientation.h"
+#include "imaging/picture_decoders.h"
 
 #include <QFile>
 
@@ -31,27 +32,72 @@ struct MarkerWalk
 {
     // The file with every metadata marker left out and nothing after its end.
     QByteArray kept;
-    // The colour profile's markers, whole, in their order.
+    // The colour profile's markers, whole, in their order, when kept.
     QByteArray profile;
     int orientation = 1;
+    // Whether the file holds profile markers, kept or not.
+    bool hasProfile = false;
     bool complete = false;
 };
 
-// Which markers a published original keeps: those that decode the picture,
-// the JFIF and Adobe ones that say how its colours are stored, and its
-// colour profile. APP0 "JFXX" holds a preview and goes.
-bool keepsMarker(uint8_t marker, const uint8_t *payload, size_t size)
+// What the walk does with a marker: the ones that decode the picture are
+// kept, metadata is dropped, markers without a length are stepped over, and
+// anything else (which libjpeg would refuse as well) means that the file is
+// not followed.
+enum class MarkerUse { Keep, Drop, Step, Unknown };
+
+MarkerUse markerUse(uint8_t marker)
+{
+    switch (marker) {
+    case 0xC0: // baseline, extended, progressive and arithmetic frames
+    case 0xC1:
+    case 0xC2:
+    case 0xC9:
+    case 0xCA:
+    case 0xC4: // Huffman tables
+    case 0xCC: // arithmetic conditioning
+    case kSos:
+    case 0xDB: // quantisation tables
+    case 0xDC: // number of lines
+    case 0xDD: // restart interval
+        return MarkerUse::Keep;
+    case 0x01: // TEM
+    case 0xD0:
+    case 0xD1:
+    case 0xD2:
+    case 0xD3:
+    case 0xD4:
+    case 0xD5:
+    case 0xD6:
+    case 0xD7: // restarts outside a scan
+        return MarkerUse::Step;
+    case kCom:
+        return MarkerUse::Drop;
+    default:
+        return marker >= kApp0 && marker <= 0xEF ? MarkerUse::Drop : MarkerUse::Unknown;
+    }
+}
+
+// Which application markers a published original keeps: the JFIF and Adobe
+// ones that say how its colours are stored, and its colour profile when it
+// is kept. APP0 "JFXX" holds a preview and goes.
+bool keepsApplicationMarker(uint8_t marker, const uint8_t *payload, size_t size, bool keepProfile)
 {
     if (marker == kApp0)
         return startsWith(payload, size, "JFIF\0", 5);
     if (marker == kApp2)
-        return startsWith(payload, size, "ICC_PROFILE\0", 12);
+        return keepProfile && startsWith(payload, size, "ICC_PROFILE\0", 12);
     if (marker == kApp14)
         return startsWith(payload, size, "Adobe", 5);
-    return !(marker >= kApp0 && marker <= 0xEF) && marker != kCom;
+    return false;
 }
 
-MarkerWalk walkMarkers(const QByteArray &file)
+bool isProfileMarker(uint8_t marker, const uint8_t *payload, size_t size)
+{
+    return marker == kApp2 && startsWith(payload, size, "ICC_PROFILE\0", 12);
+}
+
+MarkerWalk walkMarkers(const QByteArray &file, bool keepProfile)
 {
     MarkerWalk walk;
     const auto *data = reinterpret_cast<const uint8_t *>(file.constData());
@@ -73,6 +119,13 @@ MarkerWalk walkMarkers(const QByteArray &file)
             walk.complete = true;
             return walk;
         }
+        const MarkerUse use = markerUse(marker);
+        if (use == MarkerUse::Unknown)
+            return walk;
+        if (use == MarkerUse::Step) {
+            at += 2;
+            continue;
+        }
         if (at + 4 > size)
             return walk;
         const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
@@ -93,7 +146,10 @@ MarkerWalk walkMarkers(const QByteArray &file)
             if (end + 1 >= size)
                 return walk;
         }
-        if (keepsMarker(marker, payload, payloadSize)) {
+        if (isProfileMarker(marker, payload, payloadSize))
+            walk.hasProfile = true;
+        if (use == MarkerUse::Keep ||
+            keepsApplicationMarker(marker, payload, payloadSize, keepProfile)) {
             walk.kept.append(file.constData() + at, qsizetype(end - at));
             if (marker == kApp2)
                 walk.profile.append(file.constData() + at, qsizetype(end - at));
@@ -168,30 +224,38 @@ QByteArray withProfile(const QByteArray &jpeg, const QByteArray &profile)
 
 } // namespace
 
-QByteArray keptOriginal(const QByteArray &source)
+KeptOriginal keptOriginal(const QByteArray &source)
 {
-    const MarkerWalk walk = walkMarkers(source);
+    MarkerWalk walk = walkMarkers(source, true);
     if (!walk.complete)
-        return {};
+        return {{},
+                QStringLiteral("its markers cannot all be accounted for, so it was encoded "
+                               "anew instead of published as it is")};
+    // A profile the decoder turned down is not the one the thumbnails and
+    // pictures were converted with, and may be anything.
+    if (walk.hasProfile && !jpegProfileInUse(reinterpret_cast<const uint8_t *>(source.constData()),
+                                             size_t(source.size())))
+        walk = walkMarkers(source, false);
     if (walk.orientation == 1)
-        return walk.kept;
+        return {walk.kept, {}};
     const QByteArray upright = turned(source, walk.orientation);
     if (upright.isEmpty())
         return {};
-    const MarkerWalk clean = walkMarkers(upright);
+    const MarkerWalk clean = walkMarkers(upright, false);
     if (!clean.complete)
         return {};
-    return withProfile(clean.kept, walk.profile);
+    return {withProfile(clean.kept, walk.profile), {}};
 }
 
-bool WriteKeptOriginal(const QString &sourcePath, const QString &path)
+std::optional<StatStamp> WriteKeptOriginal(const QString &sourcePath, const QString &path,
+                                           QString &warning)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray kept = keptOriginal(source.readAll());
-    if (kept.isEmpty())
-        return false;
-    writeFileAtomically(path, kept);
-    return true;
+        return std::nullopt;
+    const KeptOriginal kept = keptOriginal(source.readAll());
+    warning = kept.warning;
+    if (kept.bytes.isEmpty())
+        return std::nullopt;
+    return writeFileAtomically(path, kept.bytes);
 }

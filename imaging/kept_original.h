@@ -1,21 +1,37 @@
 #pragma once
 
+#include "base/stat_stamp.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
+
+struct KeptOriginal
+{
+    // Empty when the source cannot be published as it is.
+    QByteArray bytes;
+    // Why not, when that is worth telling: markers the walk cannot account
+    // for, behind which anything may hide.
+    QString warning;
+};
 
 // The full-size picture of a JPEG source published as the source's own
 // compressed data instead of a new encoding: turned losslessly to upright
 // when its orientation tag says so, keeping its colour profile (the
-// "ICC_PROFILE" APP2 markers) and the markers that say how to decode it
-// (JFIF, Adobe), and nothing else: no EXIF, XMP, IPTC, comments, or previews
-// embedded in markers or appended after the picture's end.
+// "ICC_PROFILE" APP2 markers) when the decoder uses it, and the markers that
+// say how to decode it (JFIF, Adobe), and nothing else: no EXIF, XMP, IPTC,
+// comments, or previews embedded in markers or appended after the picture's
+// end. Markers without a length (TEM, stray restarts) are stepped over.
 //
-// An empty result means it cannot be done exactly (not a JPEG file whose
-// markers can be followed, or a turn that does not come out in whole
-// blocks): the picture is then encoded as usual.
-QByteArray keptOriginal(const QByteArray &source);
+// Empty bytes mean it cannot be done exactly (not a JPEG file whose markers
+// can all be followed, or a turn that does not come out in whole blocks):
+// the picture is then encoded as usual.
+KeptOriginal keptOriginal(const QByteArray &source);
 
 // Writes keptOriginal() of the file `sourcePath` as `path` through
-// AtomicFile; false, writing nothing, when it is empty. Raises PictavelError
-// naming the file when it cannot be written.
-bool WriteKeptOriginal(const QString &sourcePath, const QString &path);
+// AtomicFile, and gives the written file's stamp; nothing, writing nothing,
+// when it is empty, with `warning` saying why when that is worth telling.
+// Raises PictavelError naming the file when it cannot be written.
+std::optional<StatStamp> WriteKeptOriginal(const QString &sourcePath, const QString &path,
+                                           QString &warning);

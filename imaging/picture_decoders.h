@@ -17,4 +17,8 @@ void loadBmpData(const uint8_t *data, size_t size, TBitmap32 &bitmap);
 // twice the thumbnail's size each way.
 void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning = nullptr,
                   QSize thumbnailBox = QSize());
+// Whether loadJpegData takes the picture's colours through its embedded ICC
+// profile: there is one, its markers add up, and it serves these colours
+// (an sRGB profile, which needs no conversion, included).
+bool jpegProfileInUse(const uint8_t *data, size_t size);
 void loadGifData(const uint8_t *data, size_t size, TBitmap32 &bitmap);

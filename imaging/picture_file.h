@@ -1,9 +1,12 @@
 #pragma once
 
+#include "base/stat_stamp.h"
 #include "imaging/bitmap32.h"
 
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 // Reads a BMP, JPEG or GIF file into `bitmap`, the decoder chosen by the
 // extension. A missing file leaves the bitmap as it is; an error raised before
@@ -27,4 +30,5 @@ bool isJpegPath(const QString &path);
 // Writes `bitmap` as a baseline colour JPEG of the given quality through
 // AtomicFile: the file is replaced only once the new one is complete, and a
 // failure names the file and the system's reason. An empty bitmap is refused.
-void WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality);
+// The stamp of the file written.
+std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality);

@@ -29,6 +29,8 @@ ExportJob emptyJob(const GalleryLayout &layout, const QStringList &pageLines, in
     job.projectFolder = layout.projectFolder;
     job.pictureFolder = layout.pictureFolder;
     job.thumbFolder = layout.thumbFolder;
+    job.pictureFolderText = layout.pictureFolderText;
+    job.thumbFolderText = layout.thumbFolderText;
     job.pageLines = pageLines;
     job.jobs = jobs;
     job.smoothThumbs = layout.smoothThumbs;
@@ -48,7 +50,7 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
         const GalleryEntry &entry = entries.at(i);
         job.items.append({entry.picturePath, names.at(i).pictureName, names.at(i).thumbName,
                           entry.edited, entry.thumbPixels, layout.thumbBox,
-                          entry.thumbRemade ? sfLinear : sfNearest});
+                          entry.thumbRemade ? sfLinear : sfNearest, entry.originalPath});
     }
     return job;
 }
@@ -56,18 +58,31 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs)
 {
     ExportJob job = emptyJob(layout, {}, jobs);
-    for (const QString &source : sources)
-        job.items.append({source, {}, {}, false, nullptr, layout.thumbBox});
-    // The export calls this for the readable pictures in set order, one at a
-    // time; the names taken so far are its own.
-    auto taken = std::make_shared<QStringList>();
-    job.nameReadable = [taken, sources, naming = layout.naming](int index) {
-        const int place = int(taken->size());
-        const QString caption = finalCaption(place, naming, sources.at(index), *taken);
+    // Named in set order, one at a time, after the names taken so far.
+    const auto nameNext = [naming = layout.naming](const QString &source, QStringList &taken) {
+        const int place = int(taken.size());
+        const QString caption = finalCaption(place, naming, source, taken);
         const ThumbOutputNames names{outputFileName(place, TFileKind::Picture, naming, caption),
                                      outputFileName(place, TFileKind::Thumbnail, naming, caption)};
-        *taken << names.pictureName;
+        taken << names.pictureName;
         return names;
+    };
+    // The items' names are those every readable source gets.
+    QStringList predicted;
+    for (const QString &source : sources) {
+        const ThumbOutputNames names = nameNext(source, predicted);
+        job.items.append({source,
+                          names.pictureName,
+                          names.thumbName,
+                          false,
+                          nullptr,
+                          layout.thumbBox,
+                          sfNearest,
+                          {}});
+    }
+    auto taken = std::make_shared<QStringList>();
+    job.nameReadable = [taken, sources, nameNext](int index) {
+        return nameNext(sources.at(index), *taken);
     };
     return job;
 }
@@ -93,7 +108,7 @@ QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &ou
 {
     QList<ThumbOutputNames> cells;
     for (const ExportOutcome &outcome : outcomes)
-        if (!outcome.names.pictureName.isEmpty())
+        if (!outcome.names.pictureName.isEmpty() && outcome.kind != ExportOutcome::Kind::Failed)
             cells << outcome.names;
     return generatePage(page, cells);
 }

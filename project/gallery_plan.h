@@ -23,6 +23,9 @@ struct GalleryLayout
     // The two options beyond the described export: ExportJob's.
     bool smoothThumbs = false;
     bool keepOriginals = false;
+    // The folder texts the two folders come from, which a refusal names.
+    QString pictureFolderText{};
+    QString thumbFolderText{};
 };
 
 // One thumbnail of a set.
@@ -39,6 +42,8 @@ struct GalleryEntry
     // Made from the picture: as a cell makes it again after its first making
     // (linear), rather than as a fresh cell makes it (nearest).
     bool thumbRemade = false;
+    // The source an edited copy was made from, when known.
+    QString originalPath{};
 };
 
 // The output names of every thumbnail, in set order.

@@ -1,6 +1,7 @@
 #include "project/gallery_record.h"
 
 #include "base/atomic_file.h"
+#include "base/bounded_read.h"
 #include "base/paths.h"
 #include "base/pictavel_error.h"
 
@@ -108,23 +109,25 @@ void saveGalleryRecord(const GalleryRecord &record)
         {QStringLiteral("thumbnailPrefix"), record.naming.thumbnailPrefix},
         {QStringLiteral("pictures"), pictures},
     };
-    const QString folder = QFileInfo(path).path();
-    if (!QDir().mkpath(folder))
-        throw PictavelError(QStringLiteral("Cannot create folder %1").arg(folder));
+    ensureFolderPath(QFileInfo(path).path());
     writeFileAtomically(path, QJsonDocument(root).toJson());
 }
 
 std::optional<GalleryRecord> loadGalleryRecord(const QString &projectFolder)
 {
     const QString path = galleryRecordPath(projectFolder);
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (path.isEmpty())
         return std::nullopt;
     const RecordReader reader(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        reader.refuse(file.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes =
+        readBoundedRegularFile(path, kMaxGalleryRecordBytes, why);
+    if (!bytes && why.isEmpty())
+        return std::nullopt;
+    if (!bytes)
+        reader.refuse(why);
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         reader.refuse(parseError.errorString());
     const QJsonObject root = document.object();
@@ -188,7 +191,7 @@ QList<GalleryEntry> recordedEntries(const GalleryRecord &record, QStringList &le
         }
         const bool edited = !picture.edited.isEmpty();
         entries.append({edited ? picture.edited : picture.source, edited, picture.caption, nullptr,
-                        picture.thumbRemade});
+                        picture.thumbRemade, edited ? picture.source : QString()});
     }
     return entries;
 }

@@ -56,6 +56,8 @@ struct GalleryRecord
 // "edited" and "thumbRemade" may be left out (unedited, first making). A
 // reader of another version refuses the file instead of guessing.
 inline constexpr int kGalleryRecordVersion = 1;
+// A record file larger than this is refused: a few hundred bytes a picture.
+inline constexpr qint64 kMaxGalleryRecordBytes = 64 << 20;
 
 // Where the record of `projectFolder` lives; empty when the folder does not
 // exist, since only an existing folder has a canonical path.
@@ -66,7 +68,8 @@ QString galleryRecordPath(const QString &projectFolder);
 void saveGalleryRecord(const GalleryRecord &record);
 
 // The record of `projectFolder`; nothing when there is none. Raises
-// PictavelError naming the file when it cannot be read, is not a record of
+// PictavelError naming the file when it cannot be read, is no regular file
+// (a pipe or a device is never waited on) or too large, is not a record of
 // this version or belongs to another folder (one that moved).
 std::optional<GalleryRecord> loadGalleryRecord(const QString &projectFolder);
 

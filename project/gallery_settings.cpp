@@ -77,7 +77,7 @@ void GallerySettings::thumbsFolderChanged()
     m_values.insert(QStringLiteral("edtSrc.Text"), folder.linkPrefix);
     m_thumbsPath = folder.path;
     // Equal folders would give a picture and its thumbnail the same file.
-    if (text("edtGalerFolder.Text") == text("edtThumbsFolder.Text"))
+    if (sameFolderText(text("edtGalerFolder.Text"), text("edtThumbsFolder.Text")))
         m_values.insert(QStringLiteral("chbRenameF.Checked"), true);
 }
 
@@ -160,7 +160,9 @@ GalleryLayout GallerySettings::layout() const
             naming(),
             thumbBox(),
             flag("chbSmoothThumbs.Checked"),
-            flag("chbKeepOriginals.Checked")};
+            flag("chbKeepOriginals.Checked"),
+            text("edtGalerFolder.Text"),
+            text("edtThumbsFolder.Text")};
 }
 
 void GallerySettings::turnOn(const QString &entry)

@@ -1,6 +1,7 @@
 #include "project/project_folders.h"
 
 #include "base/pictavel_error.h"
+#include "html/page_generator.h"
 
 #include <QDir>
 
@@ -8,15 +9,18 @@ ProjectFolder deriveProjectFolder(const QString &projectPath, const QString &fol
 {
     ProjectFolder folder;
     QString relative = folderText;
-    if (relative.startsWith(u'\\') || relative.startsWith(u'/')) {
-        folder.linkPrefix = relative.mid(1) + u'/';
-    } else {
-        folder.linkPrefix = relative + u'/';
+    if (!relative.startsWith(u'\\') && !relative.startsWith(u'/'))
         relative.prepend(u'\\');
-    }
+    folder.linkPrefix = addressFolderPrefix(relative);
     relative.replace(u'\\', u'/');
     folder.path = projectPath + relative;
     return folder;
+}
+
+bool sameFolderText(const QString &a, const QString &b)
+{
+    return QDir::cleanPath(deriveProjectFolder(QString(), a).path) ==
+           QDir::cleanPath(deriveProjectFolder(QString(), b).path);
 }
 
 bool folderTextLeavesProject(const QString &folderText)

@@ -3,8 +3,11 @@
 #include <QString>
 
 // A folder text of the project box ("\gal", "gal", "\photos\big") gives the
-// page's link prefix ("gal/") and the folder under the project folder. A
-// leading "\" or "/" is the separator; any other "\" stands for "/".
+// page's link prefix ("gal/", "photos/big/") and the folder under the project
+// folder. A leading "\" or "/" is the separator; any other "\" stands for
+// "/". The prefix is address text (addressFolderPrefix): "trip #3" gives
+// "trip %233/", and the project folder itself (an empty text, or "\") an
+// empty prefix, so that links stay relative.
 struct ProjectFolder
 {
     QString linkPrefix;
@@ -12,6 +15,11 @@ struct ProjectFolder
 };
 
 ProjectFolder deriveProjectFolder(const QString &projectPath, const QString &folderText);
+
+// Whether two folder texts name one folder under the project folder, by
+// their cleaned paths: "gal", "\gal", "\gal\" and "\.\gal" are one folder,
+// "\Gal" another.
+bool sameFolderText(const QString &a, const QString &b);
 
 // A folder text with a ".." part ("\" read as "/") names a folder outside the
 // project folder.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a gallery of a few generated pictures with awkward names (a space,
-# "#", "%", a Cyrillic letter, markup, an entity, three files with one stem)
-# through pictavel-build, opens its page in headless Chromium and fails unless
+# "#", "%", a Cyrillic letter, markup, an entity, a backslash, three files
+# with one stem), into folders whose texts hold "#", "?", a quote and a
+# blank, through pictavel-build, opens its page in headless Chromium and fails unless
 # every thumbnail has loaded and every link leads to a picture that loads. A
 # screenshot of the page is left beside it.
 #
@@ -40,20 +41,23 @@ bmp="$root/scripts/make-bmp.py"
 "$bmp" "$work/жук.bmp" 200 100 220 200 30
 # Names that are markup or an entity, and three files with one stem.
 i=0
-for name in '"><img src=x onerror=alert(1)>.bmp' 'a&amp;b.bmp' trip.2019.bmp trip.2020.bmp trip.bmp; do
+for name in '"><img src=x onerror=alert(1)>.bmp' 'a&amp;b.bmp' 'back\slash.bmp' trip.2019.bmp \
+    trip.2020.bmp trip.bmp; do
     "$bmp" "$work/$name" $((60 + 10 * i)) 50 $((20 * i)) 90 $((200 - 20 * i))
     i=$((i + 1))
 done
-printf '[PropertyProject]\r\nNameProp=Default|\r\n' > "$work/propstor.ini"
+printf '[PropertyProject]\r\nNameProp=Default|Odd|\r\n[OddOdd]\r\n' > "$work/propstor.ini"
+printf 'edtGalerFolder.Text=trip #3\r\nedtThumbsFolder.Text=\\what? "q" \r\n' >> "$work/propstor.ini"
 "$tool" --ini "$work/propstor.ini" --quiet "$work/first" "$work/no#1.bmp" "$work/жук.bmp"
 mkdir "$work/sources"
-mv "$work/summer day.bmp" "$work/100%.bmp" "$work/"trip* "$work/a&amp;b.bmp" "$work/sources/"
+mv "$work/summer day.bmp" "$work/100%.bmp" "$work/"trip* "$work/a&amp;b.bmp" "$work/back\slash.bmp" \
+    "$work/sources/"
 mv "$work/\"><img src=x onerror=alert(1)>.bmp" "$work/sources/"
 mv "$work/first/gal/no#1.jpg" "$work/first/gal/жук.jpg" "$work/sources/"
 
 project=$work/gallery
-"$tool" --ini "$work/propstor.ini" --quiet "$project" "$work/sources"
+"$tool" --ini "$work/propstor.ini" --profile Odd --quiet "$project" "$work/sources"
 
-# Nine pictures: any name that opened markup would add an image of its own.
-"$root/scripts/check-page-in-browser.sh" "$project/~thumbs.html" 9 "$work/gallery.png"
+# Ten pictures: any name that opened markup would add an image of its own.
+"$root/scripts/check-page-in-browser.sh" "$project/~thumbs.html" 10 "$work/gallery.png"
 passed=yes

@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 namespace {
@@ -59,6 +60,9 @@ private slots:
     void rebuildsOnlyWhatChanged_data();
     void rebuildsOnlyWhatChanged();
     void killedBuildIsCompletedByTheNext();
+    void neverWritesOverItsSources();
+    void namesWhatItCannotOpenOrWrite();
+    void waitsForAnotherBuild();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -437,6 +441,73 @@ void TestBuildTool::buildsTheRecordedSet()
     QCOMPARE(result.errors.count(u'\n'), 1);
     QVERIFY2(result.errors.contains(galleryRecordPath(path("proj"))), qPrintable(result.errors));
     QCOMPARE(filesIn("proj"), QStringList());
+    // Nor does a record that is a pipe keep the tool waiting.
+    QVERIFY(QFile::remove(galleryRecordPath(path("proj"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(galleryRecordPath(path("proj"))).constData(), 0600), 0);
+    result = run({"--quiet", "proj"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.errors.contains("not a regular file"), qPrintable(result.errors));
+}
+
+void TestBuildTool::neverWritesOverItsSources()
+{
+    // Photos copied into the picture folder, built with the default profile.
+    QVERIFY(QDir().mkpath(path("proj/gal")));
+    QVERIFY(QFile::copy(path("src/a.jpg"), path("proj/gal/a.jpg")));
+    const QMap<QString, QByteArray> before = filesUnder(path("proj"));
+    const Run result = run({"proj", "proj/gal/a.jpg", "z.jpg"});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.errors.count(u'\n'), 1);
+    QVERIFY2(result.errors.contains(path("proj/gal/a.jpg")) && result.errors.contains("\"\\gal\""),
+             qPrintable(result.errors));
+    QCOMPARE(filesUnder(path("proj")), before);
+}
+
+void TestBuildTool::namesWhatItCannotOpenOrWrite()
+{
+    writeIni({"[PropertyProject]", "NameProp=Default|"});
+    QVERIFY(QDir().mkpath(path("latin1")));
+    QVERIFY(QFile::copy(path("src/a.jpg"), path("latin1/b.jpg")));
+    const QByteArray latin1 = QFile::encodeName(path("latin1")) + "/caf\xE9.jpg";
+    QVERIFY(QFile::copy(path("src/a.jpg"), path("latin1/cafe.jpg")));
+    QCOMPARE(::rename(QFile::encodeName(path("latin1/cafe.jpg")).constData(), latin1.constData()),
+             0);
+    // A folder where a picture's file would go: its write fails.
+    QVERIFY(QDir().mkpath(path("proj/gal/z.jpg")));
+    const Run result = run({"--quiet", "proj", "latin1", "z.jpg"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.errors.contains(path("latin1") + "/caf\\xE9.jpg: the file name is not UTF-8"),
+             qPrintable(result.errors));
+    QVERIFY2(result.errors.contains(path("proj/gal/z.jpg") + ": Is a directory"),
+             qPrintable(result.errors));
+    // The page links only what was written.
+    const QByteArray page = readBytes(path("proj/~thumbs.html"));
+    QCOMPARE(page.count("<td "), 1);
+    QVERIFY(page.contains("href=\"gal/b.jpg\""));
+}
+
+void TestBuildTool::waitsForAnotherBuild()
+{
+    writeIni({"[PropertyProject]", "NameProp=Default|"});
+    QVERIFY(QDir().mkpath(path("proj")));
+    const QString lockPath = exportRecordPath(path("proj")) + ".lock";
+    QVERIFY(QDir().mkpath(QFileInfo(lockPath).path()));
+    QFile held(lockPath);
+    QVERIFY(held.open(QIODevice::ReadWrite));
+    QCOMPARE(::flock(held.handle(), LOCK_EX), 0);
+    QProcess tool;
+    tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
+               {"--ini", path("propstor.ini"), "--quiet", path("proj"), path("z.jpg")});
+    tool.setReadChannel(QProcess::StandardError);
+    QString errors;
+    while (!errors.contains("waiting for another export") && tool.waitForReadyRead(30000))
+        errors += QString::fromLocal8Bit(tool.readAllStandardError());
+    QVERIFY2(errors.contains("waiting for another export"), qPrintable(errors));
+    QVERIFY(!QFileInfo::exists(path("proj/gal/z.jpg")));
+    held.close();
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY(QFileInfo::exists(path("proj/gal/z.jpg")));
 }
 
 void TestBuildTool::compareTrees(const QString &project, const QString &full) const

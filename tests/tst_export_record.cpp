@@ -1,3 +1,5 @@
+#include "base/atomic_file.h"
+#include "html/export_lock.h"
 #include "html/export_record.h"
 #include "html/gallery_export.h"
 #include "imaging/bitmap_image.h"
@@ -13,8 +15,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +67,11 @@ private slots:
     void incrementalEqualsFull_data();
     void incrementalEqualsFull();
     void foreignOrDamagedRecordWritesEverything();
+    void pruningTouchesOnlyItsOwnFiles();
+    void anotherWriterAfterTheRenameIsNotRecorded();
+    void recordThatIsNoFileNeverBlocks_data();
+    void recordThatIsNoFileNeverBlocks();
+    void secondExportIsRefused();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -252,13 +262,10 @@ void TestExportRecord::incrementalEqualsFull()
     const QMap<QString, StatStamp> after = stamps(project);
     exportInto(path("full"), state, window);
 
-    QMap<QString, QByteArray> incremental = filesUnder(project);
-    QMap<QString, QByteArray> full = filesUnder(path("full"));
-    // Files of pictures no longer in the set stay, as a full export leaves
-    // them; the set's own files must be those of the full export.
-    for (auto it = incremental.begin(); it != incremental.end();)
-        it = full.contains(it.key()) ? std::next(it) : incremental.erase(it);
-    QCOMPARE(incremental, full);
+    // Files that earlier exports wrote for pictures no longer in the set, or
+    // under names they no longer have, are gone.
+    const QMap<QString, QByteArray> full = filesUnder(path("full"));
+    QCOMPARE(filesUnder(project), full);
     if (allKept) {
         for (auto it = before.cbegin(); it != before.cend(); ++it)
             if (it.key() != QString::fromLatin1(kPageFileName))
@@ -271,10 +278,7 @@ void TestExportRecord::incrementalEqualsFull()
     const QMap<QString, StatStamp> rewritten = stamps(project);
     for (auto it = full.cbegin(); it != full.cend(); ++it)
         QVERIFY2(!(rewritten.value(it.key()) == after.value(it.key())), qPrintable(it.key()));
-    incremental = filesUnder(project);
-    for (auto it = incremental.begin(); it != incremental.end();)
-        it = full.contains(it.key()) ? std::next(it) : incremental.erase(it);
-    QCOMPARE(incremental, full);
+    QCOMPARE(filesUnder(project), full);
 }
 
 void TestExportRecord::foreignOrDamagedRecordWritesEverything()
@@ -298,6 +302,123 @@ void TestExportRecord::foreignOrDamagedRecordWritesEverything()
     // And the record is written afresh, so that the next export skips.
     exportInto(project, state, false);
     QCOMPARE(stamps(project).value("gal/A_01.jpg"), after.value("gal/A_01.jpg"));
+}
+
+void TestExportRecord::pruningTouchesOnlyItsOwnFiles()
+{
+    const QString project = path("proj");
+    SetState state;
+    state.renaming = false;
+    state.sources = {"src0.jpg", "src1.bmp", "src2.jpg"};
+    exportInto(project, state, false);
+    writeBytes(project + "/gal/mine.jpg", "the user's own file");
+    // Changed since the export wrote it: the user's now.
+    QByteArray changed = readBytes(project + "/thumb/src0.jpg");
+    changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 0x55);
+    overwriteKeepingTime(project + "/thumb/src0.jpg", changed);
+    state.sources = {"src2.jpg"};
+    exportInto(project, state, false);
+    QCOMPARE(filesUnder(project).keys(),
+             QStringList({"gal/mine.jpg", "gal/src2.jpg", "thumb/src0.jpg", "thumb/src2.jpg",
+                          "~thumbs.html"}));
+    // The record keeps the set alone, so it does not grow with every change.
+    const QByteArray record = readBytes(exportRecordPath(project));
+    QCOMPARE(record.count("\"inputs\""), 2);
+}
+
+namespace {
+
+// Stands for another build that replaces the thumbnail just after this
+// build's rename.
+void replaceThumbnailAfterRename(const QByteArray &path)
+{
+    if (!path.endsWith("/thumb/B_01.jpg"))
+        return;
+    const QByteArray other = path + ".other";
+    QFile file(QString::fromUtf8(other));
+    if (file.open(QIODevice::WriteOnly))
+        file.write("another build's thumbnail");
+    file.close();
+    ::rename(other.constData(), path.constData());
+}
+
+} // namespace
+
+void TestExportRecord::anotherWriterAfterTheRenameIsNotRecorded()
+{
+    const QString project = path("proj");
+    SetState state;
+    state.sources = {"src0.jpg", "src2.jpg"};
+    setAfterRenameHookForTests(replaceThumbnailAfterRename);
+    exportInto(project, state, false);
+    setAfterRenameHookForTests(nullptr);
+    QCOMPARE(readBytes(project + "/thumb/B_01.jpg"), QByteArray("another build's thumbnail"));
+    exportInto(project, state, false);
+    exportInto(path("full"), state, false);
+    QCOMPARE(filesUnder(project), filesUnder(path("full")));
+}
+
+void TestExportRecord::recordThatIsNoFileNeverBlocks_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("link to an endless device") << "device";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestExportRecord::recordThatIsNoFileNeverBlocks()
+{
+    QFETCH(QString, kind);
+    const QString project = path("proj");
+    QVERIFY(QDir().mkpath(project + "/gal"));
+    const QString record = exportRecordPath(project);
+    QVERIFY(QDir().mkpath(QFileInfo(record).path()));
+    QFile::remove(record);
+    const QByteArray name = QFile::encodeName(record);
+    int pipeEnd = -1;
+    if (kind == "pipe") {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        // Held open, so that only a read would wait.
+        pipeEnd = ::open(name.constData(), O_RDWR);
+    } else if (kind == "device") {
+        QCOMPARE(::symlink("/dev/zero", name.constData()), 0);
+    } else {
+        QVERIFY(QDir().mkdir(record));
+    }
+    SetState state;
+    state.sources = {"src0.jpg"};
+    ExportJob exportJob = job(project, state, false);
+    QStringList notices;
+    exportJob.onNotice = [&notices](const QString &notice) {
+        notices << notice;
+    };
+    auto done = std::async(std::launch::async, [&exportJob] { exportGallery(exportJob); });
+    const bool finished = done.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    if (pipeEnd >= 0)
+        ::close(pipeEnd);
+    done.wait();
+    QVERIFY(finished);
+    QVERIFY(QFileInfo::exists(project + "/gal/A_01.jpg"));
+    QVERIFY2(!notices.isEmpty() && notices.first().contains(record),
+             qPrintable(notices.join('\n')));
+    // A record that cannot be written says so too.
+    QCOMPARE(notices.size(), kind == "folder" ? 2 : 1);
+}
+
+void TestExportRecord::secondExportIsRefused()
+{
+    const QString project = path("proj");
+    QVERIFY(QDir().mkpath(project));
+    const ExportLock running(project, ExportLock::WhenBusy::Refuse, {});
+    SetState state;
+    state.sources = {"src0.jpg"};
+    try {
+        exportGallery(job(project, state, true));
+        QFAIL("a second export ran");
+    } catch (const PictavelError &error) {
+        QVERIFY2(error.message().startsWith("Another export of"), qPrintable(error.message()));
+    }
+    QCOMPARE(filesUnder(project).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestExportRecord)

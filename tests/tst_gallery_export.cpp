@@ -3,6 +3,8 @@
 #include "html/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
+#include "project/gallery_plan.h"
+#include "project/project_folders.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QTest>
 
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -63,6 +66,8 @@ private slots:
     void threadsLeaveTheFilesOfOne();
     void threadsStopAtTheFirstFailureInOrder();
     void threadsGoOnPastFailures();
+    void outputsNeverReplaceSources_data();
+    void outputsNeverReplaceSources();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -331,6 +336,81 @@ void TestGalleryExport::threadsGoOnPastFailures()
     QCOMPARE(progress, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
     QCOMPARE(readBytes(thumbFile("B_03.jpg")), expectedThumb(path("c.gif")));
     QVERIFY(!QFileInfo::exists(path("proj/~thumbs.html")));
+}
+
+void TestGalleryExport::outputsNeverReplaceSources_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("pictureText");
+    QTest::addColumn<QString>("thumbText");
+    // Where the source a.jpg lies under the temporary folder, and how: a
+    // copy, or a symbolic or hard link to the one in the folder itself.
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("blamedText");
+    QTest::newRow("project folder is the photos' own, thumbnails into it") << ""
+                                                                           << "\\gal"
+                                                                           << ""
+                                                                           << "a.jpg"
+                                                                           << ""
+                                                                           << "";
+    QTest::newRow("photos copied into the picture folder") << "proj"
+                                                           << "\\gal"
+                                                           << "\\thumb"
+                                                           << "proj/gal/a.jpg"
+                                                           << ""
+                                                           << "\\gal";
+    QTest::newRow("no picture folder text") << ""
+                                            << ""
+                                            << "thumb"
+                                            << "a.jpg"
+                                            << ""
+                                            << "";
+    QTest::newRow("a link to the photo in the picture folder") << "proj"
+                                                               << "gal"
+                                                               << "thumb"
+                                                               << "a.jpg"
+                                                               << "symbolic"
+                                                               << "gal";
+    QTest::newRow("a second name of the photo in the thumbnail folder") << "proj"
+                                                                        << "gal"
+                                                                        << "thumb"
+                                                                        << "a.jpg"
+                                                                        << "hard"
+                                                                        << "thumb";
+}
+
+void TestGalleryExport::outputsNeverReplaceSources()
+{
+    QFETCH(QString, project);
+    QFETCH(QString, pictureText);
+    QFETCH(QString, thumbText);
+    QFETCH(QString, source);
+    QFETCH(QString, link);
+    QFETCH(QString, blamedText);
+    const QString projectPath = path(project);
+    const ProjectFolder pictures = deriveProjectFolder(projectPath, pictureText);
+    const ProjectFolder thumbs = deriveProjectFolder(projectPath, thumbText);
+    QVERIFY(QDir().mkpath(pictures.path) && QDir().mkpath(thumbs.path));
+    if (!QFileInfo::exists(path(source)))
+        QVERIFY(QFile::copy(path("a.jpg"), path(source)));
+    const QString linked = (blamedText == thumbText ? thumbs.path : pictures.path) + "/a.jpg";
+    if (link == "symbolic")
+        QVERIFY(QFile::link(path(source), linked));
+    else if (link == "hard")
+        QCOMPARE(::link(QFile::encodeName(path(source)).constData(),
+                        QFile::encodeName(linked).constData()),
+                 0);
+    const QMap<QString, QByteArray> before = filesUnder(m_dir->path());
+    const GalleryLayout layout{projectPath, pictures.path, thumbs.path, {},       kBox,
+                               false,       false,         pictureText, thumbText};
+    const QList<GalleryEntry> entries{{path(source), false, "a.jpg"},
+                                      {path("b.bmp"), false, "b.bmp"}};
+    const QString message = errorOf(galleryExportJob(layout, entries, {"page"}, 2));
+    QVERIFY2(message.contains(path(source)) &&
+                 message.contains(QStringLiteral("folder text \"%1\"").arg(blamedText)),
+             qPrintable(message));
+    QCOMPARE(filesUnder(m_dir->path()), before);
 }
 
 QTEST_GUILESS_MAIN(TestGalleryExport)

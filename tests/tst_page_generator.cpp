@@ -1,5 +1,7 @@
 #include "html/colour_text.h"
 #include "html/page_generator.h"
+#include "project/gallery_settings.h"
+#include "project/project_folders.h"
 
 #include <QTest>
 
@@ -77,6 +79,10 @@ private slots:
     void settingTextsAreWrittenAsTyped();
     void addressFileNamesAreEscaped_data();
     void addressFileNamesAreEscaped();
+    void folderTextsGiveRelativeAddresses_data();
+    void folderTextsGiveRelativeAddresses();
+    void folderSpellingsOfOneFolder_data();
+    void folderSpellingsOfOneFolder();
     void colourTexts_data();
     void colourTexts();
 };
@@ -303,6 +309,11 @@ void TestPageGenerator::addressFileNamesAreEscaped_data()
     QTest::newRow("ampersand") << "a&b.jpg"
                                << "a%26b.jpg";
     QTest::newRow("control characters") << QString("a\tb\x7F\x01.jpg") << "a%09b%7F%01.jpg";
+    // Browsers read "\\" as "/" and drop blanks at the ends of an address.
+    QTest::newRow("backslash") << "a\\b.jpg"
+                               << "a%5Cb.jpg";
+    QTest::newRow("leading blank") << " a.jpg"
+                                   << "%20a.jpg";
     QTest::newRow("letters and quotes that are safe") << "Фото 'x' [1].jpg"
                                                       << "Фото 'x' [1].jpg";
 }
@@ -322,6 +333,72 @@ void TestPageGenerator::addressFileNamesAreEscaped()
     // No name opens a tag or an attribute of its own.
     QCOMPARE(cell.count(u'<'), 5);
     QCOMPARE(cell.count(u'"'), 12);
+}
+
+void TestPageGenerator::folderTextsGiveRelativeAddresses_data()
+{
+    QTest::addColumn<QString>("folderText");
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("as described") << "\\gal"
+                                  << "gal/";
+    QTest::newRow("without the separator") << "thumb"
+                                           << "thumb/";
+    QTest::newRow("fragment") << "trip #3"
+                              << "trip %233/";
+    QTest::newRow("query") << "\\what?"
+                           << "what%3F/";
+    QTest::newRow("quote") << "a\" onclick=\"x"
+                           << "a%22 onclick=%22x/";
+    QTest::newRow("blanks at the ends") << "\\ gal "
+                                        << "%20gal%20/";
+    QTest::newRow("empty: the project folder itself") << ""
+                                                      << "";
+    QTest::newRow("the separator alone") << "\\"
+                                         << "";
+    QTest::newRow("nested") << "\\photos\\big\\"
+                            << "photos/big/";
+    QTest::newRow("dot") << "\\.\\gal"
+                         << "gal/";
+}
+
+void TestPageGenerator::folderTextsGiveRelativeAddresses()
+{
+    QFETCH(QString, folderText);
+    QFETCH(QString, prefix);
+    QCOMPARE(deriveProjectFolder(QStringLiteral("/www"), folderText).linkPrefix, prefix);
+}
+
+void TestPageGenerator::folderSpellingsOfOneFolder_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("with and without the separator") << "gal"
+                                                    << "\\gal" << true;
+    QTest::newRow("trailing separator") << "\\gal"
+                                        << "\\gal\\" << true;
+    QTest::newRow("dot") << "\\gal"
+                         << "\\.\\gal" << true;
+    QTest::newRow("the project folder twice") << ""
+                                              << "\\" << true;
+    QTest::newRow("case counts") << "\\gal"
+                                 << "\\Gal" << false;
+    QTest::newRow("two folders") << "\\gal"
+                                 << "\\thumb" << false;
+}
+
+void TestPageGenerator::folderSpellingsOfOneFolder()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QCOMPARE(sameFolderText(a, b), same);
+    // Equal folders switch renaming on, so a picture and its thumbnail
+    // never share a file.
+    GallerySettings settings;
+    settings.resolver()(QStringLiteral("edtGalerFolder.Text"))->set(a);
+    settings.resolver()(QStringLiteral("edtThumbsFolder.Text"))->set(b);
+    QCOMPARE(settings.naming().renaming, same);
 }
 
 void TestPageGenerator::colourTexts_data()

@@ -1,9 +1,11 @@
 #include "base/pictavel_error.h"
+#include "icc_pictures.h"
 #include "imaging/bitmap32.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
+#include "test_files.h"
 #include "tests/libjpeg_objects.h"
 
 #include <QDir>
@@ -451,6 +453,8 @@ private slots:
     void keptOriginalTurnsLosslessly_data();
     void keptOriginalTurnsLosslessly();
     void keptOriginalKeepsOnlyItsProfile();
+    void keptOriginalHidesNothing_data();
+    void keptOriginalHidesNothing();
     void keptOriginalRefusesWhatIsNotExact();
     void missingFileLeavesBitmap();
     void unknownExtension();
@@ -1247,7 +1251,8 @@ void TestPictureFile::keptOriginalTurnsLosslessly()
     QFile file(path("turned.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray source = file.readAll();
-    QVERIFY(WriteKeptOriginal(path("turned.jpg"), path("kept.jpg")));
+    QString warning;
+    QVERIFY(WriteKeptOriginal(path("turned.jpg"), path("kept.jpg"), warning));
     QFile keptFile(path("kept.jpg"));
     QVERIFY(keptFile.open(QIODevice::ReadOnly));
     const QByteArray kept = keptFile.readAll();
@@ -1270,11 +1275,10 @@ void TestPictureFile::keptOriginalKeepsOnlyItsProfile()
 {
     QVERIFY(writeJpegDirect(path("plain.jpg"), 32, 16, 3,
                             [](int x, int y, int k) { return uint8_t((x + y * k) * 9); }));
-    QFile file(path("plain.jpg"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray plain = file.readAll();
-    const QByteArray profile = segment(0xE2, QByteArray("ICC_PROFILE\0\x01\x02", 14) + "first") +
-                               segment(0xE2, QByteArray("ICC_PROFILE\0\x02\x02", 14) + "second");
+    const QByteArray plain = readBytes(path("plain.jpg"));
+    QByteArray profile;
+    for (const QByteArray &part : icc::markers(icc::bytes(icc::adobeRgb().get()), 2))
+        profile += segment(0xE2, part);
     const QByteArray before = segment(0xE1, exifWithOrientation(1, true) + "GPS here") +
                               segment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 34));
     const QByteArray after = segment(0xED, QByteArray("Photoshop 3.0\0IPTC", 18)) +
@@ -1286,8 +1290,41 @@ void TestPictureFile::keptOriginalKeepsOnlyItsProfile()
     const qsizetype tables = plain.indexOf(QByteArray("\xFF\xDB", 2));
     const QByteArray tagged =
         plain.left(tables) + before + profile + after + plain.mid(tables) + plain;
-    const QByteArray kept = keptOriginal(tagged);
+    const QByteArray kept = keptOriginal(tagged).bytes;
     QCOMPARE(kept, plain.left(tables) + profile + plain.mid(tables));
+}
+
+void TestPictureFile::keptOriginalHidesNothing_data()
+{
+    QTest::addColumn<QByteArray>("inserted");
+    QTest::addColumn<bool>("kept");
+    const QByteArray exif = segment(0xE1, exifWithOrientation(1, true) + "GPS here");
+    QByteArray manyChunks;
+    for (int i = 0; i < 300; ++i)
+        manyChunks += segment(0xE2, QByteArray("ICC_PROFILE\0", 12) + char(i % 256 + 1) +
+                                        char(300 % 256) + "GPS here");
+    // Markers without a length are stepped over, not read as lengths that
+    // would swallow the metadata behind them.
+    QTest::newRow("TEM") << QByteArray("\xFF\x01", 2) + exif << true;
+    QTest::newRow("stray restart") << QByteArray("\xFF\xD3", 2) + exif << true;
+    // What the walk cannot account for is encoded anew.
+    QTest::newRow("unknown marker") << segment(0xF1, "GPS here") << false;
+    QTest::newRow("second start") << QByteArray("\xFF\xD8", 2) + exif << false;
+    // A profile chain the decoder turns down is dropped.
+    QTest::newRow("rejected profile") << manyChunks << true;
+}
+
+void TestPictureFile::keptOriginalHidesNothing()
+{
+    QFETCH(QByteArray, inserted);
+    QFETCH(bool, kept);
+    QVERIFY(writeJpegDirect(path("plain.jpg"), 32, 16, 3,
+                            [](int x, int y, int k) { return uint8_t((x + y * k) * 9); }));
+    const QByteArray plain = readBytes(path("plain.jpg"));
+    const KeptOriginal result = keptOriginal(plain.left(2) + inserted + plain.mid(2));
+    QVERIFY(!result.bytes.contains("GPS"));
+    QCOMPARE(result.bytes, kept ? plain : QByteArray());
+    QCOMPARE(result.warning.isEmpty(), kept);
 }
 
 void TestPictureFile::keptOriginalRefusesWhatIsNotExact()
@@ -1297,14 +1334,16 @@ void TestPictureFile::keptOriginalRefusesWhatIsNotExact()
     QVERIFY(writeJpegDirect(
         path("odd.jpg"), 30, 20, 3, [](int x, int, int) { return uint8_t(x * 8); },
         exifWithOrientation(6, false)));
-    QVERIFY(!WriteKeptOriginal(path("odd.jpg"), path("out.jpg")));
+    QString warning;
+    QVERIFY(!WriteKeptOriginal(path("odd.jpg"), path("out.jpg"), warning));
+    QVERIFY(warning.isEmpty());
     QVERIFY(!QFile::exists(path("out.jpg")));
     QFile file(path("odd.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray whole = file.readAll();
     for (const QByteArray &broken :
          {QByteArray("not a JPEG"), whole.left(whole.size() / 2), QByteArray()})
-        QVERIFY(keptOriginal(broken).isEmpty());
+        QVERIFY(keptOriginal(broken).bytes.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)
