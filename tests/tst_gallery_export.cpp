@@ -240,7 +240,7 @@ void TestGalleryExport::failureStopsTheExport_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("itemsWritten");
     QTest::newRow("picture folder is a file")
-        << "proj/gal" << QStringLiteral("Cannot create folder %1/proj/gal") << 0;
+        << "proj/gal" << QStringLiteral("Cannot create folder %1/proj/gal: Not a directory") << 0;
     QTest::newRow("picture file name is a folder")
         << "proj/gal/A_02.jpg/" << QStringLiteral("Cannot create file %1/proj/gal/A_02.jpg") << 1;
     QTest::newRow("damaged source") << "b.bmp" << QStringLiteral("%1/b.bmp: ") << 1;
