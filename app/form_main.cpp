@@ -258,7 +258,10 @@ void TFormMain::btnSavePropProjClick()
                 cmbPropProj->setCurrentIndex(cmbPropProj->count() - 1);
             }
             writeProfileNames(store, comboItems(cmbPropProj));
-            cmbPropProjChange();
+            // A name without a section yet has nothing to load: the settings
+            // on show, the options and a hand-edited page included, are the
+            // ones it is saved with.
+            btnDeletePropProj->setEnabled(true);
         }
     }
     store.setProfile(name);

@@ -138,7 +138,8 @@ public:
     // The page and its options.
     void GenerateHtml();
     void PageControlChange();
-    void PickColor(ColourPanel *panel, QLineEdit *edit);
+    // False when the dialog was cancelled, which changes nothing.
+    bool PickColor(ColourPanel *panel, QLineEdit *edit);
     void pnlBGColorPageClick();
     void pnlTextColorPageClick();
     void pnlColorFontClick();
@@ -264,6 +265,9 @@ public:
     QPushButton *btnStart = nullptr;
     QCheckBox *chbKeepOriginals = nullptr;
     QPushButton *btnPreview = nullptr;
+    // The tree follows the folders read on the way to the working folder
+    // until it is read or the user touches the tree.
+    QMetaObject::Connection StartFolderFollowing;
     QColorDialog *ColorDialog = nullptr;
     ProjectFolderDialog *DirDialogProject = nullptr;
 

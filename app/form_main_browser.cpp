@@ -38,6 +38,7 @@ void TFormMain::connectBrowser()
 
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
+
     if (watched == FileListBox && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

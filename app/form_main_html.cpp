@@ -71,20 +71,26 @@ void TFormMain::GenerateHtml()
     CL->setLines(galleryPage(pageSettings(), namingSettings(), galleryEntries()));
 }
 
-void TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)
+bool TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)
 {
+    // Cancel changes nothing: the panel, its text and the page stay, and the
+    // dialog opens next time on the colour last confirmed.
     const QColor opened = ColorDialog->currentColor();
-    if (ColorDialog->exec() != QDialog::Accepted)
+    if (ColorDialog->exec() != QDialog::Accepted) {
         ColorDialog->setCurrentColor(opened);
+        return false;
+    }
     panel->setColor(panelColour(ColorDialog->currentColor()));
     const QString text = colourText(panel->color());
     if (edit->text() != text)
         edit->setText(text);
+    return true;
 }
 
 void TFormMain::pnlBGColorPageClick()
 {
-    PickColor(pnlBGColorPage, edtBGColorPage);
+    if (!PickColor(pnlBGColorPage, edtBGColorPage))
+        return;
     // The page background is the table's too, until the table's is picked alone.
     pnlBgColor->setColor(pnlBGColorPage->color());
     edtBgColor->setText(edtBGColorPage->text());

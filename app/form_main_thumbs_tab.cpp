@@ -6,6 +6,7 @@
 #include "imaging/img_view32.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -45,6 +47,36 @@ QGroupBox *makeSpinnerBox(QWidget *parent, const QString &caption, QSpinBox *spi
     spinner->setGeometry(3, 14, 76, 17);
     return box;
 }
+
+} // namespace
+
+namespace {
+
+// Tells once that the user pressed a button or a key or turned the wheel in
+// the widgets it watches.
+class FirstTouch : public QObject
+{
+public:
+    FirstTouch(QObject *parent, std::function<void()> touched)
+        : QObject(parent), m_touched(std::move(touched))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (m_touched && (type == QEvent::MouseButtonPress || type == QEvent::KeyPress ||
+                          type == QEvent::Wheel)) {
+            m_touched();
+            m_touched = nullptr;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_touched;
+};
 
 } // namespace
 
@@ -269,15 +301,23 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     const QString workingFolder = QDir::currentPath();
     DirectoryTree->setCurrentIndex(FolderModel->index(workingFolder));
     // The model reads the folders on the way down in the background; the tree
-    // follows until the working folder itself has been read.
-    auto opening = std::make_shared<QMetaObject::Connection>();
-    *opening = connect(FolderModel, &QFileSystemModel::directoryLoaded, this,
-                       [this, workingFolder, opening](const QString &loaded) {
-                           DirectoryTree->scrollTo(DirectoryTree->currentIndex(),
-                                                   QAbstractItemView::PositionAtCenter);
-                           if (loaded == workingFolder)
-                               disconnect(*opening);
-                       });
+    // follows them to the working folder once, at start. Folders the user
+    // opens are none of its business, and the first touch of the tree ends
+    // the following.
+    StartFolderFollowing = connect(
+        FolderModel, &QFileSystemModel::directoryLoaded, this,
+        [this, workingFolder](const QString &loaded) {
+            const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
+            if (loaded != workingFolder && !workingFolder.startsWith(below))
+                return;
+            DirectoryTree->scrollTo(FolderModel->index(workingFolder),
+                                    QAbstractItemView::PositionAtCenter);
+            if (loaded == workingFolder)
+                disconnect(StartFolderFollowing);
+        });
+    auto *touch = new FirstTouch(DirectoryTree, [this] { disconnect(StartFolderFollowing); });
+    DirectoryTree->installEventFilter(touch);
+    DirectoryTree->viewport()->installEventFilter(touch);
 
     auto *files = new QWidget(SplitterDestDir);
     auto *filesLayout = new QVBoxLayout(files);

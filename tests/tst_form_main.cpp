@@ -1,6 +1,7 @@
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "collection/picture_folder.h"
+#include "html/source_pane.h"
 #include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "project/gallery_settings.h"
@@ -14,7 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
+#include <QFileSystemModel>
 #include <QInputDialog>
+#include <QScrollBar>
+#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -84,6 +88,7 @@ private slots:
     void equalFolderTextsForceRenaming();
     void unwritableFolderShowsMessagesAndKeepsFiles();
     void emptyStoredListFallsBackToDefault();
+    void folderTreeStaysWhereTheUserPutsIt();
 
 private:
     std::unique_ptr<TFormMain> showWindow();
@@ -324,9 +329,19 @@ void TestFormMain::saveAsNewNameOverwriteAndDelete()
     auto *title = control<QLineEdit>(window.get(), "edtTitle");
 
     title->setText(QStringLiteral("Trip title"));
+    // A new name stores what is on show: both options and the hand edit stay.
+    for (const char *option : {"chbSmoothThumbs", "chbKeepOriginals"})
+        control<QCheckBox>(window.get(), option)->setChecked(true);
+    auto *page = control<HtmlSourcePane>(window.get(), "CL");
+    page->setPlainText(page->toPlainText() + QStringLiteral("<!-- by hand -->"));
     QString dialogTitle, prefill;
     answerSaveDialog(QStringLiteral("Trip"), &dialogTitle, &prefill);
     QTest::mouseClick(control<QToolButton>(window.get(), "btnSavePropProj"), Qt::LeftButton);
+    QVERIFY(page->toPlainText().endsWith(QStringLiteral("<!-- by hand -->")));
+    for (const char *option : {"chbSmoothThumbs", "chbKeepOriginals"}) {
+        QVERIFY(control<QCheckBox>(window.get(), option)->isChecked());
+        QVERIFY(readBytes(m_iniPath).contains(option + QByteArray(".Checked=1\r\n")));
+    }
     QCOMPARE(dialogTitle, QStringLiteral("Сохранение параметров проекта"));
     QCOMPARE(prefill, QStringLiteral("Default"));
     QCOMPARE(profiles->count(), 2);
@@ -497,6 +512,25 @@ void TestFormMain::emptyStoredListFallsBackToDefault()
     auto *profiles = control<QComboBox>(window.get(), "cmbPropProj");
     QCOMPARE(profiles->count(), 1);
     QCOMPARE(profiles->currentText(), QStringLiteral("Default"));
+}
+
+void TestFormMain::folderTreeStaysWhereTheUserPutsIt()
+{
+    auto window = showWindow();
+    auto *tree = control<QTreeView>(window.get(), "DirectoryTree");
+    auto *model = static_cast<QFileSystemModel *>(tree->model());
+    // The start follows the folders on the way to the working folder.
+    QTRY_VERIFY(tree->visualRect(model->index(QDir::currentPath())).isValid() &&
+                model->rowCount(model->index("/")) > 3);
+    const QPersistentModelIndex usr = model->index(QStringLiteral("/usr"));
+    tree->expand(usr);
+    QTRY_VERIFY(model->rowCount(usr) > 0);
+    tree->scrollTo(usr, QAbstractItemView::PositionAtTop);
+    QTRY_VERIFY(tree->verticalScrollBar()->value() > 0);
+    const int position = tree->verticalScrollBar()->value();
+    // What the model reads of the opened folder meanwhile moves nothing.
+    QTest::qWait(5000);
+    QCOMPARE(tree->verticalScrollBar()->value(), position);
 }
 
 QTEST_MAIN(TestFormMain)
