@@ -48,6 +48,8 @@ void TFormMain::btnStartClick()
     // with all those before it.
     exportGallery(
         job, [this](int done, int, const ExportOutcome &) { ProgressBar->setCompleted(done - 1); });
+    // The gallery as published: its settings go with the set.
+    recordSet();
     if (!notices.isEmpty())
         QMessageBox(QMessageBox::Warning, QStringLiteral("Pictavel"), notices.join(u'\n'),
                     QMessageBox::Ok, this)

@@ -1,3 +1,4 @@
+#include "app/control_settings.h"
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
@@ -5,6 +6,8 @@
 #include "base/pictavel_error.h"
 #include "collection/thumb_set.h"
 #include "project/gallery_record.h"
+#include "project/settings_store.h"
+#include "project/settings_table.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +27,8 @@ void TFormMain::recordSet()
                          edtGalerFolder->text(),
                          edtThumbsFolder->text(),
                          namingSettings(),
-                         {}};
+                         {},
+                         storedSettings(galleryProps(), controlSettingResolver(this))};
     for (int i = 0; i < ThumbsCount; ++i) {
         const TThumbsCollection &thumb = Thumbs.at(i);
         const bool edited = !thumb.OriginalPath.isEmpty();
@@ -70,6 +74,8 @@ void TFormMain::applyRecordedTexts(const GalleryRecord &record)
         }
         cmbPropProjChange();
     }
+    // The settings in effect when the set was recorded, over its profile.
+    applyStoredSettings(galleryProps(), controlSettingResolver(this), record.settings);
     {
         const QSignalBlocker galleryBlocker(edtGalerFolder);
         const QSignalBlocker thumbsBlocker(edtThumbsFolder);

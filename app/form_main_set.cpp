@@ -79,6 +79,8 @@ void TFormMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The settings in effect stay with the set, saved in a profile or not.
+    runGuarded(this, [this] { recordSet(); });
     QWidget::closeEvent(event);
 }
 

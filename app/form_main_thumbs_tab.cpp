@@ -304,17 +304,17 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     // follows them to the working folder once, at start. Folders the user
     // opens are none of its business, and the first touch of the tree ends
     // the following.
-    StartFolderFollowing = connect(
-        FolderModel, &QFileSystemModel::directoryLoaded, this,
-        [this, workingFolder](const QString &loaded) {
-            const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
-            if (loaded != workingFolder && !workingFolder.startsWith(below))
-                return;
-            DirectoryTree->scrollTo(FolderModel->index(workingFolder),
-                                    QAbstractItemView::PositionAtCenter);
-            if (loaded == workingFolder)
-                disconnect(StartFolderFollowing);
-        });
+    StartFolderFollowing =
+        connect(FolderModel, &QFileSystemModel::directoryLoaded, this,
+                [this, workingFolder](const QString &loaded) {
+                    const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
+                    if (loaded != workingFolder && !workingFolder.startsWith(below))
+                        return;
+                    DirectoryTree->scrollTo(FolderModel->index(workingFolder),
+                                            QAbstractItemView::PositionAtCenter);
+                    if (loaded == workingFolder)
+                        disconnect(StartFolderFollowing);
+                });
     auto *touch = new FirstTouch(DirectoryTree, [this] { disconnect(StartFolderFollowing); });
     DirectoryTree->installEventFilter(touch);
     DirectoryTree->viewport()->installEventFilter(touch);

@@ -13,6 +13,8 @@
 #include "project/gallery_record.h"
 #include "project/gallery_settings.h"
 #include "project/profile_list.h"
+#include "project/settings_store.h"
+#include "project/settings_table.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -187,12 +189,17 @@ int main(int argc, char **argv)
                                     .arg(shownFileName(undecoded.value(options->projectFolder))));
         const QString project =
             QDir::cleanPath(QFileInfo(options->projectFolder).absoluteFilePath());
+        // The recorded set's settings in effect, unless a profile is asked for.
+        bool recordedSettings = false;
         if (options->pictures.isEmpty()) {
             record = recordedGallery(project);
-            if (options->profile.isEmpty())
+            recordedSettings = options->profile.isEmpty();
+            if (recordedSettings)
                 options->profile = record->profile;
         }
         loadSettings(*options, settings);
+        if (recordedSettings)
+            applyStoredSettings(galleryProps(), settings.resolver(), record->settings);
         if (options->smoothThumbnails)
             settings.turnOn(QStringLiteral("chbSmoothThumbs.Checked"));
         if (options->keepOriginals)

@@ -97,7 +97,7 @@ void saveGalleryRecord(const GalleryRecord &record)
     QJsonArray pictures;
     for (const RecordedPicture &picture : record.pictures)
         pictures.append(pictureObject(picture));
-    const QJsonObject root{
+    QJsonObject root{
         {QStringLiteral("format"), Format},
         {QStringLiteral("version"), kGalleryRecordVersion},
         {QStringLiteral("projectFolder"), canonicalFolder(record.projectFolder)},
@@ -109,6 +109,12 @@ void saveGalleryRecord(const GalleryRecord &record)
         {QStringLiteral("thumbnailPrefix"), record.naming.thumbnailPrefix},
         {QStringLiteral("pictures"), pictures},
     };
+    if (!record.settings.isEmpty()) {
+        QJsonObject settings;
+        for (auto it = record.settings.cbegin(); it != record.settings.cend(); ++it)
+            settings.insert(it.key(), it.value());
+        root.insert(QStringLiteral("settings"), settings);
+    }
     ensureFolderPath(QFileInfo(path).path());
     writeFileAtomically(path, QJsonDocument(root).toJson());
 }
@@ -148,6 +154,12 @@ std::optional<GalleryRecord> loadGalleryRecord(const QString &projectFolder)
     record.naming = {reader.flag(root, QStringLiteral("renaming")),
                      reader.text(root, QStringLiteral("picturePrefix"), false),
                      reader.text(root, QStringLiteral("thumbnailPrefix"), false)};
+    const QJsonValue settings = root.value(QStringLiteral("settings"));
+    if (!settings.isUndefined() && !settings.isObject())
+        reader.refuse(QStringLiteral("\"settings\" is not an object"));
+    const QJsonObject settingTexts = settings.toObject();
+    for (auto it = settingTexts.begin(); it != settingTexts.end(); ++it)
+        record.settings.insert(it.key(), reader.text(settingTexts, it.key(), false));
     const QJsonValue pictures = root.value(QStringLiteral("pictures"));
     if (!pictures.isArray())
         reader.refuse(QStringLiteral("\"pictures\" is not a list"));

@@ -4,6 +4,7 @@
 #include "project/output_names.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,9 @@ struct GalleryRecord
     QString thumbsFolderText;
     NamingSettings naming;
     QList<RecordedPicture> pictures;
+    // Every setting in effect, as a profile stores it, by its key; empty in
+    // a record written before they were kept.
+    QMap<QString, QString> settings{};
 
     bool operator==(const GalleryRecord &) const = default;
 };
@@ -51,9 +55,11 @@ struct GalleryRecord
 //     "renaming": false, "picturePrefix": "A_", "thumbnailPrefix": "B_",
 //     "pictures": [ { "source": "/home/ann/photos/a.jpg",
 //                     "edited": "/home/ann/www/trip/gal/a.jpg",
-//                     "caption": "a.jpg", "thumbRemade": true }, ... ] }
+//                     "caption": "a.jpg", "thumbRemade": true }, ... ],
+//     "settings": { "edtTitle.Text": "Trip", "spinMaxW.Value": "110", ... } }
 //
-// "edited" and "thumbRemade" may be left out (unedited, first making). A
+// "edited" and "thumbRemade" may be left out (unedited, first making), and
+// "settings" (a record that kept none). A
 // reader of another version refuses the file instead of guessing.
 inline constexpr int kGalleryRecordVersion = 1;
 // A record file larger than this is refused: a few hundred bytes a picture.

@@ -77,8 +77,7 @@ void SettingsStore::Load()
             // A described setting missing from the profile keeps what it
             // holds; an added one takes its default.
             const SettingSpec *spec = findSettingSpec(entry);
-            const QVariant absent =
-                spec && spec->added ? spec->defaultValue() : binding->get();
+            const QVariant absent = spec && spec->added ? spec->defaultValue() : binding->get();
             const QString stored =
                 file.readString(section, entry, formatSettingValue(binding->kind, absent));
             if (const auto value = parseSettingValue(binding->kind, stored))
@@ -113,4 +112,27 @@ void SettingsStore::WriteList(const QString &section, const QString &key, const 
     IniFile file(m_iniPath);
     file.writeString(section, key, joinList(lines));
     file.save();
+}
+
+QMap<QString, QString> storedSettings(const QStringList &props, const SettingResolver &resolver)
+{
+    QMap<QString, QString> stored;
+    for (const QString &entry : props) {
+        if (const auto binding = resolver(entry))
+            stored.insert(entry, formatSettingValue(binding->kind, binding->get()));
+    }
+    return stored;
+}
+
+void applyStoredSettings(const QStringList &props, const SettingResolver &resolver,
+                         const QMap<QString, QString> &stored)
+{
+    for (const QString &entry : props) {
+        const auto text = stored.constFind(entry);
+        if (text == stored.cend())
+            continue;
+        if (const auto binding = resolver(entry))
+            if (const auto value = parseSettingValue(binding->kind, *text))
+                binding->set(*value);
+    }
 }

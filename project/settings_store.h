@@ -2,6 +2,7 @@
 
 #include "project/setting_value.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -48,3 +49,13 @@ private:
     SaveProblemReporter m_reportSaveProblem;
     QString m_profile;
 };
+
+// Every entry of `props` as a profile stores it, by entry: the settings in
+// effect, kept with a recorded set.
+QMap<QString, QString> storedSettings(const QStringList &props, const SettingResolver &resolver);
+
+// Gives the entries of `props` that `stored` holds their stored values, in
+// the order of `props`, as a profile's load does; the others stay as they
+// are. A value that cannot be read leaves its setting as it is.
+void applyStoredSettings(const QStringList &props, const SettingResolver &resolver,
+                         const QMap<QString, QString> &stored);

@@ -420,6 +420,16 @@ void TestBuildTool::buildsTheRecordedSet()
     QCOMPARE(readBytes(path("proj/small/a.jpg")), readBytes(path("expected.jpg")));
     QVERIFY(readBytes(path("proj/small/a.jpg")) != expectedFile(path("src/a.jpg"), {70, 110}));
 
+    // The settings in effect kept with the set win over its profile's, unless
+    // a profile is asked for.
+    GalleryRecord kept = *loadGalleryRecord(path("proj"));
+    kept.settings.insert("edtTitle.Text", "Kept title");
+    saveGalleryRecord(kept);
+    QCOMPARE(run({"--quiet", "proj"}).exitCode, 1);
+    QVERIFY(readBytes(path("proj/~thumbs.html")).contains("<title>Kept title</title>"));
+    QCOMPARE(run({"--quiet", "--profile", "Trip", "proj"}).exitCode, 1);
+    QVERIFY(!readBytes(path("proj/~thumbs.html")).contains("Kept title"));
+
     // Numbered names: an edited copy after a picture left out would lie
     // under the wrong number, which only the window's reopening mends.
     saveGalleryRecord({QFileInfo(path("proj")).canonicalFilePath(),

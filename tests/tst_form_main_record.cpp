@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -169,11 +170,14 @@ void TestFormMainRecord::recordFollowsTheSet()
     control<QLineEdit>(m_window.get(), "edtGalerFolder")->setText("\\big");
     QCOMPARE(record()->galleryFolderText, QStringLiteral("\\big"));
 
-    // Closing asks nothing and keeps the record; the delete button's Yes
-    // forgets it with the set.
+    // Closing asks nothing and keeps the record with the settings in effect,
+    // saved in a profile or not; the delete button's Yes forgets it with the
+    // set.
+    control<QLineEdit>(m_window.get(), "edtTitle")->setText("Not in a profile");
     QVERIFY(m_window->close());
     QVERIFY(boxes.texts.isEmpty());
     QCOMPARE(sourcesOf(record()), QStringList({"c.jpg", "a.jpg"}));
+    QCOMPARE(record()->settings.value("edtTitle.Text"), QStringLiteral("Not in a profile"));
     control<QToolButton>(m_window.get(), "btnClearAllProject")->click();
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY(!record());
@@ -222,7 +226,8 @@ void TestFormMainRecord::reopening()
                                  {true, QStringLiteral("P_"), QStringLiteral("T_")},
                                  {{path("src/a.jpg"), {}, QStringLiteral("P_01.jpg"), false},
                                   {path("src/b.jpg"), copy, QStringLiteral("P_02.jpg"), true},
-                                  {path("src/c.jpg"), {}, QStringLiteral("P_03.jpg"), false}}};
+                                  {path("src/c.jpg"), {}, QStringLiteral("P_03.jpg"), false}},
+                                 {{"spinMaxW.Value", "90"}, {"edtTitle.Text", "Recorded"}}};
     saveGalleryRecord(recorded);
     const QString file = galleryRecordPath(path("project"));
     if (damage == "/moved")
@@ -259,6 +264,10 @@ void TestFormMainRecord::reopening()
         QCOMPARE(m_window->galleryPath(), path("project/big"));
         QCOMPARE(m_window->thumbsPath(), path("project/small"));
         QCOMPARE(control<QLineEdit>(m_window.get(), "edtThumbPref")->text(), QStringLiteral("T_"));
+        // The settings in effect came back over the profile's.
+        QCOMPARE(control<QSpinBox>(m_window.get(), "spinMaxW")->value(), 90);
+        QCOMPARE(control<QLineEdit>(m_window.get(), "edtTitle")->text(),
+                 QStringLiteral("Recorded"));
         const TThumbsCollection &edited = m_window->thumbs()[sourceGone ? 0 : 1];
         QCOMPARE(edited.OriginalPath, path("src/b.jpg"));
         QCOMPARE(edited.PicturePath, movedCopy);
