@@ -223,6 +223,10 @@ void TFormMain::btnSavePropProjClick()
     QInputDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Сохранение параметров проекта"));
     dialog.setLabelText(QStringLiteral("Сохранить параметры как..."));
+    // Wide enough for the window manager to show the whole title beside its
+    // buttons.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) * 3 / 2 +
+                           160);
     dialog.setTextValue(cmbPropProj->currentText());
     if (auto *edit = dialog.findChild<QLineEdit *>()) {
         edit->setMaxLength(255);

@@ -60,6 +60,9 @@ void TFormMain::readFileList(const QString &folder)
         for (const QString &name : names)
             new QListWidgetItem(icons.icon(QFileInfo(joinPath(folder, name))), name, FileListBox);
     }
+    // The total follows the list however its folder was reached: a click or
+    // the keyboard in the tree.
+    FileCount = FileListBox->count();
     FileListBoxChange();
 }
 

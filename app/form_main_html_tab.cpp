@@ -6,6 +6,7 @@
 #include "html/source_pane.h"
 #include "project/settings_table.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -52,6 +55,14 @@ QComboBox *makeOptionList(QWidget *group, const QString &name, const QString &hi
     list->setCurrentIndex(-1);
     list->setEditText(settingDefaultText(name + QStringLiteral(".Text")));
     list->setGeometry(left, ControlTop, width, ControlHeight);
+    // The list opens as wide as its longest entry, and a chosen entry shows
+    // from its start.
+    int widest = width;
+    for (const QString &item : items)
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(item) + 32);
+    list->view()->setTextElideMode(Qt::ElideNone);
+    list->view()->setMinimumWidth(widest);
+    QObject::connect(list, &QComboBox::activated, list, [list] { list->lineEdit()->home(false); });
     return list;
 }
 

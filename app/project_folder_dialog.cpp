@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,11 @@ ProjectFolderDialog::ProjectFolderDialog(QWidget *parent) : QDialog(parent)
     resize(360, 420);
 
     auto *layout = new QVBoxLayout(this);
+    // The title is the dialog's only explanation, and a window manager may
+    // cut it; the prompt stands whole inside the dialog too.
+    m_prompt = new QLabel(windowTitle(), this);
+    m_prompt->setWordWrap(true);
+    layout->addWidget(m_prompt);
     layout->addWidget(new QLabel(QStringLiteral("Folder name"), this));
     m_folderName = new QLineEdit(this);
     layout->addWidget(m_folderName);
@@ -43,6 +49,13 @@ ProjectFolderDialog::ProjectFolderDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &ProjectFolderDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ProjectFolderDialog::reject);
     layout->addWidget(buttons);
+}
+
+void ProjectFolderDialog::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowTitleChange && m_prompt)
+        m_prompt->setText(windowTitle());
+    QDialog::changeEvent(event);
 }
 
 void ProjectFolderDialog::showFolder(const QString &folder)

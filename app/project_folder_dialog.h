@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QTreeView;
 
@@ -23,9 +24,13 @@ public:
 
     void accept() override;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void showFolder(const QString &folder);
 
+    QLabel *m_prompt = nullptr;
     QLineEdit *m_folderName = nullptr;
     QTreeView *m_tree = nullptr;
     QFileSystemModel *m_model = nullptr;

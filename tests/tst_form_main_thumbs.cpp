@@ -162,6 +162,14 @@ void TestFormMainThumbs::browserListsAndPreviews()
     QCOMPARE(list->count(), 0);
     QVERIFY(!control<QToolButton>(m_window.get(), "btnADDThumb")->isEnabled());
     QCOMPARE(selection->text(), QStringLiteral("Выбрано: 0 из 0"));
+
+    // A folder reached with the keyboard: no click on the tree, and the
+    // total is still the list's.
+    auto *tree = control<QTreeView>(m_window.get(), "DirectoryTree");
+    tree->setCurrentIndex(static_cast<QFileSystemModel *>(tree->model())->index(m_pictures));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(selection->text(), QStringLiteral("Выбрано: 3 из 3"));
 }
 
 void TestFormMainThumbs::addedCellsAreLaidOutAndFitted()
