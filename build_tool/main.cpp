@@ -33,11 +33,25 @@ void report(const QString &message)
     std::fprintf(stderr, "pictavel-build: %s\n", message.toLocal8Bit().constData());
 }
 
+// What became of the pictures asked for, as the last line tells it.
+struct BuildCounts
+{
+    int written = 0;
+    int upToDate = 0;
+    // Their files are gone: a named source, or a recorded picture.
+    int leftOut = 0;
+    // They could not be opened, read or written.
+    int failed = 0;
+
+    int total() const { return written + upToDate + leftOut + failed; }
+};
+
 // Writes the gallery of `job`, whose items' pictures have not been read yet,
 // into the existing project folder; the exit status. `unopenable` pictures
-// were asked for but cannot be opened by name: they count as failed.
+// were asked for but cannot be opened by name: they count as failed;
+// `leftOut` recorded pictures were left out before.
 int buildGallery(const BuildOptions &options, const GallerySettings &settings, ExportJob job,
-                 const QStringList &unopenable = {})
+                 const QStringList &unopenable = {}, int leftOut = 0)
 {
     job.full = options.full;
     job.onNotice = [](const QString &notice) {
@@ -50,44 +64,54 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
     const int count = int(job.items.size());
 
     QList<ExportOutcome> outcomes;
-    int written = 0;
     std::optional<ExportLock> lock;
     try {
         lock.emplace(layout.projectFolder, ExportLock::WhenBusy::Wait, job.onNotice);
         ProgressLine progress(count, options.quiet);
+        int done = 0;
         outcomes = exportItems(job, OnFailure::GoOn, [&](int, int, const ExportOutcome &last) {
             if (last.kind == ExportOutcome::Kind::Written)
-                progress.show(++written);
+                progress.show(++done);
         });
     } catch (const PictavelError &error) {
         // Refused before anything was written.
         report(error.message());
         return kCannotStart;
     }
-    bool failed = !unopenable.isEmpty();
+    BuildCounts counts;
+    counts.leftOut = leftOut;
+    counts.failed = int(unopenable.size());
     for (const QString &name : unopenable)
         report(name + QStringLiteral(": the file name is not UTF-8, so the file cannot be opened; "
                                      "rename it"));
+    bool folderFailed = false;
     try {
         ensureFolder(layout.pictureFolder);
     } catch (const PictavelError &error) {
         report(error.message());
-        failed = true;
+        folderFailed = true;
     }
     for (int i = 0; i < count; ++i) {
         const ExportOutcome &outcome = outcomes.at(i);
         if (!outcome.warning.isEmpty())
             report(QStringLiteral("warning: %1: %2").arg(source(i), outcome.warning));
-        if (outcome.kind == ExportOutcome::Kind::SourceMissing) {
+        switch (outcome.kind) {
+        case ExportOutcome::Kind::Written:
+            ++(outcome.wroteFiles ? counts.written : counts.upToDate);
+            break;
+        case ExportOutcome::Kind::SourceMissing:
             report(source(i) + QStringLiteral(": no such file"));
-            failed = true;
-        } else if (outcome.kind == ExportOutcome::Kind::Failed) {
+            ++counts.leftOut;
+            break;
+        case ExportOutcome::Kind::Failed:
+        case ExportOutcome::Kind::NotStarted:
             // A decoder's message names its file already; a write's names
             // the file it could not write.
             report(outcome.reason.contains(source(i))
                        ? outcome.reason
                        : source(i) + QStringLiteral(": ") + outcome.reason);
-            failed = true;
+            ++counts.failed;
+            break;
         }
     }
     const QString page = joinPath(layout.projectFolder, QString::fromLatin1(kPageFileName));
@@ -98,11 +122,14 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
         return kSomePictureFailed;
     }
     if (!options.quiet)
-        report(QStringLiteral("wrote %1 pictures, %2 failed: %3")
-                   .arg(written)
-                   .arg(count - written + unopenable.size())
+        report(QStringLiteral("%1 pictures: %2 written, %3 up to date, %4 left out, %5 failed: %6")
+                   .arg(counts.total())
+                   .arg(counts.written)
+                   .arg(counts.upToDate)
+                   .arg(counts.leftOut)
+                   .arg(counts.failed)
                    .arg(page));
-    return failed ? kSomePictureFailed : kDone;
+    return folderFailed || counts.leftOut > 0 || counts.failed > 0 ? kSomePictureFailed : kDone;
 }
 
 // The set the window recorded for the project folder, asked for by giving
@@ -164,9 +191,9 @@ int buildRecordedGallery(const BuildOptions &options, const GallerySettings &set
     }
     for (const QString &missing : std::as_const(leftOut))
         report(missing);
-    const int status = buildGallery(
-        options, settings, readableEntriesExportJob(settings.layout(), entries, options.jobs));
-    return leftOut.isEmpty() ? status : std::max(status, kSomePictureFailed);
+    return buildGallery(options, settings,
+                        readableEntriesExportJob(settings.layout(), entries, options.jobs), {},
+                        int(leftOut.size()));
 }
 
 } // namespace

@@ -286,6 +286,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
             kExportJpegQuality);
         record.wrote(thumb, inputs.thumb, written, madeHere ? inputs.source : QByteArray(),
                      outcome.warning);
+        outcome.wroteFiles = true;
     }
     if (item.edited)
         return ExportOutcome::Kind::Written;
@@ -303,6 +304,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
             WriteKeptOriginal(item.sourcePath, picture, notKept);
         if (written) {
             record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+            outcome.wroteFiles = true;
             return ExportOutcome::Kind::Written;
         }
     }
@@ -313,6 +315,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         outcome.warning += (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
     const std::optional<StatStamp> written = work.writePicture(picture);
     record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+    outcome.wroteFiles = true;
     return ExportOutcome::Kind::Written;
 }
 

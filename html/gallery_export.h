@@ -96,6 +96,9 @@ struct ExportOutcome
     ThumbOutputNames names;
     // What the decoder noticed in the source without failing.
     QString warning;
+    // Whether any of its files was written; a Written item without is one
+    // whose files were all up to date.
+    bool wroteFiles = false;
 };
 
 // Called with the number of items done, their total and the outcome of the

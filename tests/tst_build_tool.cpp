@@ -385,8 +385,17 @@ void TestBuildTool::progressGoesToStderr()
     const QString progress = lines.at(lines.size() - 2);
     QVERIFY2(progress.startsWith("3/3 pictures  100%"), qPrintable(progress));
     QVERIFY(progress.endsWith(" pictures/s"));
-    QCOMPARE(lines.last(),
-             "pictavel-build: wrote 3 pictures, 0 failed: " + path("proj/~thumbs.html"));
+    QCOMPARE(lines.last(), "pictavel-build: 3 pictures: 3 written, 0 up to date, 0 left out, 0 "
+                           "failed: " +
+                               path("proj/~thumbs.html"));
+    // The last line tells what was written, what was up to date and what was
+    // left out, which makes the status 1.
+    const Run again = run({"proj", "src", "gone.jpg"});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.errors.endsWith("pictavel-build: 4 pictures: 0 written, 3 up to date, 1 left "
+                                   "out, 0 failed: " +
+                                   path("proj/~thumbs.html") + "\n"),
+             qPrintable(again.errors));
 }
 
 void TestBuildTool::buildsTheRecordedSet()
