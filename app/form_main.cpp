@@ -24,9 +24,11 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 // The button pictures are compiled into the static UI library, whose resource
@@ -48,10 +50,17 @@ QStringList comboItems(const QComboBox *combo)
 
 } // namespace
 
+namespace {
+
+// The size the window's controls were placed for; it starts so and grows.
+constexpr QSize kDescribedSize(772, 554);
+
+} // namespace
+
 TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     initResources();
     setObjectName(QStringLiteral("FormMain"));
@@ -64,7 +73,8 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     setFont(font);
-    setFixedSize(772, 554);
+    setMinimumSize(kDescribedSize);
+    resize(kDescribedSize);
 
     buildProjectPanel();
     PageControl = new QTabWidget(this);
@@ -82,9 +92,19 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     // The layout keeps "HTML editor" in front; showing the window brings "Thumbs".
     PageControl->setCurrentWidget(TabSheet_SetHTML);
 
+    // Room beyond the described size goes to the tabs: on "Thumbs" through
+    // their splitters, on "HTML editor" to the page source.
+    Growing.add(pnlDir, GrowingLayout::GrowWidth);
+    Growing.add(PageControl, GrowingLayout::GrowWidth | GrowingLayout::GrowHeight);
+    RoomChanged = new QTimer(this);
+    RoomChanged->setSingleShot(true);
+    RoomChanged->setInterval(150);
+    connect(RoomChanged, &QTimer::timeout, this,
+            [this] { runGuarded(this, [this] { relayoutForRoom(); }); });
+
     FormCreate(exeFolder);
     connectHandlers();
-    centreOnScreen();
+    restoreWindowPlace();
 }
 
 TFormMain::~TFormMain()
@@ -160,6 +180,36 @@ void TFormMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!event->spontaneous())
         runGuarded(this, [this] { FormShow(); });
+}
+
+void TFormMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Growing.apply(size() - kDescribedSize);
+    RoomChanged->start();
+}
+
+void TFormMain::relayoutForRoom()
+{
+    if (SetBusy || ThumbsCount == 0)
+        return;
+    GridCursor cursor;
+    const QList<QPoint> positions = relayoutPositions(cursor, gridMetrics(), ThumbsCount);
+    if (positions.constLast() != Thumbs.constLast().CellPanel->pos())
+        RelayoutThumbs(false);
+}
+
+void TFormMain::restoreWindowPlace()
+{
+    const QSettings place(QStringLiteral("Pictavel"), QStringLiteral("window"));
+    if (!restoreGeometry(place.value(QStringLiteral("geometry")).toByteArray()))
+        centreOnScreen();
+}
+
+void TFormMain::saveWindowPlace() const
+{
+    QSettings place(QStringLiteral("Pictavel"), QStringLiteral("window"));
+    place.setValue(QStringLiteral("geometry"), saveGeometry());
 }
 
 void TFormMain::centreOnScreen()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/growing_layout.h"
 #include "app/spin_edit.h"
 #include "collection/file_stamp.h"
 #include "collection/grid_layout.h"
@@ -39,6 +40,7 @@ class QSlider;
 class QSplitter;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class QTreeView;
 class RadioGroup;
@@ -268,12 +270,16 @@ public:
     // The tree follows the folders read on the way to the working folder
     // until it is read or the user touches the tree.
     QMetaObject::Connection StartFolderFollowing;
+    // The controls placed for the described size, kept in place as it grows.
+    GrowingLayout Growing;
+    QTimer *RoomChanged = nullptr;
     QColorDialog *ColorDialog = nullptr;
     ProjectFolderDialog *DirDialogProject = nullptr;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildProjectPanel();
@@ -309,6 +315,12 @@ private:
     // would put a file outside its folder.
     void checkOutputTexts() const;
     void centreOnScreen();
+    // The window's size and place between runs, in Qt's settings under the
+    // user's configuration folder.
+    void restoreWindowPlace();
+    void saveWindowPlace() const;
+    // After the window's size changed: a roomy grid takes more cells a row.
+    void relayoutForRoom();
     // Reads the picture files of `folder` into the file list.
     void readFileList(const QString &folder);
     GridMetrics gridMetrics() const;

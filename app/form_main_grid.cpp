@@ -18,7 +18,10 @@
 
 GridMetrics TFormMain::gridMetrics() const
 {
-    return {spinCounCol->value(), spinMaxW->value(), spinMaxH->value()};
+    // A row takes more cells only from room beyond the described size.
+    const bool roomy = width() > minimumWidth();
+    return {spinCounCol->value(), spinMaxW->value(), spinMaxH->value(),
+            roomy ? scrbThumbs->viewport()->width() : 0};
 }
 
 void TFormMain::AddThumb(const QString &path)

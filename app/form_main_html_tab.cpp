@@ -147,6 +147,9 @@ void TFormMain::buildHtmlTab()
     btnPreview->setObjectName(QStringLiteral("btnPreview"));
     btnPreview->setFlat(true);
     btnPreview->setGeometry(509, 455, 254, 23);
+    for (QWidget *bottom :
+         std::initializer_list<QWidget *>{ProgressBar, btnStart, chbKeepOriginals, btnPreview})
+        Growing.add(bottom, GrowingLayout::MoveDown);
 
     ColorDialog = new QColorDialog(Qt::black, this);
     ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
@@ -301,4 +304,6 @@ void TFormMain::buildSourceGroup(QWidget *tab)
     CL = new HtmlSourcePane(source);
     CL->setObjectName(QStringLiteral("CL"));
     CL->setGeometry(27, 14, 732, 257);
+    Growing.add(source, GrowingLayout::GrowWidth | GrowingLayout::GrowHeight);
+    Growing.add(CL, GrowingLayout::GrowWidth | GrowingLayout::GrowHeight);
 }

@@ -81,6 +81,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
     }
     // The settings in effect stay with the set, saved in a profile or not.
     runGuarded(this, [this] { recordSet(); });
+    saveWindowPlace();
     QWidget::closeEvent(event);
 }
 

@@ -104,6 +104,10 @@ void TFormMain::buildThumbsTab()
     buildThumbsLeftPart(splitBack);
     buildThumbsRightPart(splitBack);
     splitBack->setSizes({560, 194});
+    // A larger window gives the grid and preview three parts of its room and
+    // the folder tree and file list one.
+    splitBack->setStretchFactor(0, 3);
+    splitBack->setStretchFactor(1, 1);
 
     PageControl->addTab(TabSheet_Thumbs, QStringLiteral("Thumbs"));
 }

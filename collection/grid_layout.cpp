@@ -2,9 +2,18 @@
 
 #include <algorithm>
 
+int GridMetrics::cellsPerRow() const
+{
+    // Cells stand maxWidth + 6 apart from the left edge's 2 pixels on. No
+    // columns keeps its own layout at any width.
+    if (columns <= 0)
+        return columns;
+    return std::max(columns, roomyWidth / (maxWidth + 6));
+}
+
 void advanceForNewCell(GridCursor &cursor, const GridMetrics &metrics, int newCount)
 {
-    if (qint64(metrics.columns) * cursor.rowNumber < newCount) {
+    if (qint64(metrics.cellsPerRow()) * cursor.rowNumber < newCount) {
         cursor.cellLeft = 2;
         cursor.cellTop += metrics.maxHeight + 19;
         ++cursor.rowNumber;
@@ -21,7 +30,7 @@ QList<QPoint> relayoutPositions(GridCursor &cursor, const GridMetrics &metrics, 
     for (int p = 1; p <= count; ++p) {
         if (p > 1)
             cursor.cellLeft += metrics.maxWidth + 6;
-        if (p - 1 == qint64(metrics.columns) * cursor.rowNumber) {
+        if (p - 1 == qint64(metrics.cellsPerRow()) * cursor.rowNumber) {
             cursor.cellLeft = 2;
             ++cursor.rowNumber;
             cursor.cellTop += metrics.maxHeight + 19;
@@ -39,7 +48,7 @@ QPoint thumbOffset(const QSize &boxSize, const QSize &size)
 int thumbStripPosition(int splitterHeight, int viewerBarHeight, int gridClientWidth,
                        const GridMetrics &metrics, int thumbsCount)
 {
-    const int perRow = std::min(metrics.columns, thumbsCount);
+    const int perRow = std::min(metrics.cellsPerRow(), thumbsCount);
     const bool rowFits = gridClientWidth >= perRow * (metrics.maxWidth + 2) + 2;
     return splitterHeight - metrics.maxHeight - viewerBarHeight - (rowFits ? 23 : 34);
 }

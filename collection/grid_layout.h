@@ -11,9 +11,15 @@ struct GridMetrics
     int columns = 5;
     int maxWidth = 110;
     int maxHeight = 110;
+    // The grid's width when the window gives it more room than at its
+    // described size; 0 otherwise.
+    int roomyWidth = 0;
 
     // A cell: the box, a 2-pixel border around it and the 13-pixel caption.
     QSize cellSize() const { return {maxWidth + 4, maxHeight + 17}; }
+    // The cells of a row: `columns`, or as many as a roomy grid's width
+    // takes, whichever is more (no columns stays so).
+    int cellsPerRow() const;
 };
 
 // The grid's layout cursor: the content position of the latest placed cell

@@ -1,7 +1,7 @@
 // Linked into every test program: what the program keeps for itself outside
-// the project folder (a recorded set) goes to a temporary data and cache
-// folder of the test run, never to the user's own, and the tool that a test
-// starts inherits them.
+// the project folder (a recorded set, the window's place) goes to a temporary
+// data, cache and configuration folder of the test run, never to the user's
+// own, and the tool that a test starts inherits them.
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,6 +14,7 @@ struct TestDataFolders
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
         qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("cache"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
     }
 
     QTemporaryDir dir;

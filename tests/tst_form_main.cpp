@@ -14,20 +14,20 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFontInfo>
 #include <QFileSystemModel>
+#include <QFontInfo>
 #include <QInputDialog>
-#include <QScrollBar>
-#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <memory>
 
 namespace {
@@ -75,7 +75,7 @@ private slots:
     void secondStartReadsListBack();
     void controlsStartAsLaidOut_data();
     void controlsStartAsLaidOut();
-    void windowIsFixedAndStartsOnThumbs();
+    void windowStartsAtItsSizeOnThumbs();
     void longestTextsShowWhole();
     void storedValuesAreClampedAndParsed();
     void numbersAreClampedWhenLeftOrStepped();
@@ -213,13 +213,18 @@ void TestFormMain::controlsStartAsLaidOut()
     QCOMPARE(widget->isHidden(), hidden);
 }
 
-void TestFormMain::windowIsFixedAndStartsOnThumbs()
+void TestFormMain::windowStartsAtItsSizeOnThumbs()
 {
     auto window = showWindow();
     QCOMPARE(window->windowTitle(), QStringLiteral("Pictavel"));
+    // It starts at the size its controls were placed for, may grow from there
+    // and comes back at the size it was closed with.
     QCOMPARE(window->size(), QSize(772, 554));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
-    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window->minimumSize(), QSize(772, 554));
+    QVERIFY(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    window->resize(1000, 700);
+    QVERIFY(window->close());
+    QCOMPARE(showWindow()->size(), QSize(1000, 700));
     auto *tabs = control<QTabWidget>(window.get(), "PageControl");
     QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet_Thumbs"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("HTML editor"));
@@ -250,18 +255,39 @@ void TestFormMain::longestTextsShowWhole()
     };
     for (const auto &[name, text] : longest)
         control<QLabel>(window.get(), name)->setText(text);
-    // Every label and pane on show on either tab, in the window's font.
+    // At the described size, maximised on a common screen and on a large one:
+    // every label and pane on show on either tab, in the window's font, whole
+    // and inside the window; the panes that take the room grow with it.
+    const char *panes[] = {"ImageDest", "scrbThumbs", "FileListBox", "DirectoryTree", "CL"};
+    QMap<QString, QSize> before;
     auto *tabs = control<QTabWidget>(window.get(), "PageControl");
-    for (int tab = 0; tab < tabs->count(); ++tab) {
-        tabs->setCurrentIndex(tab);
-        QCoreApplication::processEvents();
-        for (const QLabel *label : window->findChildren<QLabel *>()) {
-            if (!label->isVisible() || label->text().isEmpty())
-                continue;
-            QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Liberation Sans"));
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
-                         label->contentsRect().width(),
-                     qPrintable(label->text()));
+    for (const QSize size : {QSize(772, 554), QSize(1280, 900), QSize(1920, 1080)}) {
+        window->resize(size);
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            for (const QLabel *label : window->findChildren<QLabel *>()) {
+                if (!label->isVisible() || label->text().isEmpty())
+                    continue;
+                QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Liberation Sans"));
+                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                             label->contentsRect().width(),
+                         qPrintable(label->text()));
+                // The text, where it stands: some labels' boxes reach past it.
+                const QRect place(label->mapTo(window.get(), label->contentsRect().topLeft()),
+                                  QSize(label->fontMetrics().horizontalAdvance(label->text()),
+                                        label->contentsRect().height()));
+                QVERIFY2(window->rect().contains(place), qPrintable(label->text()));
+            }
+            for (const char *name : panes) {
+                const QWidget *pane = control<QWidget>(window.get(), name);
+                if (!pane->isVisible())
+                    continue;
+                QVERIFY2(!before.contains(name) || (pane->width() > before[name].width() &&
+                                                    pane->height() >= before[name].height()),
+                         name);
+                before[name] = pane->size();
+            }
         }
     }
 }

@@ -87,6 +87,7 @@ private slots:
     void addNamesEveryPictureItCouldNotRead();
     void removingAndClearingKeepFilesInStep();
     void relayoutWithoutColumns();
+    void roomyWindowTakesMoreCellsARow();
     void eventsDuringAnAddCannotCorruptTheSet();
     void previewShowsTheFileAskedFor_data();
     void previewShowsTheFileAskedFor();
@@ -371,6 +372,23 @@ void TestFormMainThumbs::relayoutWithoutColumns()
     // Re-rendered from its own 110-pixel pixels, enlarged into the new box.
     QCOMPARE(m_window->thumbs()[0].ThumbImage->bitmap().width(), 148);
     QCOMPARE(m_window->thumbs()[0].ThumbImage->bitmap().height(), 110);
+}
+
+void TestFormMainThumbs::roomyWindowTakesMoreCellsARow()
+{
+    addFiles({"a.JPG", "b.jpeg", "c.bmp", "d.jpg", "a.JPG", "b.jpeg", "c.bmp", "d.jpg"});
+    const auto firstRow = [this] {
+        int cells = 0;
+        for (const TThumbsCollection &thumb : m_window->thumbs())
+            cells += thumb.CellPanel->y() == m_window->thumbs()[0].CellPanel->y();
+        return cells;
+    };
+    QCOMPARE(firstRow(), 5);
+    m_window->resize(1280, 900);
+    QTRY_VERIFY(firstRow() > 5);
+    // Back at the described size, the row holds the columns of the setting.
+    m_window->resize(772, 554);
+    QTRY_COMPARE(firstRow(), 5);
 }
 
 void TestFormMainThumbs::eventsDuringAnAddCannotCorruptTheSet()
