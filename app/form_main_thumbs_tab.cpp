@@ -304,21 +304,18 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     DirectoryTree->setPalette(marked);
     const QString workingFolder = QDir::currentPath();
     DirectoryTree->setCurrentIndex(FolderModel->index(workingFolder));
-    // The model reads the folders on the way down in the background; the tree
-    // follows them to the working folder once, at start. Folders the user
-    // opens are none of its business, and the first touch of the tree ends
-    // the following.
-    StartFolderFollowing =
-        connect(FolderModel, &QFileSystemModel::directoryLoaded, this,
-                [this, workingFolder](const QString &loaded) {
-                    const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
-                    if (loaded != workingFolder && !workingFolder.startsWith(below))
-                        return;
-                    DirectoryTree->scrollTo(FolderModel->index(workingFolder),
-                                            QAbstractItemView::PositionAtCenter);
-                    if (loaded == workingFolder)
-                        disconnect(StartFolderFollowing);
-                });
+    // The model reads the folders on the way down in the background; as
+    // each folder on the way to the chosen one is read, the tree shows the
+    // chosen one again. Folders the user opens are none of its business,
+    // and the first touch of the tree ends the following.
+    StartFolderFollowing = connect(
+        FolderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+            const QString chosen = FolderModel->filePath(DirectoryTree->currentIndex());
+            const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
+            if (loaded == chosen || chosen.startsWith(below))
+                DirectoryTree->scrollTo(DirectoryTree->currentIndex(),
+                                        QAbstractItemView::PositionAtCenter);
+        });
     auto *touch = new FirstTouch(DirectoryTree, [this] { disconnect(StartFolderFollowing); });
     DirectoryTree->installEventFilter(touch);
     DirectoryTree->viewport()->installEventFilter(touch);

@@ -23,7 +23,7 @@ done
 
 sleep 1
 log=$out/places.log
-"$root/build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
+"$build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
     > "$log" 2> /dev/null &
 window=$!
 trap 'kill "$window" "$xvfb" 2> /dev/null || true' EXIT

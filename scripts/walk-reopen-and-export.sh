@@ -31,7 +31,7 @@ sleep 1
 start_window() {
     log=$out/places-$1.log
     modals=0
-    "$root/build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
+    "$build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" \
         > "$log" 2> /dev/null &
     window=$!
     for _ in $(seq 1 300); do

@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build/views}
 # shellcheck source=scripts/walk-setup.sh
 . "$root/scripts/walk-setup.sh"
-"$root/build/bin/pictavel-window-shot" "$out/unused.png" --hold > "$out/views.log" 2> /dev/null &
+"$build/bin/pictavel-window-shot" "$out/unused.png" --hold > "$out/views.log" 2> /dev/null &
 window=$!
 trap 'kill "$window" "$xvfb" 2> /dev/null || true' EXIT
 

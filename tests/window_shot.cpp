@@ -21,13 +21,17 @@
 //   build a gallery, and "modal NAME X Y" with the centre of the text box
 //   (or of the dialog) each time a dialog opens, for a script that drives it
 //   with the real mouse and keys. The editor's buttons and each thumbnail's
-//   caption get an "at" line once they show and again whenever they move.
+//   caption get an "at" line once they show and again whenever they move,
+//   as do the options, the page background's colour, the page source and
+//   the folder tree's /usr row; a first line "exe FOLDER" names the folder
+//   that stands for the program's, where propstor.ini goes.
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "app/spin_edit.h"
 #include "window_controls.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QHash>
@@ -49,6 +53,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -213,16 +218,42 @@ void reportPlaces(QApplication &app, TFormMain &window)
         // The editor's controls once they show, and every thumbnail's
         // caption, printed again whenever it moves.
         QList<std::pair<QString, const QWidget *>> tracked;
-        for (const char *name : {"btnRedactImage", "btnMiddle", "btnLL", "btnCutImage"})
+        for (const char *name :
+             {"btnRedactImage", "btnMiddle", "btnLL", "btnCutImage", "btnSavePropProj",
+              "chbSmoothThumbs", "chbKeepOriginals", "pnlBGColorPage", "CL"})
             tracked.append({QLatin1String(name), control<QWidget>(&window, name)});
         for (int i = 0; i < window.thumbsCount(); ++i)
             tracked.append({QStringLiteral("thumb%1").arg(i), window.thumbs()[i].CaptionLabel});
         for (const auto &[name, widget] : tracked) {
-            const QPoint centre = widget->mapToGlobal(widget->rect().center());
+            // A check box takes clicks on its box and caption only.
+            const QPoint inside =
+                qobject_cast<const QCheckBox *>(widget)
+                    ? QPoint(std::min(8, widget->width() / 2), widget->height() / 2)
+                    : widget->rect().center();
+            const QPoint centre = widget->mapToGlobal(inside);
             if (widget->isVisible() && placed->value(name) != centre) {
                 placed->insert(name, centre);
-                printCentre("at", name, widget, widget->rect().center());
+                printCentre("at", name, widget, inside);
             }
+        }
+        // The tabs, printed again when the window's size moves them.
+        const auto *tabs = control<QTabWidget>(&window, "PageControl")->tabBar();
+        for (const auto &[tab, name] : {std::pair{0, "tabThumbs"}, std::pair{1, "tabHtml"}}) {
+            const QPoint centre = tabs->mapToGlobal(tabs->tabRect(tab).center());
+            if (placed->contains(QLatin1String(name)) &&
+                placed->value(QLatin1String(name)) != centre)
+                printCentre("at", QLatin1String(name), tabs, tabs->tabRect(tab).center());
+            placed->insert(QLatin1String(name), centre);
+        }
+        // The /usr row of the folder tree, once the tree shows it.
+        const auto *tree = control<QTreeView>(&window, "DirectoryTree");
+        const QRect usr = tree->visualRect(
+            static_cast<QFileSystemModel *>(tree->model())->index(QStringLiteral("/usr")));
+        const QPoint usrCentre = tree->viewport()->mapToGlobal(usr.center());
+        if (tree->isVisible() && usr.isValid() && tree->viewport()->rect().contains(usr.center()) &&
+            placed->value(QStringLiteral("treeUsr")) != usrCentre) {
+            placed->insert(QStringLiteral("treeUsr"), usrCentre);
+            printCentre("at", QStringLiteral("treeUsr"), tree->viewport(), usr.center());
         }
         QWidget *modal = QApplication::activeModalWidget();
         if (modal == *shown)
@@ -257,6 +288,8 @@ int main(int argc, char *argv[])
     }
     if (fresh) {
         QTemporaryDir exeFolder;
+        std::printf("exe %s\n", qPrintable(exeFolder.path()));
+        std::fflush(stdout);
         TFormMain window(exeFolder.path());
         window.show();
         openInFileList(window, args.at(3));
