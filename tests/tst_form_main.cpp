@@ -10,6 +10,7 @@
 #include "test_files.h"
 #include "window_controls.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -258,6 +259,13 @@ void TestFormMain::longestTextsShowWhole()
     // At the described size, maximised on a common screen and on a large one:
     // every label and pane on show on either tab, in the window's font, whole
     // and inside the window; the panes that take the room grow with it.
+    // An option list of the page opens as wide as its longest entry.
+    for (const QComboBox *list :
+         control<QWidget>(window.get(), "TabSheet_SetHTML")->findChildren<QComboBox *>())
+        for (int i = 0; i < list->count(); ++i)
+            QVERIFY2(list->fontMetrics().horizontalAdvance(list->itemText(i)) <
+                         list->view()->minimumWidth(),
+                     qPrintable(list->itemText(i)));
     const char *panes[] = {"ImageDest", "scrbThumbs", "FileListBox", "DirectoryTree", "CL"};
     QMap<QString, QSize> before;
     auto *tabs = control<QTabWidget>(window.get(), "PageControl");

@@ -60,7 +60,13 @@ bool isMarked(const TThumbsCollection &thumb)
 void answerFolderDialog(const QString &folder, QString *title)
 {
     answerNextModal<QDialog>([=](QDialog *dialog) {
+        // The title is the prompt; it stands whole inside the dialog too.
         *title = dialog->windowTitle();
+        bool promptShown = false;
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            promptShown = promptShown || label->text() == *title;
+        if (!promptShown)
+            title->prepend(QStringLiteral("(not inside) "));
         QCOMPARE(dialog->objectName(), QStringLiteral("DirDialogProject"));
         const QList<QLineEdit *> boxes = dialog->findChildren<QLineEdit *>();
         QCOMPARE(boxes.size(), 1);
