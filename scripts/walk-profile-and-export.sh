@@ -32,24 +32,9 @@ for _ in $(seq 1 300); do
     grep -q '^at tabHtml ' "$log" && break
     sleep 0.1
 done
-at() {
-    grep "^at $1 " "$log" | awk '{print $3, $4}'
-}
-click() {
-    # shellcheck disable=SC2046
-    xdotool mousemove $(at "$1") click 1
-    sleep 0.5
-}
 
 shot 1-first-start
-click bteDirProjectButton
-await_modal DirDialogProject
-xdotool key ctrl+a type --delay 20 "$out/project"
-xdotool key Return
-sleep 1
-click firstFile
-xdotool key ctrl+a
-click btnADDThumb
+add_all_pictures "$out/project"
 shot 2-added
 click btnSavePropProj
 await_modal QInputDialog

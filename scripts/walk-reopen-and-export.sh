@@ -41,18 +41,6 @@ start_window() {
     echo "walk-reopen: the window did not start" >&2
     exit 1
 }
-at() {
-    for _ in $(seq 1 100); do
-        grep -q "^at $1 " "$log" && break
-        sleep 0.1
-    done
-    grep "^at $1 " "$log" | tail -1 | awk '{print $3, $4}'
-}
-click() {
-    # shellcheck disable=SC2046
-    xdotool mousemove $(at "$1") click "${2:-1}"
-    sleep 0.7
-}
 double_click() {
     # shellcheck disable=SC2046
     xdotool mousemove $(at "$1") click --repeat 2 --delay 80 1

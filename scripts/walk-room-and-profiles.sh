@@ -36,19 +36,6 @@ fail() {
     echo "walk-room: $1" >&2
     exit 1
 }
-# The latest place of a control the window reported, waiting for it.
-at() {
-    for _ in $(seq 1 300); do
-        grep -q "^at $1 " "$log" && break
-        sleep 0.1
-    done
-    grep "^at $1 " "$log" | tail -n 1 | awk '{print $3, $4}'
-}
-click() {
-    # shellcheck disable=SC2046
-    xdotool mousemove $(at "$1") click 1
-    sleep 0.7
-}
 at tabHtml > /dev/null
 ini=$(awk '/^exe /{print $2; exit}' "$log")/propstor.ini
 
@@ -57,14 +44,7 @@ shot 1-start
     fail "the window does not start at 772 x 554"
 
 # A project folder and every picture added.
-click bteDirProjectButton
-await_modal DirDialogProject
-xdotool key ctrl+a type --delay 20 "$out/project"
-xdotool key Return
-sleep 1
-click firstFile
-xdotool key ctrl+a
-click btnADDThumb
+add_all_pictures "$out/project"
 sleep 2
 shot 2-added
 

@@ -49,3 +49,30 @@ shot() {
     import -window root "$out/$1.png"
     echo "screenshot: $out/$1.png"
 }
+# The latest screen place the window's places log `$log` gives for a
+# control, waiting for it; controls that move are logged again.
+at() {
+    for _ in $(seq 1 100); do
+        grep -q "^at $1 " "$log" && break
+        sleep 0.1
+    done
+    grep "^at $1 " "$log" | tail -1 | awk '{print $3, $4}'
+}
+# Clicks a control of the log with the mouse button given (default 1).
+click() {
+    # shellcheck disable=SC2046
+    xdotool mousemove $(at "$1") click "${2:-1}"
+    sleep 0.7
+}
+# Chooses the project folder $1 (which exists) in its dialog, selects every
+# file of the file list and adds them.
+add_all_pictures() {
+    click bteDirProjectButton
+    await_modal DirDialogProject
+    xdotool key ctrl+a type --delay 20 "$1"
+    xdotool key Return
+    sleep 1
+    click firstFile
+    xdotool key ctrl+a
+    click btnADDThumb
+}
