@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -304,17 +305,22 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     DirectoryTree->setPalette(marked);
     const QString workingFolder = QDir::currentPath();
     DirectoryTree->setCurrentIndex(FolderModel->index(workingFolder));
-    // The model reads the folders on the way down in the background; as
-    // each folder on the way to the chosen one is read, the tree shows the
-    // chosen one again. Folders the user opens are none of its business,
-    // and the first touch of the tree ends the following.
+    // The model reads the folders on the way down in the background; the
+    // first time each folder on the way to the chosen one has been read, the
+    // tree shows the chosen one again. A folder read again later (its files
+    // changed) or one the user opens moves nothing, and the first touch of
+    // the tree ends the following.
+    auto followed = std::make_shared<QSet<QString>>();
     StartFolderFollowing = connect(
-        FolderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        FolderModel, &QFileSystemModel::directoryLoaded, this,
+        [this, followed](const QString &loaded) {
             const QString chosen = FolderModel->filePath(DirectoryTree->currentIndex());
             const QString below = loaded.endsWith(u'/') ? loaded : loaded + u'/';
-            if (loaded == chosen || chosen.startsWith(below))
-                DirectoryTree->scrollTo(DirectoryTree->currentIndex(),
-                                        QAbstractItemView::PositionAtCenter);
+            if ((loaded != chosen && !chosen.startsWith(below)) || followed->contains(loaded))
+                return;
+            followed->insert(loaded);
+            DirectoryTree->scrollTo(DirectoryTree->currentIndex(),
+                                    QAbstractItemView::PositionAtCenter);
         });
     auto *touch = new FirstTouch(DirectoryTree, [this] { disconnect(StartFolderFollowing); });
     DirectoryTree->installEventFilter(touch);
