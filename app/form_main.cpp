@@ -5,11 +5,11 @@
 #include "app/lockable_splitter.h"
 #include "base/pictavel_error.h"
 #include "collection/thumb_set.h"
-#include "imaging/image32.h"
 #include "project/profile_list.h"
 #include "project/project_folders.h"
 #include "project/settings_location.h"
 #include "project/settings_table.h"
+#include "ui/image32.h"
 
 #include <QCheckBox>
 #include <QComboBox>

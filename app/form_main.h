@@ -7,11 +7,11 @@
 #include "collection/thumb_set.h"
 #include "collection/thumbs_collection.h"
 #include "imaging/bitmap32.h"
-#include "imaging/img_view32.h"
-#include "imaging/rubberband_layer.h"
 #include "project/gallery_plan.h"
 #include "project/output_names.h"
 #include "project/settings_store.h"
+#include "ui/img_view32.h"
+#include "ui/rubberband_layer.h"
 
 #include <QList>
 

@@ -2,8 +2,8 @@
 #include "app/form_main.h"
 #include "base/paths.h"
 #include "collection/picture_folder.h"
-#include "imaging/image32.h"
 #include "imaging/picture_file.h"
+#include "ui/image32.h"
 
 #include <QCoreApplication>
 #include <QDir>

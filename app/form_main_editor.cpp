@@ -3,7 +3,7 @@
 #include "base/pictavel_error.h"
 #include "collection/project_files.h"
 #include "collection/thumb_set.h"
-#include "html/gallery_export.h"
+#include "export/gallery_export.h"
 #include "imaging/crop_geometry.h"
 #include "imaging/edge_frame.h"
 #include "imaging/picture_cut.h"

@@ -3,11 +3,11 @@
 #include "app/gallery_progress_bar.h"
 #include "base/paths.h"
 #include "collection/thumb_set.h"
-#include "html/gallery_export.h"
-#include "html/source_pane.h"
-#include "imaging/image32.h"
+#include "export/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "project/gallery_plan.h"
+#include "ui/image32.h"
+#include "ui/source_pane.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -1,12 +1,12 @@
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
-#include "collection/thumb_cell.h"
-#include "html/gallery_export.h"
-#include "imaging/image32.h"
+#include "export/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
 #include "imaging/thumbnail.h"
+#include "ui/image32.h"
+#include "ui/thumb_cell.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

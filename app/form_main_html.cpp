@@ -4,8 +4,8 @@
 #include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
 #include "html/colour_text.h"
-#include "html/source_pane.h"
 #include "project/gallery_plan.h"
+#include "ui/source_pane.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

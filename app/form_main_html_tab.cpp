@@ -3,8 +3,8 @@
 #include "app/form_widgets.h"
 #include "app/gallery_progress_bar.h"
 #include "app/radio_group.h"
-#include "html/source_pane.h"
 #include "project/settings_table.h"
+#include "ui/source_pane.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

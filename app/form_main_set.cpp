@@ -5,10 +5,10 @@
 #include "app/project_folder_dialog.h"
 #include "base/paths.h"
 #include "base/pictavel_error.h"
-#include "collection/thumb_cell.h"
 #include "collection/thumb_set.h"
-#include "imaging/image32.h"
 #include "imaging/picture_prefetch.h"
+#include "ui/image32.h"
+#include "ui/thumb_cell.h"
 
 #include <QAction>
 #include <QCheckBox>

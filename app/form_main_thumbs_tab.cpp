@@ -2,8 +2,8 @@
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/lockable_splitter.h"
-#include "imaging/image32.h"
-#include "imaging/img_view32.h"
+#include "ui/image32.h"
+#include "ui/img_view32.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -8,7 +8,7 @@
 #include "bench/bench_profiles.h"
 #include "bench/median.h"
 #include "bench/photo_corpus.h"
-#include "html/gallery_export.h"
+#include "export/gallery_export.h"
 #include "imaging/bitmap32.h"
 #include "imaging/picture_file.h"
 

@@ -33,7 +33,7 @@
 #include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
-#include "html/gallery_export.h"
+#include "export/gallery_export.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 //
 // pictavel-bench-view [repaints]
 
-#include "imaging/img_view32.h"
 #include "imaging/view_geometry.h"
+#include "ui/img_view32.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -11,7 +11,7 @@
 #include "bench/direct_jpeg.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
-#include "html/export_record.h"
+#include "export/export_record.h"
 #include "tests/window_controls.h"
 
 #include <QAbstractButton>

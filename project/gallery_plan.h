@@ -1,6 +1,6 @@
 #pragma once
 
-#include "html/gallery_export.h"
+#include "export/gallery_export.h"
 #include "html/page_generator.h"
 #include "project/output_names.h"
 

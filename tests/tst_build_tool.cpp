@@ -1,11 +1,11 @@
 #include "base/text_file.h"
-#include "html/export_record.h"
+#include "export/export_record.h"
 #include "html/page_generator.h"
-#include "imaging/bitmap_image.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 #include "project/gallery_record.h"
 #include "test_files.h"
+#include "ui/bitmap_image.h"
 
 #include <QDir>
 #include <QDirIterator>

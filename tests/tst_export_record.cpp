@@ -1,11 +1,11 @@
 #include "base/atomic_file.h"
-#include "html/export_lock.h"
-#include "html/export_record.h"
-#include "html/gallery_export.h"
-#include "imaging/bitmap_image.h"
+#include "export/export_lock.h"
+#include "export/export_record.h"
+#include "export/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "project/gallery_plan.h"
 #include "test_files.h"
+#include "ui/bitmap_image.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,13 +1,13 @@
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "collection/picture_folder.h"
-#include "html/source_pane.h"
-#include "imaging/image32.h"
 #include "modal_dialogs.h"
 #include "project/gallery_settings.h"
 #include "project/profile_list.h"
 #include "project/settings_table.h"
 #include "test_files.h"
+#include "ui/image32.h"
+#include "ui/source_pane.h"
 #include "window_controls.h"
 
 #include <QAbstractItemView>

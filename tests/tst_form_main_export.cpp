@@ -1,11 +1,11 @@
 #include "app/form_main.h"
 #include "base/windows1251.h"
-#include "html/gallery_export.h"
-#include "html/source_pane.h"
-#include "imaging/image32.h"
+#include "export/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "ui/image32.h"
+#include "ui/source_pane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

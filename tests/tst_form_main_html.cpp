@@ -1,7 +1,7 @@
 #include "app/colour_panel.h"
 #include "app/form_main.h"
-#include "html/source_pane.h"
 #include "modal_dialogs.h"
+#include "ui/source_pane.h"
 #include "window_controls.h"
 
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 #include "app/form_main.h"
 #include "collection/picture_folder.h"
 #include "icc_pictures.h"
-#include "imaging/image32.h"
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "ui/image32.h"
 #include "window_controls.h"
 
 #include <QApplication>

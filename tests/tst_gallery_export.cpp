@@ -1,6 +1,6 @@
 #include "base/pictavel_error.h"
+#include "export/gallery_export.h"
 #include "gif_files.h"
-#include "html/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 #include "project/gallery_plan.h"

@@ -1,4 +1,4 @@
-#include "imaging/image32.h"
+#include "ui/image32.h"
 
 #include <QPainter>
 #include <QSignalSpy>

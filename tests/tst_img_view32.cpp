@@ -1,6 +1,6 @@
 #include "imaging/crop_geometry.h"
-#include "imaging/img_view32.h"
-#include "imaging/rubberband_layer.h"
+#include "ui/img_view32.h"
+#include "ui/rubberband_layer.h"
 
 #include <QPointer>
 #include <QScrollBar>

@@ -1,5 +1,5 @@
 #include "html/html_colouring.h"
-#include "html/source_pane.h"
+#include "ui/source_pane.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "imaging/image32.h"
+#include "ui/image32.h"
 
-#include "imaging/bitmap_image.h"
 #include "imaging/stretch_copy.h"
+#include "ui/bitmap_image.h"
 
 #include <QPaintEvent>
 #include <QPainter>

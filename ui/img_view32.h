@@ -1,7 +1,7 @@
 #pragma once
 
-#include "imaging/image32.h"
 #include "imaging/view_geometry.h"
+#include "ui/image32.h"
 
 class QMouseEvent;
 class QResizeEvent;

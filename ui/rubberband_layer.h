@@ -1,7 +1,7 @@
 #pragma once
 
 #include "imaging/crop_geometry.h"
-#include "imaging/image32.h"
+#include "ui/image32.h"
 
 #include <QObject>
 #include <QRectF>

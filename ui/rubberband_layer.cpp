@@ -1,6 +1,6 @@
-#include "imaging/rubberband_layer.h"
+#include "ui/rubberband_layer.h"
 
-#include "imaging/img_view32.h"
+#include "ui/img_view32.h"
 
 #include <QList>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "html/export_record.h"
+#include "export/export_record.h"
 
 #include "base/atomic_file.h"
 #include "base/bounded_read.h"

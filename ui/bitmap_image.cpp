@@ -1,4 +1,4 @@
-#include "imaging/bitmap_image.h"
+#include "ui/bitmap_image.h"
 
 QImage bitmapImage(const TBitmap32 &bitmap, QImage::Format format)
 {

@@ -1,6 +1,6 @@
-#include "collection/thumb_cell.h"
+#include "ui/thumb_cell.h"
 
-#include "imaging/image32.h"
+#include "ui/image32.h"
 
 #include <QApplication>
 #include <QLabel>

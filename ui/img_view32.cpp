@@ -1,4 +1,4 @@
-#include "imaging/img_view32.h"
+#include "ui/img_view32.h"
 
 #include "imaging/fit_geometry.h"
 

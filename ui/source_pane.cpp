@@ -1,4 +1,4 @@
-#include "html/source_pane.h"
+#include "ui/source_pane.h"
 
 #include "html/html_colouring.h"
 

@@ -1,8 +1,8 @@
-#include "html/export_lock.h"
+#include "export/export_lock.h"
 
 #include "base/paths.h"
 #include "base/pictavel_error.h"
-#include "html/export_record.h"
+#include "export/export_record.h"
 
 #include <QFile>
 #include <QFileInfo>
