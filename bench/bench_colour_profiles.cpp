@@ -6,8 +6,8 @@
 
 #include "base/pictavel_error.h"
 #include "bench/bench_profiles.h"
-#include "bench/median.h"
 #include "bench/photo_corpus.h"
+#include "bench/timed_rounds.h"
 #include "export/gallery_export.h"
 #include "imaging/bitmap32.h"
 #include "imaging/picture_file.h"
@@ -101,7 +101,7 @@ int run(int rounds)
                 "Adobe RGB-like profile (%lld bytes); %d rounds\n",
                 kPictures, kWidth, kHeight, static_cast<long long>(adobe.size()), rounds);
     TBitmap32 work;
-    std::vector<double> loadPlain, loadTagged, writePlain, writeTagged, exportPlain, exportTagged;
+    TimedRounds times(6);
     const QString out = dir.filePath(QStringLiteral("out"));
     for (int round = 0; round <= rounds; ++round) {
         // Both kinds in every round, so that drifts of the machine hit both.
@@ -111,18 +111,11 @@ int run(int rounds)
         const double wt = writeAll(tagged, work, out + QStringLiteral(".jpg"));
         const double ep = exportAll(plain, out);
         const double et = exportAll(tagged, out);
-        if (round == 0)
-            continue; // warming up
-        loadPlain.push_back(lp);
-        loadTagged.push_back(lt);
-        writePlain.push_back(wp);
-        writeTagged.push_back(wt);
-        exportPlain.push_back(ep);
-        exportTagged.push_back(et);
+        times.record(round, {lp, lt, wp, wt, ep, et});
     }
-    const double lp = median(loadPlain), lt = median(loadTagged);
-    const double wp = median(writePlain), wt = median(writeTagged);
-    const double ep = median(exportPlain), et = median(exportTagged);
+    const double lp = times.median(0), lt = times.median(1);
+    const double wp = times.median(2), wt = times.median(3);
+    const double ep = times.median(4), et = times.median(5);
     std::printf("load (decode into the working bitmap):      untagged %6.1f ms/picture   tagged "
                 "%6.1f ms/picture   ratio %.2f\n",
                 lp, lt, lt / lp);

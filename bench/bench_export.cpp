@@ -30,9 +30,9 @@
 #include "base/pictavel_error.h"
 #include "base/text_file.h"
 #include "bench/direct_jpeg.h"
-#include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
+#include "bench/timed_rounds.h"
 #include "export/gallery_export.h"
 
 #include <QCoreApplication>
@@ -207,16 +207,16 @@ int runOptions(const QString &self, int rounds)
                     {"--smooth-thumbnails", {smooth}},
                     {"--keep-originals", {keep}},
                     {"both", {smooth, keep}}};
-    std::vector<std::vector<double>> times(std::size(variants));
-    std::vector<double> floorTimes, scaledTimes;
+    // The variants, then the floor and the decode at 1/8.
+    const size_t floorFigure = std::size(variants), scaledFigure = floorFigure + 1;
+    TimedRounds times(scaledFigure + 1);
     DirectJpeg direct;
     for (int round = 0; round <= rounds; ++round) {
         for (size_t v = 0; v < std::size(variants); ++v) {
             settle();
             const double t = runTool(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("out")),
                                      1, variants[v].options + QStringList{kFull});
-            if (round > 0)
-                times[v].push_back(t);
+            times.record(round, v, t);
         }
         settle();
         const double floor = timeProcess(self, {QStringLiteral("--floor"), corpus, floorOut});
@@ -226,23 +226,21 @@ int runOptions(const QString &self, int rounds)
             int w = 0, h = 0;
             direct.decode(corpusFile(corpus, i), w, h, 8);
         }
-        if (round > 0) {
-            floorTimes.push_back(floor);
-            scaledTimes.push_back(seconds(t));
-        }
+        times.record(round, floorFigure, floor);
+        times.record(round, scaledFigure, seconds(t));
     }
-    const double floor = median(floorTimes) * 1000 / kPictures;
-    const double described = median(times[0]) * 1000 / kPictures;
+    const double floor = times.median(floorFigure) * 1000 / kPictures;
+    const double described = times.median(0) * 1000 / kPictures;
     for (size_t v = 0; v < std::size(variants); ++v) {
-        const double ms = median(times[v]) * 1000 / kPictures;
+        const double ms = times.median(v) * 1000 / kPictures;
         std::printf("  %-22s %7.1f ms   %.2f x as described   floor / this %.2f\n",
                     variants[v].name, ms, ms / described, floor / ms);
     }
     std::printf("  %-22s %7.1f ms   (full decode, q90 encode, thumbnail, fresh process)\n",
                 "libjpeg-turbo floor", floor);
     std::printf("  %-22s %7.1f ms   floor / this %.2f\n", "decode at 1/8 alone",
-                median(scaledTimes) * 1000 / kPictures,
-                floor / (median(scaledTimes) * 1000 / kPictures));
+                times.median(scaledFigure) * 1000 / kPictures,
+                floor / (times.median(scaledFigure) * 1000 / kPictures));
     for (size_t v : {size_t(0), size_t(3)}) {
         const long kb = toolPeakKb(
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")), 1,
@@ -398,12 +396,10 @@ int runMemory(const QString &self, int rounds)
                 mixed.pictures, mixed.megapixels, mixed.largestMiB, rounds);
     const QString out = QDir(dir.path()).filePath(QStringLiteral("out"));
     for (int jobs : {1, 2}) {
-        std::vector<double> times;
+        TimedRounds times(1);
         for (int round = 0; round <= rounds; ++round) {
             settle();
-            const double t = runTool(ini, corpus, out, jobs, {kFull});
-            if (round > 0)
-                times.push_back(t);
+            times.record(round, 0, runTool(ini, corpus, out, jobs, {kFull}));
         }
         const long kb = toolPeakKb(
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
@@ -412,7 +408,7 @@ int runMemory(const QString &self, int rounds)
         const double bound = (jobs + 1) * mixed.largestMiB;
         std::printf("pictavel-build --jobs %d: %.1f ms per megapixel; peak memory %.0f MiB, "
                     "(jobs + 1) x largest area %.0f MiB, peak / bound %.2f (goal <= 1)\n",
-                    jobs, median(times) * 1000 / mixed.megapixels, peak, bound, peak / bound);
+                    jobs, times.median(0) * 1000 / mixed.megapixels, peak, bound, peak / bound);
     }
     return 0;
 }
@@ -444,7 +440,7 @@ int runComparison(const QString &self, int rounds)
                       {QStringLiteral("[PropertyProject]"), QStringLiteral("NameProp=Default|")});
     const QString toolOut = QDir(dir.path()).filePath(QStringLiteral("tool"));
     DirectJpeg direct;
-    std::vector<double> engineTimes, floorTimes, coldFloorTimes, oneJobTimes, twoJobTimes;
+    TimedRounds times(5);
     for (int round = 0; round <= rounds; ++round) {
         QElapsedTimer t;
         settle();
@@ -461,23 +457,17 @@ int runComparison(const QString &self, int rounds)
         const double oneJob = runTool(ini, corpus, toolOut, 1, {kFull});
         settle();
         const double twoJobs = runTool(ini, corpus, toolOut, 2, {kFull});
-        if (round == 0)
-            continue; // warming up
-        engineTimes.push_back(engine);
-        floorTimes.push_back(floor);
-        coldFloorTimes.push_back(coldFloor);
-        oneJobTimes.push_back(oneJob);
-        twoJobTimes.push_back(twoJobs);
+        times.record(round, {engine, floor, coldFloor, oneJob, twoJobs});
     }
-    const double engine = median(engineTimes) * 1000 / kPictures;
-    const double floor = median(floorTimes) * 1000 / kPictures;
+    const double engine = times.median(0) * 1000 / kPictures;
+    const double floor = times.median(1) * 1000 / kPictures;
     std::printf("export (decode, picture and %dx%d thumbnail at quality 90): engine %7.1f "
                 "ms/picture   libjpeg-turbo floor %7.1f ms/picture   ratio %.2f\n",
                 kThumbBox, kThumbBox, engine, floor, engine / floor);
-    const double oneJob = kPictures / median(oneJobTimes);
-    const double twoJobs = kPictures / median(twoJobTimes);
+    const double oneJob = kPictures / times.median(3);
+    const double twoJobs = kPictures / times.median(4);
     // Both programs start cold: a fresh process faults its buffers in once.
-    const double floorRate = kPictures / median(coldFloorTimes);
+    const double floorRate = kPictures / times.median(2);
     std::printf("pictavel-build --jobs 1: %6.2f pictures/s   libjpeg-turbo floor in a fresh "
                 "process %6.2f pictures/s   ratio %.2f\n",
                 oneJob, floorRate, floorRate / oneJob);

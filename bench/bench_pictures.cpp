@@ -7,9 +7,9 @@
 
 #include "base/pictavel_error.h"
 #include "bench/direct_jpeg.h"
-#include "bench/median.h"
 #include "bench/photo_corpus.h"
 #include "bench/process_memory.h"
+#include "bench/timed_rounds.h"
 #include "imaging/bitmap32.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
@@ -84,7 +84,7 @@ int runComparison(const QString &self, int rounds)
                 "all; %d rounds\n",
                 corpus.size(), megapixels, rounds);
 
-    std::vector<double> addTimes, exportTimes, floorAddTimes, floorExportTimes;
+    TimedRounds times(4);
     TBitmap32 work;
     DirectJpeg direct;
     const QString out = dir.filePath(QStringLiteral("out.jpg"));
@@ -111,15 +111,10 @@ int runComparison(const QString &self, int rounds)
             direct.encode(out, w, h);
         }
         const double floorExp = double(t.nsecsElapsed()) / 1e9;
-        if (round == 0)
-            continue; // warming up
-        addTimes.push_back(add);
-        exportTimes.push_back(exp);
-        floorAddTimes.push_back(floorAdd);
-        floorExportTimes.push_back(floorExp);
+        times.record(round, {add, exp, floorAdd, floorExp});
     }
-    const double add = median(addTimes), exp = median(exportTimes);
-    const double floorAdd = median(floorAddTimes), floorExp = median(floorExportTimes);
+    const double add = times.median(0), exp = times.median(1);
+    const double floorAdd = times.median(2), floorExp = times.median(3);
     std::printf("add a thumbnail (load, fit into %dx%d, nearest copy): %7.1f MP/s   libjpeg-turbo "
                 "floor %7.1f MP/s   ratio %.2f\n",
                 kThumbBox, kThumbBox, megapixels / add, megapixels / floorAdd, add / floorAdd);

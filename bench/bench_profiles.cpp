@@ -1,26 +1,16 @@
 #include "bench/bench_profiles.h"
 
-#include <lcms2.h>
+#include "imaging/lcms_handles.h"
 
 #include <memory>
 
 namespace {
 
-struct ProfileCloser
-{
-    void operator()(void *p) const { cmsCloseProfile(p); }
-};
-
-struct CurveFree
-{
-    void operator()(cmsToneCurve *c) const { cmsFreeToneCurve(c); }
-};
-
 QByteArray rgbProfile(const cmsCIExyY &white, const cmsCIExyYTRIPLE &primaries, double gamma)
 {
-    const std::unique_ptr<cmsToneCurve, CurveFree> curve(cmsBuildGamma(nullptr, gamma));
+    const LcmsCurve curve(cmsBuildGamma(nullptr, gamma));
     cmsToneCurve *curves[3] = {curve.get(), curve.get(), curve.get()};
-    const std::unique_ptr<void, ProfileCloser> p(cmsCreateRGBProfile(&white, &primaries, curves));
+    const LcmsProfile p(cmsCreateRGBProfile(&white, &primaries, curves));
     cmsUInt32Number size = 0;
     if (!p || !cmsSaveProfileToMem(p.get(), nullptr, &size))
         return {};

@@ -1,8 +1,7 @@
 #include "imaging/colour_profile.h"
 
+#include "imaging/lcms_handles.h"
 #include "imaging/matrix_shaper.h"
-
-#include <lcms2.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -11,18 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct ProfileCloser
-{
-    void operator()(void *p) const { cmsCloseProfile(p); }
-};
-using ProfilePtr = std::unique_ptr<void, ProfileCloser>;
-
-struct TransformDeleter
-{
-    void operator()(void *t) const { cmsDeleteTransform(t); }
-};
-using TransformPtr = std::unique_ptr<void, TransformDeleter>;
 
 // Perceptual with black point compensation, as photographs are usually
 // shown; lcms's one-pixel cache only costs time on photographs, whose
@@ -75,7 +62,7 @@ bool nearlyEqual(uint32_t a, uint32_t b)
 
 struct SrgbConversionData
 {
-    TransformPtr transform;
+    LcmsTransform transform;
     // The same conversion from tables, for RGB matrix-shaper profiles, when
     // it agrees with lcms's.
     std::unique_ptr<MatrixShaperToSrgb> fast;
@@ -161,7 +148,7 @@ bool isIdentity(const SrgbConversionData &d)
 
 ProfileConversion makeConversion(const uint8_t *icc, size_t size, DecodedColours colours)
 {
-    ProfilePtr profile(cmsOpenProfileFromMem(icc, cmsUInt32Number(size)));
+    LcmsProfile profile(cmsOpenProfileFromMem(icc, cmsUInt32Number(size)));
     if (!profile)
         return {nullptr, QStringLiteral("its colour profile cannot be read and is ignored")};
     const cmsProfileClassSignature kind = cmsGetDeviceClass(profile.get());
@@ -169,7 +156,7 @@ ProfileConversion makeConversion(const uint8_t *icc, size_t size, DecodedColours
         kind == cmsSigAbstractClass || kind == cmsSigNamedColorClass)
         return {nullptr,
                 QStringLiteral("its colour profile does not fit its colours and is ignored")};
-    ProfilePtr srgb(cmsCreate_sRGBProfile());
+    LcmsProfile srgb(cmsCreate_sRGBProfile());
     auto data = std::make_unique<SrgbConversionData>();
     data->colours = colours;
     data->transform.reset(cmsCreateTransform(profile.get(), inputFormat(colours), srgb.get(),

@@ -1,22 +1,12 @@
 #include "imaging/matrix_shaper.h"
 
-#include <lcms2.h>
+#include "imaging/lcms_handles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-struct ProfileCloser
-{
-    void operator()(void *p) const { cmsCloseProfile(p); }
-};
-
-struct CurveFree
-{
-    void operator()(cmsToneCurve *c) const { cmsFreeToneCurve(c); }
-};
 
 using Matrix = std::array<std::array<double, 3>, 3>;
 
@@ -59,7 +49,7 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     if (cmsGetColorSpace(profile) != cmsSigRgbData || !cmsIsMatrixShaper(profile) ||
         cmsIsCLUT(profile, INTENT_PERCEPTUAL, LCMS_USED_AS_INPUT))
         return nullptr;
-    const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
+    const LcmsProfile srgb(cmsCreate_sRGBProfile());
     Matrix toXyz, srgbToXyz, fromXyz;
     if (!colorants(profile, toXyz) || !colorants(srgb.get(), srgbToXyz) ||
         !invert(srgbToXyz, fromXyz))
@@ -67,8 +57,7 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     const cmsTagSignature curveTags[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
     const auto *srgbCurve =
         static_cast<const cmsToneCurve *>(cmsReadTag(srgb.get(), cmsSigRedTRCTag));
-    const std::unique_ptr<cmsToneCurve, CurveFree> encode(srgbCurve ? cmsReverseToneCurve(srgbCurve)
-                                                                    : nullptr);
+    const LcmsCurve encode(srgbCurve ? cmsReverseToneCurve(srgbCurve) : nullptr);
     if (!encode)
         return nullptr;
 

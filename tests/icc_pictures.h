@@ -4,6 +4,7 @@
 // conversion of known numbers to sRGB to check the decoder against.
 
 #include "imaging/jpeg_error.h"
+#include "imaging/lcms_handles.h"
 #include "tests/libjpeg_objects.h"
 
 #include <QByteArray>
@@ -20,17 +21,8 @@
 
 namespace icc {
 
-struct ProfileCloser
-{
-    void operator()(void *p) const { cmsCloseProfile(p); }
-};
-using Profile = std::unique_ptr<void, ProfileCloser>;
-
-struct CurveFree
-{
-    void operator()(cmsToneCurve *c) const { cmsFreeToneCurve(c); }
-};
-using Curve = std::unique_ptr<cmsToneCurve, CurveFree>;
+using Profile = LcmsProfile;
+using Curve = LcmsCurve;
 
 struct PipelineFree
 {
@@ -75,11 +67,6 @@ inline Profile greyProfile(double gamma)
 
 namespace detail {
 
-struct TransformDeleter
-{
-    void operator()(void *t) const { cmsDeleteTransform(t); }
-};
-
 // A printer's inks, crudely: each ink takes away its third of the light,
 // black takes away all; sampled into Lab through sRGB.
 inline cmsInt32Number sampleInks(const cmsUInt16Number in[], cmsUInt16Number out[], void *toLab)
@@ -121,7 +108,7 @@ inline Profile gridProfile(cmsColorSpaceSignature space, int channels, cmsSAMPLE
     return p;
 }
 
-using ToLab = std::unique_ptr<void, TransformDeleter>;
+using ToLab = LcmsTransform;
 
 inline ToLab toLab(cmsHPROFILE from, cmsUInt32Number format)
 {
@@ -164,8 +151,8 @@ inline std::vector<uint32_t> toSrgb(cmsHPROFILE from, cmsUInt32Number format, co
                                     size_t count)
 {
     Profile srgb(cmsCreate_sRGBProfile());
-    std::unique_ptr<void, detail::TransformDeleter> t(cmsCreateTransform(
-        from, format, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_BLACKPOINTCOMPENSATION));
+    LcmsTransform t(cmsCreateTransform(from, format, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
+                                       cmsFLAGS_BLACKPOINTCOMPENSATION));
     std::vector<uint32_t> out(count, 0);
     cmsDoTransform(t.get(), in, out.data(), cmsUInt32Number(count));
     for (uint32_t &p : out)

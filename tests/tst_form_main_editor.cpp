@@ -2,6 +2,7 @@
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "test_pictures.h"
 #include "window_controls.h"
 
 #include <QDir>
@@ -14,16 +15,6 @@
 #include <memory>
 
 namespace {
-
-void writeJpeg(const QString &path, int width, int height)
-{
-    TBitmap32 bitmap;
-    bitmap.setSize(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.setPixel(x, y, 0xFF000000u | uint32_t(x % 256) << 8 | uint32_t(y % 256));
-    WriteJpegFile(path, bitmap, 90);
-}
 
 // Red grows from left to right and green from top to bottom, so that a
 // pixel's colour tells where in the picture it came from.
@@ -85,9 +76,9 @@ void TestFormMainEditor::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QDir().mkpath(m_dir->filePath(QStringLiteral("src")));
-    writeJpeg(m_dir->filePath(QStringLiteral("src/big.jpg")), 1600, 1200);
-    writeJpeg(m_dir->filePath(QStringLiteral("src/small.jpg")), 300, 200);
-    writeJpeg(m_dir->filePath(QStringLiteral("src/tall.jpg")), 200, 300);
+    writeTestJpeg(m_dir->filePath(QStringLiteral("src/big.jpg")), 1600, 1200);
+    writeTestJpeg(m_dir->filePath(QStringLiteral("src/small.jpg")), 300, 200);
+    writeTestJpeg(m_dir->filePath(QStringLiteral("src/tall.jpg")), 200, 300);
     m_window = std::make_unique<TFormMain>(m_dir->path());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

@@ -4,6 +4,7 @@
 #include "imaging/picture_file.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "test_pictures.h"
 #include "ui/image32.h"
 #include "ui/source_pane.h"
 
@@ -32,16 +33,6 @@ const QByteArray TinyGif = QByteArray::fromHex("4749463839610100010080000"
                                                "0ffffff00000021f90401000000002c000000"
                                                "0001000100000202440100"
                                                "3b");
-
-void writeJpeg(const QString &path, int width, int height)
-{
-    TBitmap32 bitmap;
-    bitmap.setSize(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.setPixel(x, y, 0xFF000000u | uint32_t((x * 7) % 256) << 8 | uint32_t(y % 256));
-    WriteJpegFile(path, bitmap, 90);
-}
 
 QSize pictureSize(const QString &path)
 {
@@ -111,7 +102,7 @@ void TestFormMainExport::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QDir().mkpath(m_dir->filePath(QStringLiteral("src")));
-    writeJpeg(source("a.jpg"), 640, 480);
+    writeTestJpeg(source("a.jpg"), 640, 480);
     QImage bmp(300, 400, QImage::Format_RGB32);
     bmp.fill(Qt::darkCyan);
     QVERIFY(bmp.save(source("b.bmp"), "BMP"));

@@ -4,6 +4,7 @@
 #include "modal_dialogs.h"
 #include "project/gallery_record.h"
 #include "test_files.h"
+#include "test_pictures.h"
 #include "window_controls.h"
 
 #include <QAbstractButton>
@@ -20,16 +21,6 @@
 #include <memory>
 
 namespace {
-
-void writeJpeg(const QString &path, int width, int height)
-{
-    TBitmap32 bitmap;
-    bitmap.setSize(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.setPixel(x, y, 0xFF000000u | uint32_t(x * 5 % 256) << 16 | uint32_t(y % 256));
-    WriteJpegFile(path, bitmap, 90);
-}
 
 // Answers every message box shown while it lives with `answer` (an error
 // box with OK), keeping their texts, so that a question asked where none
@@ -102,9 +93,9 @@ void TestFormMainRecord::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir().mkpath(path("src")) && QDir().mkpath(path("project/big")));
-    writeJpeg(path("src/a.jpg"), 120, 80);
-    writeJpeg(path("src/b.jpg"), 60, 90);
-    writeJpeg(path("src/c.jpg"), 200, 50);
+    writeTestJpeg(path("src/a.jpg"), 120, 80);
+    writeTestJpeg(path("src/b.jpg"), 60, 90);
+    writeTestJpeg(path("src/c.jpg"), 200, 50);
     writeTextFile1251(path("propstor.ini"), {"[PropertyProject]", "NameProp=Default|Trip|",
                                              "[TripTrip]", "spinMaxW.Value=60"});
 }
@@ -218,7 +209,7 @@ void TestFormMainRecord::reopening()
 
     // The second picture was edited; its copy lies under its number.
     const QString copy = path("project/big/P_02.jpg");
-    writeJpeg(copy, 40, 30);
+    writeTestJpeg(copy, 40, 30);
     const GalleryRecord recorded{QFileInfo(path("project")).canonicalFilePath(),
                                  QStringLiteral("Trip"),
                                  QStringLiteral("\\big"),

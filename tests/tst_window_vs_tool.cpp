@@ -5,6 +5,7 @@
 #include "imaging/thumbnail.h"
 #include "modal_dialogs.h"
 #include "test_files.h"
+#include "test_pictures.h"
 #include "window_controls.h"
 
 #include <QCheckBox>
@@ -25,18 +26,6 @@
 #include <QToolButton>
 
 namespace {
-
-void writeJpeg(const QString &path, int width, int height, uint32_t seed)
-{
-    TBitmap32 bitmap;
-    bitmap.setSize(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.setPixel(x, y,
-                            0xFF000000u | uint32_t((x * seed) % 256) << 16 |
-                                uint32_t((y * 3 + x) % 256) << 8 | uint32_t((x ^ y) % 256));
-    WriteJpegFile(path, bitmap, 92);
-}
 
 void writeBmp(const QString &path, int width, int height, QColor colour)
 {
@@ -153,11 +142,11 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     const auto source = [&](const char *name) {
         return pictures + u'/' + QLatin1String(name);
     };
-    writeJpeg(source("wide.jpg"), 640, 480, 7);
+    writeTestJpeg(source("wide.jpg"), 640, 480, 7, 92);
     writeBmp(source("tall.bmp"), 300, 400, Qt::darkCyan);
-    writeJpeg(source("tiny.jpg"), 37, 13, 11);
+    writeTestJpeg(source("tiny.jpg"), 37, 13, 11, 92);
     writeBmp(source("small.bmp"), 50, 20, QColor(200, 30, 90));
-    writeJpeg(source("portrait.jpg"), 215, 701, 5);
+    writeTestJpeg(source("portrait.jpg"), 215, 701, 5, 92);
     // Right after a picture of its size, whose pixels must not show through.
     QVERIFY(writeHalfTransparentGif(source("window.gif"), 640, 480));
     // A picture that cannot be read, and one whose name the next one has.
@@ -222,10 +211,10 @@ void TestWindowVsTool::reopenedSetWritesWhatItWroteBefore()
     const QString pictures = dir.filePath(QStringLiteral("src"));
     const QString project = dir.filePath(QStringLiteral("project"));
     QVERIFY(QDir().mkpath(pictures) && QDir().mkpath(project));
-    writeJpeg(pictures + "/wide.jpg", 640, 480, 7);
+    writeTestJpeg(pictures + "/wide.jpg", 640, 480, 7, 92);
     writeBmp(pictures + "/tall.bmp", 300, 400, Qt::darkCyan);
-    writeJpeg(pictures + "/portrait.jpg", 215, 701, 5);
-    writeJpeg(pictures + "/tiny.jpg", 37, 13, 11);
+    writeTestJpeg(pictures + "/portrait.jpg", 215, 701, 5, 92);
+    writeTestJpeg(pictures + "/tiny.jpg", 37, 13, 11, 92);
     const QString edited = project + "/gal/wide.jpg";
 
     QMap<QString, QByteArray> written;
