@@ -160,7 +160,8 @@ void TFormMain::btnSizeImClick()
 
 void TFormMain::btnCutImageClick()
 {
-    if (!RubberBand || ThumbsCount == 0)
+    // An export in progress publishes the picture as it was.
+    if (!RubberBand || ThumbsCount == 0 || SetBusy)
         return;
     checkOutputTexts();
     const int w = spinNumber(spinW);
@@ -210,7 +211,7 @@ void TFormMain::UpdateRestoreButton()
 
 void TFormMain::btnRestoreImageClick()
 {
-    if (ThumbsCount == 0 || Thumbs[CurrentThumb].OriginalPath.isEmpty())
+    if (ThumbsCount == 0 || Thumbs[CurrentThumb].OriginalPath.isEmpty() || SetBusy)
         return;
     TThumbsCollection &rec = Thumbs[CurrentThumb];
     LoadPicture(rec.OriginalPath, ImgR->bitmap());

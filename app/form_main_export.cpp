@@ -11,13 +11,20 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QThread>
 #include <QUrl>
+
+#include <exception>
+#include <memory>
+#include <thread>
+#include <vector>
 
 void TFormMain::connectExport()
 {
@@ -37,23 +44,57 @@ void TFormMain::btnStartClick()
     checkOutputTexts();
     if (ThumbsCount >= 1)
         ProgressBar->setTotal(ThumbsCount - 1);
-    // The workers read the thumbnail controls' pixels while this thread
-    // waits for them, and nothing else touches the controls till then.
-    ExportJob job = galleryExportJob(galleryLayout(), galleryEntries(), CL->lines(), jobCount());
+    // The window stays open to the user while the workers write, so they
+    // take the cells' pixels as they are now.
+    QList<GalleryEntry> entries = galleryEntries();
+    std::vector<std::unique_ptr<TBitmap32>> pixels;
+    for (GalleryEntry &entry : entries) {
+        pixels.push_back(std::make_unique<TBitmap32>());
+        pixels.back()->assign(entry.thumbPixels);
+        entry.thumbPixels = pixels.back().get();
+    }
+    ExportJob job = galleryExportJob(galleryLayout(), entries, CL->lines(), jobCount());
     QStringList notices;
     job.onNotice = [&notices](const QString &notice) {
         notices << notice;
     };
+    beginGrowingSet();
+    const auto done = qScopeGuard([this] { endGrowingSet(); });
     // The bar shows the place among 0 ... N - 1 of the last thumbnail written
     // with all those before it.
-    exportGallery(
-        job, [this](int done, int, const ExportOutcome &) { ProgressBar->setCompleted(done - 1); });
+    runOffTheWindow([&] {
+        exportGallery(job, [this](int written, int, const ExportOutcome &) {
+            QMetaObject::invokeMethod(
+                this, [this, written] { ProgressBar->setCompleted(written - 1); },
+                Qt::QueuedConnection);
+        });
+    });
     // The gallery as published: its settings go with the set.
     recordSet();
     if (!notices.isEmpty())
         QMessageBox(QMessageBox::Warning, QStringLiteral("Pictavel"), notices.join(u'\n'),
                     QMessageBox::Ok, this)
             .exec();
+}
+
+void TFormMain::runOffTheWindow(const std::function<void()> &work)
+{
+    // The one place the window waits for work of its own: its events go on
+    // meanwhile, so it repaints, moves and takes a close (which waits).
+    QEventLoop waiting;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) const

@@ -88,6 +88,7 @@ private slots:
     void foldersOutsideTheProjectAreRefused();
     void startWritesTheColumnsOfTheLoadedProfile();
     void startWritesOnlyWhatChanged();
+    void windowAnswersWhileStartRuns();
 
 private:
     void chooseProject();
@@ -433,6 +434,33 @@ void TestFormMainExport::startWritesOnlyWhatChanged()
         QCOMPARE(readBytes(files.at(2 + i)), readBytes(expected));
         QCOMPARE(pictureSize(files.at(2 + i)).width(), 60);
     }
+}
+
+void TestFormMainExport::windowAnswersWhileStartRuns()
+{
+    chooseProject();
+    for (int i = 0; i < 4; ++i) {
+        writeTestJpeg(source(QStringLiteral("big%1.jpg").arg(i)), 2400, 1600, uint32_t(i + 2));
+        m_window->AddThumb(source(QStringLiteral("big%1.jpg").arg(i)));
+    }
+    // Events reach the window while Start runs: a second Start and a close
+    // are taken and wait for the first to end; nothing is left half written.
+    int answered = 0;
+    QTimer during;
+    connect(&during, &QTimer::timeout, this, [&] {
+        if (answered++ == 0) {
+            m_window->btnStartClick();
+            m_window->close();
+        }
+    });
+    during.start(1);
+    m_window->btnStartClick();
+    during.stop();
+    QVERIFY(answered > 0);
+    QTRY_VERIFY(!m_window->isVisible());
+    QCOMPARE(QDir(m_window->thumbsPath()).entryList(QDir::Files).size(), 4);
+    QCOMPARE(QDir(m_window->galleryPath()).entryList(QDir::Files).size(), 4);
+    QVERIFY(QFileInfo::exists(m_project + QStringLiteral("/~thumbs.html")));
 }
 
 QTEST_MAIN(TestFormMainExport)
