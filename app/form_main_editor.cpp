@@ -74,19 +74,14 @@ void TFormMain::PlaceBand(TBandPlacement placement)
                             : CornerBand(band.left, band.top, w, h, ZoomFactor));
 }
 
-void TFormMain::OnBandResizing(const QRectF &oldLocation, const QRectF &newLocation)
+void TFormMain::OnBandResizing([[maybe_unused]] const QRectF &oldLocation,
+                               const QRectF &newLocation)
 {
     ApplySpinsToBand = false;
     const auto done = qScopeGuard([this] { ApplySpinsToBand = true; });
     const QSize output = BandOutputSize(newLocation, ZoomFactor);
-    // The spin edits repaint during the drag; the window's events are let in
-    // without waiting for one, so a drag made by a program cannot stall here.
     spinW->setValue(output.width());
-    if (newLocation.width() != oldLocation.width())
-        QCoreApplication::processEvents();
     spinH->setValue(output.height());
-    if (newLocation.height() != oldLocation.height())
-        QCoreApplication::processEvents();
 }
 
 void TFormMain::spinHChange()
@@ -172,7 +167,6 @@ void TFormMain::btnCutImageClick()
             QStringLiteral("Рамка обрезки пуста: задайте ей ширину и высоту больше нуля."));
     const TCutPlan plan = PlanCut(ImgR->FitSize(), ImgR->BitmapRect(), RubberBand->band(), w, h,
                                   qMin(spinW->maximum(), spinH->maximum()), ZoomFactor);
-    QCoreApplication::processEvents();
     btnLL->setChecked(false);
     btnLLClick();
     // A frame reaching outside the picture leaves the whole picture, resized.

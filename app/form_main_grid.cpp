@@ -64,7 +64,6 @@ void TFormMain::AddThumb(const QString &path)
             if (thumbnailFromReduced(path, false))
                 picture = &reducedPicture(path);
         }
-        QCoreApplication::processEvents();
         renderThumbFrom(cell->image(), picture);
         cell->image()->show();
     } catch (...) {
@@ -77,7 +76,6 @@ void TFormMain::AddThumb(const QString &path)
         earlierNames << OutputFileName(i, TFileKind::Picture);
     cell->caption()->setText(finalCaption(n, namingSettings(), path, earlierNames));
     MarkCurrent(previous, n);
-    QCoreApplication::processEvents();
     scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop + 1);
 }
 
@@ -88,10 +86,13 @@ TBitmap32 &TFormMain::pictureForThumb(const QString &path, bool intoPreview)
         return ImageDest->bitmap();
     if (!stamp.matches(DecodedHolds)) {
         DecodedHolds = {};
-        if (AddAhead)
-            AddAhead->load(path, DecodedPicture);
-        else
-            LoadPicture(path, DecodedPicture);
+        // Decoded off the window, which answers its events meanwhile.
+        runOffTheWindow([&] {
+            if (AddAhead)
+                AddAhead->load(path, DecodedPicture);
+            else
+                LoadPicture(path, DecodedPicture);
+        });
         DecodedHolds = stamp;
     }
     if (!intoPreview)
@@ -116,11 +117,10 @@ void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
     if (fromFile && !reduced) {
         DecodedHolds = {};
         const FileStamp stamp = FileStamp::of(path);
-        LoadPicture(path, DecodedPicture);
+        runOffTheWindow([&] { LoadPicture(path, DecodedPicture); });
         DecodedHolds = stamp;
     }
     TBitmap32 *picture = !fromFile ? nullptr : reduced ? &reducedPicture(path) : &DecodedPicture;
-    QCoreApplication::processEvents();
     renderThumbFrom(image, picture);
     if (fromFile) {
         for (TThumbsCollection &thumb : Thumbs)
@@ -153,7 +153,8 @@ bool TFormMain::thumbnailFromReduced(const QString &path, bool edited) const
 
 TBitmap32 &TFormMain::reducedPicture(const QString &path)
 {
-    LoadPictureForThumbnail(path, ReducedPicture, QSize(spinMaxW->value(), spinMaxH->value()));
+    const QSize box(spinMaxW->value(), spinMaxH->value());
+    runOffTheWindow([&] { LoadPictureForThumbnail(path, ReducedPicture, box); });
     return ReducedPicture;
 }
 
@@ -191,7 +192,6 @@ void TFormMain::RelayoutThumbs(bool reload)
     if (ThumbsCount != 0) {
         for (int i = ThumbsCount - 1; i >= 0; --i)
             Thumbs[i].CellPanel->hide();
-        QCoreApplication::processEvents();
         for (int i = 0; i < ThumbsCount; ++i) {
             auto *cell = static_cast<ThumbCell *>(Thumbs[i].CellPanel);
             cell->move(positions[i]);
@@ -199,7 +199,6 @@ void TFormMain::RelayoutThumbs(bool reload)
             cell->show();
             fitGridContent();
             RenderThumb(Thumbs[i].ThumbImage, Thumbs[i].PicturePath, reload);
-            QCoreApplication::processEvents();
         }
         scrbThumbs->verticalScrollBar()->setValue(2 * LayoutCursor.cellTop);
     }

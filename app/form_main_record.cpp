@@ -143,7 +143,6 @@ void TFormMain::reopenSet(const GalleryRecord &record)
         if (remade.at(place))
             RenderThumb(thumb.ThumbImage, thumb.PicturePath, true);
         showThumbCount();
-        QCoreApplication::processEvents();
         ++place;
     }
     if (ThumbsCount > 0) {

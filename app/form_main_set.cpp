@@ -72,8 +72,10 @@ void TFormMain::enableSetButtons(bool enabled)
 
 void TFormMain::closeEvent(QCloseEvent *event)
 {
-    // A long add lets the window's events in between its pictures; closing
-    // then stops the add after the picture in hand and closes afterwards.
+    // Long work (an add, a reopening, Start) lets the window's events in
+    // while its pictures are decoded or written; closing then stops an add
+    // after the picture in hand, lets Start finish the gallery, and closes
+    // afterwards.
     if (SetBusy) {
         CloseRequested = true;
         event->ignore();
@@ -146,9 +148,7 @@ void TFormMain::btnADDThumbClick()
             continue;
         }
         AddThumb(path);
-        QCoreApplication::processEvents();
         showThumbCount();
-        QCoreApplication::processEvents();
         item->setSelected(false);
         lastAdded = i;
     }
@@ -190,7 +190,6 @@ void TFormMain::btnClearSelecthumbClick()
     }
     set.remove(c);
     applyThumbEntries(entries);
-    QCoreApplication::processEvents();
 
     ThumbsCount = count - 1;
     delete Thumbs.takeLast().CellPanel;
@@ -266,7 +265,6 @@ void TFormMain::AskProjectFolder()
         qScopeGuard([this] { DirDialogProject->setWindowTitle(QStringLiteral("Обзор папок")); });
     if (!DirDialogProject->execute())
         return;
-    QCoreApplication::processEvents();
     takeProjectFolder();
     projectFolderChosen();
     btnADDThumbClick();

@@ -89,7 +89,6 @@ void TFormMain::ScaleBarChange(QObject *sender)
         ShowImageSize();
     else if (btnLL->isChecked())
         PlaceBand(TBandPlacement::Centred);
-    QCoreApplication::processEvents();
 }
 
 void TFormMain::ShowImageSize()
