@@ -17,7 +17,6 @@
 
 #include <QStringList>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class ColourPanel;
@@ -344,9 +343,6 @@ private:
     NamingSettings namingSettings() const;
     ProjectFolders projectFolders() const;
     // The set's names and paths for its rules, and back into the records.
-    // Runs `work` on a thread of its own while the window's events go on,
-    // and returns when it is done, raising what it raised.
-    void runOffTheWindow(const std::function<void()> &work);
     // Raises PictavelError when writing `output` would replace a source
     // picture of the set, naming it and the folder text to change.
     void refuseReplacingSetSource(const QString &output, TFileKind kind) const;

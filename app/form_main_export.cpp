@@ -1,6 +1,7 @@
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/gallery_progress_bar.h"
+#include "app/off_the_window.h"
 #include "base/paths.h"
 #include "collection/thumb_set.h"
 #include "export/gallery_export.h"
@@ -11,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,9 +21,7 @@
 #include <QThread>
 #include <QUrl>
 
-#include <exception>
 #include <memory>
-#include <thread>
 #include <vector>
 
 void TFormMain::connectExport()
@@ -75,26 +73,6 @@ void TFormMain::btnStartClick()
         QMessageBox(QMessageBox::Warning, QStringLiteral("Pictavel"), notices.join(u'\n'),
                     QMessageBox::Ok, this)
             .exec();
-}
-
-void TFormMain::runOffTheWindow(const std::function<void()> &work)
-{
-    // The one place the window waits for work of its own: its events go on
-    // meanwhile, so it repaints, moves and takes a close (which waits).
-    QEventLoop waiting;
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    waiting.exec();
-    worker.join();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) const

@@ -1,6 +1,7 @@
 #include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/lockable_splitter.h"
+#include "app/off_the_window.h"
 #include "export/gallery_export.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
