@@ -219,8 +219,8 @@ void reportPlaces(QApplication &app, TFormMain &window)
         // caption, printed again whenever it moves.
         QList<std::pair<QString, const QWidget *>> tracked;
         for (const char *name :
-             {"btnRedactImage", "btnMiddle", "btnLL", "btnCutImage", "btnSavePropProj",
-              "chbSmoothThumbs", "chbKeepOriginals", "pnlBGColorPage", "CL"})
+             {"btnRedactImage", "btnMiddle", "btnViewThumbs", "btnLL", "btnCutImage", "btnStart",
+              "btnSavePropProj", "chbSmoothThumbs", "chbKeepOriginals", "pnlBGColorPage", "CL"})
             tracked.append({QLatin1String(name), control<QWidget>(&window, name)});
         for (int i = 0; i < window.thumbsCount(); ++i)
             tracked.append({QStringLiteral("thumb%1").arg(i), window.thumbs()[i].CaptionLabel});
