@@ -28,6 +28,7 @@ void ColourPanel::setColor(int color)
         return;
     m_color = color;
     update();
+    emit colorChanged();
 }
 
 void ColourPanel::paintEvent(QPaintEvent *event)

@@ -9,7 +9,7 @@ QColor colourOfPanel(int panelColour);
 
 // A framed swatch of one colour. The colour is an integer with red in the low
 // byte, green in the middle and blue in the high byte (16777215 is white).
-// Changing it raises nothing; a press of the mouse raises clicked().
+// Changing it raises colorChanged(); a press of the mouse raises clicked().
 class ColourPanel : public QFrame
 {
     Q_OBJECT
@@ -21,6 +21,7 @@ public:
 
 signals:
     void clicked();
+    void colorChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -3,6 +3,7 @@
 #include "app/control_settings.h"
 #include "app/error_guard.h"
 #include "app/lockable_splitter.h"
+#include "app/settings_binding.h"
 #include "base/pictavel_error.h"
 #include "collection/thumb_set.h"
 #include "project/profile_list.h"
@@ -96,6 +97,7 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     // their splitters, on "HTML editor" to the page source.
     Growing.add(pnlDir, GrowingLayout::GrowWidth);
     Growing.add(PageControl, GrowingLayout::GrowWidth | GrowingLayout::GrowHeight);
+    bindControlsToSettings(this, Settings);
     RoomChanged = new QTimer(this);
     RoomChanged->setSingleShot(true);
     RoomChanged->setInterval(150);
@@ -349,19 +351,18 @@ void TFormMain::btnDeletePropProjClick()
 
 void TFormMain::edtGalerFolderChange()
 {
-    const ProjectFolder folder = deriveProjectFolder(ProjectPath, edtGalerFolder->text());
-    edtHref->setText(folder.linkPrefix);
-    GalleryPath = folder.path;
+    // The model derived the folder and its link prefix as the text changed.
+    edtHref->setText(Settings.pictureLinkPrefix());
+    GalleryPath = Settings.galleryPath();
     recordSet();
 }
 
 void TFormMain::edtThumbsFolderChange()
 {
-    const ProjectFolder folder = deriveProjectFolder(ProjectPath, edtThumbsFolder->text());
-    edtSrc->setText(folder.linkPrefix);
-    ThumbsPath = folder.path;
+    edtSrc->setText(Settings.thumbLinkPrefix());
+    ThumbsPath = Settings.thumbsPath();
     // Equal folders would give a picture and its thumbnail the same file.
-    if (sameFolderText(edtGalerFolder->text(), edtThumbsFolder->text())) {
+    if (sameFolderText(Settings.galleryFolderText(), Settings.thumbsFolderText())) {
         chbRenameF->setChecked(true);
         chbRenameFClick();
     }
@@ -395,17 +396,12 @@ void TFormMain::chbRenameFClick()
 
 void TFormMain::checkOutputTexts() const
 {
-    checkFolderText(edtGalerFolder->text());
-    checkFolderText(edtThumbsFolder->text());
-    if (chbRenameF->isChecked()) {
-        checkNamePrefix(edtOrigPref->text());
-        checkNamePrefix(edtThumbPref->text());
-    }
+    Settings.checkFolderTexts();
 }
 
 NamingSettings TFormMain::namingSettings() const
 {
-    return {chbRenameF->isChecked(), edtOrigPref->text(), edtThumbPref->text()};
+    return Settings.naming();
 }
 
 QString TFormMain::OutputFileName(int index, TFileKind kind) const

@@ -8,6 +8,7 @@
 #include "collection/thumbs_collection.h"
 #include "imaging/bitmap32.h"
 #include "project/gallery_plan.h"
+#include "project/gallery_settings.h"
 #include "project/output_names.h"
 #include "project/settings_store.h"
 #include "ui/img_view32.h"
@@ -270,6 +271,9 @@ public:
     // The tree follows the folders read on the way to the working folder
     // until it is read or the user touches the tree.
     QMetaObject::Connection StartFolderFollowing;
+    // The one model of the settings while the window runs, in step with the
+    // controls that show them.
+    GallerySettings Settings;
     // The controls placed for the described size, kept in place as it grows.
     GrowingLayout Growing;
     QTimer *RoomChanged = nullptr;
@@ -304,7 +308,6 @@ private:
     // its thumbnails, and the look of its page as the controls hold them.
     GalleryLayout galleryLayout() const;
     QList<GalleryEntry> galleryEntries() const;
-    PageSettings pageSettings();
     // An add or a reopening: the project panel waits, and a close asked for
     // meanwhile happens once the set is done.
     void beginGrowingSet();

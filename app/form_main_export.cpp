@@ -80,21 +80,14 @@ void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) 
     QList<ThumbEntry> entries = thumbEntries();
     const bool thumbnail = kind == TFileKind::Thumbnail;
     refuseReplacingSource(ThumbSet(entries, namingSettings(), projectFolders()).sources(), output,
-                          thumbnail, (thumbnail ? edtThumbsFolder : edtGalerFolder)->text(),
+                          thumbnail,
+                          thumbnail ? Settings.thumbsFolderText() : Settings.galleryFolderText(),
                           SpareCheck::BeforeAnything);
 }
 
 GalleryLayout TFormMain::galleryLayout() const
 {
-    return {ProjectPath,
-            GalleryPath,
-            ThumbsPath,
-            namingSettings(),
-            QSize(spinMaxW->value(), spinMaxH->value()),
-            chbSmoothThumbs->isChecked(),
-            chbKeepOriginals->isChecked(),
-            edtGalerFolder->text(),
-            edtThumbsFolder->text()};
+    return Settings.layout();
 }
 
 QList<GalleryEntry> TFormMain::galleryEntries() const

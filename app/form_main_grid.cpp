@@ -21,7 +21,7 @@ GridMetrics TFormMain::gridMetrics() const
 {
     // A row takes more cells only from room beyond the described size.
     const bool roomy = width() > minimumWidth();
-    return {spinCounCol->value(), spinMaxW->value(), spinMaxH->value(),
+    return {Settings.columns(), Settings.thumbBox().width(), Settings.thumbBox().height(),
             roomy ? scrbThumbs->viewport()->width() : 0};
 }
 
@@ -154,7 +154,7 @@ bool TFormMain::thumbnailFromReduced(const QString &path, bool edited) const
 
 TBitmap32 &TFormMain::reducedPicture(const QString &path)
 {
-    const QSize box(spinMaxW->value(), spinMaxH->value());
+    const QSize box = Settings.thumbBox();
     runOffTheWindow([&] { LoadPictureForThumbnail(path, ReducedPicture, box); });
     return ReducedPicture;
 }

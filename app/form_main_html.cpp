@@ -17,58 +17,18 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-namespace {
-
-SpinEditText readSpinEdit(QSpinBox *spin)
-{
-    // An emptied field shows its minimum once it is read; the rebuild that the
-    // change asks for is the one already running.
-    if (spin->cleanText().isEmpty())
-        spin->setValue(spin->minimum());
-    return {spin->cleanText(), spin->minimum()};
-}
-
-} // namespace
-
-PageSettings TFormMain::pageSettings()
-{
-    const TFormMain &w = *this;
-    PageSettings s;
-    s.title = w.edtTitle->text();
-    s.bgColorPage = w.edtBGColorPage->text();
-    s.textColorPage = w.edtTextColorPage->text();
-    s.leftMargin = readSpinEdit(w.spinLeftMargin);
-    s.topMargin = readSpinEdit(w.spinTopMargin);
-    s.header = w.edtHeader->text();
-    s.fontHeader = w.cmbFontHeader->currentText();
-    s.fontSize = w.cmbFontSize->currentText();
-    s.colorFont = w.edtColorFont->text();
-    s.bold = w.chbBold->isChecked();
-    s.italic = w.chbItalic->isChecked();
-    s.underline = w.chbUnderline->isChecked();
-    s.alignIndex = w.rdbAlignTab->itemIndex();
-    s.border = readSpinEdit(w.spinBorder);
-    s.cellPad = readSpinEdit(w.spinCellPad);
-    s.cellSpac = readSpinEdit(w.spinCellSpac);
-    s.bgColor = w.edtBgColor->text();
-    s.bordColor = w.edtBordColor->text();
-    s.bordColorD = w.edtBordColorD->text();
-    s.bordColorL = w.edtBordColorL->text();
-    s.columnCount = w.spinCounCol->value();
-    s.href = w.edtHref->text();
-    s.target = w.cmbTarget->currentText();
-    s.src = w.edtSrc->text();
-    s.borderImg = readSpinEdit(w.spinBorderImg);
-    return s;
-}
-
 void TFormMain::GenerateHtml()
 {
     if (GeneratingPage)
         return;
     GeneratingPage = true;
     const auto done = qScopeGuard([this] { GeneratingPage = false; });
-    CL->setLines(galleryPage(pageSettings(), namingSettings(), galleryEntries()));
+    // A spin edit read while its text is empty shows its minimum.
+    for (QSpinBox *spin :
+         {spinLeftMargin, spinTopMargin, spinBorder, spinCellPad, spinCellSpac, spinBorderImg})
+        if (spin->cleanText().isEmpty())
+            spin->setValue(spin->minimum());
+    CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), galleryEntries()));
 }
 
 bool TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)

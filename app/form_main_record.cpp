@@ -24,8 +24,8 @@ void TFormMain::recordSet()
         return;
     GalleryRecord record{ProjectPath,
                          cmbPropProj->currentText(),
-                         edtGalerFolder->text(),
-                         edtThumbsFolder->text(),
+                         Settings.galleryFolderText(),
+                         Settings.thumbsFolderText(),
                          namingSettings(),
                          {},
                          storedSettings(galleryProps(), controlSettingResolver(this))};
@@ -88,6 +88,7 @@ void TFormMain::applyRecordedTexts(const GalleryRecord &record)
         edtThumbPref->setText(record.naming.thumbnailPrefix);
         chbRenameF->setChecked(record.naming.renaming);
     }
+    Settings.applyProjectTexts(record.galleryFolderText, record.thumbsFolderText, record.naming);
     // As after choosing the folder: the folders and link prefixes follow the
     // texts, then the renaming state, over a set that is still empty.
     edtGalerFolderChange();

@@ -274,6 +274,7 @@ void TFormMain::takeProjectFolder()
 {
     bteDirProject->setText(DirDialogProject->directory());
     ProjectPath = bteDirProject->text();
+    Settings.chooseProjectFolder(ProjectPath);
     edtGalerFolderChange();
     edtThumbsFolderChange();
 }

@@ -39,6 +39,7 @@ void GallerySettings::set(const QString &entry, const QVariant &value)
     if (m_values.value(entry) == held)
         return;
     m_values.insert(entry, held);
+    m_spinTexts.remove(entry);
     if (entry == u"edtGalerFolder.Text")
         galerFolderChanged();
     else if (entry == u"edtThumbsFolder.Text")
@@ -108,7 +109,20 @@ int GallerySettings::number(const QString &entry) const
 
 SpinEditText GallerySettings::spinText(const QString &entry) const
 {
-    return {QString::number(number(entry)), settingSpec(entry).minimum};
+    const auto typed = m_spinTexts.constFind(entry);
+    return {typed != m_spinTexts.cend() ? *typed : QString::number(number(entry)),
+            settingSpec(entry).minimum};
+}
+
+void GallerySettings::setSpinText(const QString &entry, const QString &text)
+{
+    m_spinTexts.insert(entry, text);
+}
+
+void GallerySettings::setPrefixes(const QString &picturePrefix, const QString &thumbnailPrefix)
+{
+    m_picturePrefix = picturePrefix;
+    m_thumbnailPrefix = thumbnailPrefix;
 }
 
 NamingSettings GallerySettings::naming() const

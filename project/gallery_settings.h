@@ -8,8 +8,11 @@
 #include <QString>
 #include <QVariant>
 
-// The forty persisted gallery settings held without controls, each as the
-// window's control holds it: the same built-in default, kind and range.
+// The gallery's settings while a program runs: the persisted ones, each as
+// the window's control holds it (the same built-in default, kind and range),
+// the project folder and the renaming prefixes. pictavel-build fills it from a
+// profile; the window keeps it in step with its controls and reads the page,
+// the layout and the options from it.
 // Setting a value follows the control's rules (spinners and spin edits clamp
 // to their range, a spin edit keeps the integer part, the alignment group
 // takes its last item for an index beyond it) and, when the value changes,
@@ -32,6 +35,12 @@ public:
     // Checks a check box setting ("chbSmoothThumbs.Checked").
     void turnOn(const QString &entry);
 
+    // The renaming prefixes, which no profile stores.
+    void setPrefixes(const QString &picturePrefix, const QString &thumbnailPrefix);
+    // A spin edit's text as typed, which the page shows, in range or not,
+    // until its value is set again.
+    void setSpinText(const QString &entry, const QString &text);
+
     // A recorded set's folder texts and naming take the place of the
     // profile's once the project folder has been chosen: both folders and
     // link prefixes are derived again, as the window does on reopening it.
@@ -43,8 +52,17 @@ public:
     // as the window's "Start" does.
     void checkFolderTexts() const;
 
+    const QString &projectPath() const { return m_projectPath; }
     const QString &galleryPath() const { return m_galleryPath; }
     const QString &thumbsPath() const { return m_thumbsPath; }
+    QString galleryFolderText() const { return text("edtGalerFolder.Text"); }
+    QString pictureLinkPrefix() const { return text("edtHref.Text"); }
+    QString thumbLinkPrefix() const { return text("edtSrc.Text"); }
+    QString thumbsFolderText() const { return text("edtThumbsFolder.Text"); }
+    bool smoothThumbs() const { return flag("chbSmoothThumbs.Checked"); }
+    bool keepOriginals() const { return flag("chbKeepOriginals.Checked"); }
+    // The thumbnail grid's cells per row: spinCounCol.
+    int columns() const { return number("spinCounCol.Value"); }
     NamingSettings naming() const;
     // The thumbnail box: spinMaxW x spinMaxH.
     QSize thumbBox() const;
@@ -63,6 +81,8 @@ private:
     void thumbsFolderChanged();
 
     QHash<QString, QVariant> m_values;
+    // Spin edits' texts as typed, by entry.
+    QHash<QString, QString> m_spinTexts;
     QString m_projectPath;
     QString m_galleryPath;
     QString m_thumbsPath;
