@@ -98,6 +98,7 @@ TFormMain::TFormMain(const QString &exeFolder, QWidget *parent)
     Growing.add(pnlDir, GrowingLayout::GrowWidth);
     Growing.add(PageControl, GrowingLayout::GrowWidth | GrowingLayout::GrowHeight);
     bindControlsToSettings(this, Settings);
+    ThumbsMadeWith = Settings.exportOptions();
     RoomChanged = new QTimer(this);
     RoomChanged->setSingleShot(true);
     RoomChanged->setInterval(150);

@@ -111,8 +111,8 @@ public:
     void btnRefreshTumbClick();
     // The thumbnails are made again from their pictures with the filter
     // now chosen, so that the grid shows what Start writes.
-    void chbSmoothThumbsClick();
-    void chbKeepOriginalsClick();
+    // An option of the thumbnails' making changed: the cells follow.
+    void thumbnailOptionChanged();
 
     // Viewer.
     void btnMiddleClick();
@@ -218,7 +218,6 @@ public:
     QSpinBox *spinCounCol = nullptr;
     QSpinBox *spinMaxH = nullptr;
     QSpinBox *spinMaxW = nullptr;
-    QCheckBox *chbSmoothThumbs = nullptr;
     QToolButton *btnRefreshTumb = nullptr;
     QToolButton *btnClearSelecthumb = nullptr;
     QScrollArea *scrbThumbs = nullptr;
@@ -274,6 +273,8 @@ public:
     // The one model of the settings while the window runs, in step with the
     // controls that show them.
     GallerySettings Settings;
+    // The options the cells' thumbnails were made with.
+    ExportOptions ThumbsMadeWith;
     // The controls placed for the described size, kept in place as it grows.
     GrowingLayout Growing;
     QTimer *RoomChanged = nullptr;

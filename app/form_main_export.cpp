@@ -28,7 +28,7 @@ void TFormMain::connectExport()
 {
     connectGuarded(btnStart, &QPushButton::clicked, this, &TFormMain::btnStartClick);
     connectGuarded(btnPreview, &QPushButton::clicked, this, &TFormMain::btnPreviewClick);
-    connectGuarded(chbKeepOriginals, &QCheckBox::toggled, this, &TFormMain::chbKeepOriginalsClick);
+    connectGuarded(chbKeepOriginals, &QCheckBox::toggled, this, &TFormMain::thumbnailOptionChanged);
 }
 
 void TFormMain::btnStartClick()
@@ -101,13 +101,6 @@ QList<GalleryEntry> TFormMain::galleryEntries() const
                         thumb.OriginalPath});
     }
     return entries;
-}
-
-void TFormMain::chbKeepOriginalsClick()
-{
-    // Averaged thumbnails of kept JPEG originals come from reduced pictures.
-    if (chbSmoothThumbs->isChecked())
-        chbSmoothThumbsClick();
 }
 
 void TFormMain::setJobs(int jobs)

@@ -108,7 +108,7 @@ void TFormMain::RenderThumb(TImage32 *image, const QString &path, bool reload)
     image->hide();
     // An averaged thumbnail made again at another size from itself would not
     // be the one its picture gives; it is made from the picture instead.
-    const bool resized = chbSmoothThumbs->isChecked() && fittedSizeChanges(image);
+    const bool resized = Settings.exportOptions().smoothThumbs && fittedSizeChanges(image);
     const bool fromFile = (reload || resized) && QFileInfo(path).isFile();
     bool edited = false;
     for (const TThumbsCollection &thumb : std::as_const(Thumbs))
@@ -139,7 +139,8 @@ void TFormMain::renderThumbFrom(TImage32 *image, TBitmap32 *picture)
     const TStretchFilter sourceFilter = source.stretchFilter();
     source.setStretchFilter(own.stretchFilter());
     TBitmap32 thumb;
-    MakeThumbnail(source, image->width(), image->height(), thumb, chbSmoothThumbs->isChecked());
+    MakeThumbnail(source, image->width(), image->height(), thumb,
+                  Settings.exportOptions().smoothThumbs);
     source.setStretchFilter(sourceFilter);
     thumb.setStretchFilter(sfLinear);
     own.assign(&thumb);
@@ -148,8 +149,7 @@ void TFormMain::renderThumbFrom(TImage32 *image, TBitmap32 *picture)
 
 bool TFormMain::thumbnailFromReduced(const QString &path, bool edited) const
 {
-    return thumbnailFromReducedSource(chbSmoothThumbs->isChecked(), chbKeepOriginals->isChecked(),
-                                      edited, path);
+    return thumbnailFromReducedSource(Settings.exportOptions(), edited, path);
 }
 
 TBitmap32 &TFormMain::reducedPicture(const QString &path)

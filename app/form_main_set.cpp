@@ -25,12 +25,14 @@
 
 void TFormMain::connectThumbSet()
 {
+    // After the settings' binding, so that the handler reads the new option.
+    connectGuarded(findChild<QCheckBox *>(QStringLiteral("chbSmoothThumbs")), &QCheckBox::toggled,
+                   this, &TFormMain::thumbnailOptionChanged);
     connectGuarded(btnClearSelecthumb, &QToolButton::clicked, this,
                    &TFormMain::btnClearSelecthumbClick);
     connectGuarded(btnClearAllProject, &QToolButton::clicked, this,
                    &TFormMain::btnClearAllProjectClick);
     connectGuarded(btnRefreshTumb, &QToolButton::clicked, this, &TFormMain::btnRefreshTumbClick);
-    connectGuarded(chbSmoothThumbs, &QCheckBox::toggled, this, &TFormMain::chbSmoothThumbsClick);
     connect(bteDirProject->findChild<QAction *>(QStringLiteral("bteDirProjectButton")),
             &QAction::triggered, this,
             [this] { runGuarded(this, [this] { bteDirProjectButtonClick(); }); });
@@ -244,9 +246,14 @@ void TFormMain::btnRefreshTumbClick()
     RelayoutThumbs(true);
 }
 
-void TFormMain::chbSmoothThumbsClick()
+void TFormMain::thumbnailOptionChanged()
 {
-    if (ThumbsCount > 0)
+    // The cells are made again when their thumbnails would come out
+    // otherwise now.
+    const ExportOptions options = Settings.exportOptions();
+    const bool remake = !thumbnailsMadeAlike(options, ThumbsMadeWith);
+    ThumbsMadeWith = options;
+    if (remake && ThumbsCount > 0)
         btnRefreshTumbClick();
 }
 

@@ -1,4 +1,5 @@
 #include "app/editing_tools.h"
+#include "app/error_guard.h"
 #include "app/form_main.h"
 #include "app/form_widgets.h"
 #include "app/lockable_splitter.h"
@@ -247,7 +248,7 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
         makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max width"), spinMaxW));
     // Beside the two buttons, so that the column keeps the height of one row
     // of thumbnails.
-    chbSmoothThumbs = new QCheckBox(grbSetThumbTabl);
+    auto *chbSmoothThumbs = new QCheckBox(grbSetThumbTabl);
     chbSmoothThumbs->setObjectName(QStringLiteral("chbSmoothThumbs"));
     chbSmoothThumbs->setToolTip(QStringLiteral("Smooth thumbs: average of all pixels"));
     auto *optionButtons = new QHBoxLayout;

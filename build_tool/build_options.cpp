@@ -81,8 +81,10 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
                                     .arg(parser.value(jobs)));
     }
     options.quiet = parser.isSet(quiet);
-    options.smoothThumbnails = parser.isSet(smooth);
-    options.keepOriginals = parser.isSet(keep);
+    if (parser.isSet(smooth))
+        options.turnedOn << QStringLiteral("chbSmoothThumbs.Checked");
+    if (parser.isSet(keep))
+        options.turnedOn << QStringLiteral("chbKeepOriginals.Checked");
     options.full = parser.isSet(full);
     options.projectFolder = positional.first();
     options.pictures = positional.mid(1);

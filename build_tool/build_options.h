@@ -15,9 +15,8 @@ struct BuildOptions
     QString profile;
     int jobs = 1;
     bool quiet = false;
-    // Turn the profile's options on.
-    bool smoothThumbnails = false;
-    bool keepOriginals = false;
+    // The check box settings turned on over the profile's ("chb….Checked").
+    QStringList turnedOn;
     // Ignore the record of the last build: write every file.
     bool full = false;
     QString projectFolder;

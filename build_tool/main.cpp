@@ -227,10 +227,8 @@ int main(int argc, char **argv)
         loadSettings(*options, settings);
         if (recordedSettings)
             applyStoredSettings(galleryProps(), settings.resolver(), record->settings);
-        if (options->smoothThumbnails)
-            settings.turnOn(QStringLiteral("chbSmoothThumbs.Checked"));
-        if (options->keepOriginals)
-            settings.turnOn(QStringLiteral("chbKeepOriginals.Checked"));
+        for (const QString &entry : std::as_const(options->turnedOn))
+            settings.turnOn(entry);
         settings.chooseProjectFolder(project);
         if (record)
             settings.applyProjectTexts(record->galleryFolderText, record->thumbsFolderText,

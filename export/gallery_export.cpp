@@ -191,14 +191,15 @@ ItemInputs itemInputs(const ExportJob &job, const ExportItem &item, bool madeHer
                            .arg(item.thumbBox.width())
                            .arg(item.thumbBox.height())
                            .arg(int(item.thumbFilter))
-                           .arg(int(job.smoothThumbs))
+                           .arg(int(job.options.smoothThumbs))
                            .arg(int(reduced))
                            .toUtf8() +
                        encoder;
     if (!item.edited && !inputs.source.isEmpty())
-        inputs.picture = inputs.source +
-                         QStringLiteral(" picture keep=%1").arg(int(job.keepOriginals)).toUtf8() +
-                         encoder;
+        inputs.picture =
+            inputs.source +
+            QStringLiteral(" picture keep=%1").arg(int(job.options.keepOriginals)).toUtf8() +
+            encoder;
     return inputs;
 }
 
@@ -246,8 +247,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     // A thumbnail made here needs the source first; ready pixels are written
     // before the source is read, as the grid shows them whatever the file.
     const bool madeHere = !item.thumbPixels || job.nameReadable;
-    const bool reduced = madeHere && thumbnailFromReducedSource(job.smoothThumbs, job.keepOriginals,
-                                                                item.edited, item.sourcePath);
+    const bool reduced =
+        madeHere && thumbnailFromReducedSource(job.options, item.edited, item.sourcePath);
     // Taken before the source is read, so that a change during the read
     // shows next time.
     const ItemInputs inputs = itemInputs(job, item, madeHere, reduced);
@@ -281,7 +282,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         record.forget(thumb);
         const std::optional<StatStamp> written = WriteJpegFile(
             thumb,
-            madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.smoothThumbs)
+            madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs)
                      : *item.thumbPixels,
             kExportJpegQuality);
         record.wrote(thumb, inputs.thumb, written, madeHere ? inputs.source : QByteArray(),
@@ -299,7 +300,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     files.checkSpares(job, picture, false);
     record.forget(picture);
     QString notKept;
-    if (job.keepOriginals && isJpegPath(item.sourcePath)) {
+    if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
         const std::optional<StatStamp> written =
             WriteKeptOriginal(item.sourcePath, picture, notKept);
         if (written) {
@@ -379,10 +380,16 @@ QString passedOverMessage(const QList<const ExportItem *> &items)
 
 } // namespace
 
-bool thumbnailFromReducedSource(bool smoothThumbs, bool keepOriginals, bool edited,
+bool thumbnailFromReducedSource(const ExportOptions &options, bool edited,
                                 const QString &sourcePath)
 {
-    return smoothThumbs && keepOriginals && !edited && isJpegPath(sourcePath);
+    return options.smoothThumbs && options.keepOriginals && !edited && isJpegPath(sourcePath);
+}
+
+bool thumbnailsMadeAlike(const ExportOptions &a, const ExportOptions &b)
+{
+    return a.smoothThumbs == b.smoothThumbs &&
+           (!a.smoothThumbs || a.keepOriginals == b.keepOriginals);
 }
 
 bool ExportWorkspace::loadSource(const QString &path)

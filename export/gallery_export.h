@@ -19,14 +19,32 @@ class SourceFiles;
 // The page's file name in the project folder.
 inline constexpr char kPageFileName[] = "~thumbs.html";
 
+// The two ways beyond the described export of making the files, the
+// options of the window's check boxes chbSmoothThumbs and chbKeepOriginals.
+struct ExportOptions
+{
+    // Thumbnails made here average the whole area each of their pixels
+    // covers, instead of taking the nearest pixel.
+    bool smoothThumbs = false;
+    // An unedited JPEG source is published as its own compressed data
+    // (WriteKeptOriginal), where that can be done exactly.
+    bool keepOriginals = false;
+
+    bool operator==(const ExportOptions &) const = default;
+};
+
 // Whether a thumbnail is made from its picture reduced while it is decoded
 // (LoadPictureForThumbnail) rather than from the whole picture: when it is
 // averaged and its picture is an unedited JPEG source that is published as
 // it is, so that the source is decoded for the thumbnail alone. The window
 // and the export follow this one rule, so a picture gives the same
 // thumbnail in both.
-bool thumbnailFromReducedSource(bool smoothThumbs, bool keepOriginals, bool edited,
+bool thumbnailFromReducedSource(const ExportOptions &options, bool edited,
                                 const QString &sourcePath);
+
+// Whether thumbnails made with `a` are those made with `b`: both averaged or
+// neither, and when averaged, from reduced pictures of kept originals or not.
+bool thumbnailsMadeAlike(const ExportOptions &a, const ExportOptions &b);
 
 // One thumbnail of the set as the export writes it.
 struct ExportItem
@@ -64,12 +82,7 @@ struct ExportJob
     QList<ExportItem> items;
     // The pictures made at a time, each on its own thread.
     int jobs = 1;
-    // Thumbnails made here average the whole area each of their pixels
-    // covers, instead of taking the nearest pixel.
-    bool smoothThumbs = false;
-    // An unedited JPEG source is published as its own compressed data
-    // (WriteKeptOriginal), where that can be done exactly.
-    bool keepOriginals = false;
+    ExportOptions options;
     // When set, the items' own names are only those they get when every
     // source can be read: every source is read first, and the items whose
     // source could be read are named by this function in set order, one call

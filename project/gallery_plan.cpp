@@ -33,8 +33,7 @@ ExportJob emptyJob(const GalleryLayout &layout, const QStringList &pageLines, in
     job.thumbFolderText = layout.thumbFolderText;
     job.pageLines = pageLines;
     job.jobs = jobs;
-    job.smoothThumbs = layout.smoothThumbs;
-    job.keepOriginals = layout.keepOriginals;
+    job.options = layout.options;
     return job;
 }
 

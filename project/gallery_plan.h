@@ -20,9 +20,7 @@ struct GalleryLayout
     NamingSettings naming;
     // The box every thumbnail is fitted into.
     QSize thumbBox;
-    // The two options beyond the described export: ExportJob's.
-    bool smoothThumbs = false;
-    bool keepOriginals = false;
+    ExportOptions options;
     // The folder texts the two folders come from, which a refusal names.
     QString pictureFolderText{};
     QString thumbFolderText{};

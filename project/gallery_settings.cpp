@@ -173,10 +173,14 @@ GalleryLayout GallerySettings::layout() const
             m_thumbsPath,
             naming(),
             thumbBox(),
-            flag("chbSmoothThumbs.Checked"),
-            flag("chbKeepOriginals.Checked"),
+            exportOptions(),
             text("edtGalerFolder.Text"),
             text("edtThumbsFolder.Text")};
+}
+
+ExportOptions GallerySettings::exportOptions() const
+{
+    return {flag("chbSmoothThumbs.Checked"), flag("chbKeepOriginals.Checked")};
 }
 
 void GallerySettings::turnOn(const QString &entry)

@@ -32,7 +32,7 @@ public:
     // folder dialog.
     void chooseProjectFolder(const QString &projectPath);
 
-    // Checks a check box setting ("chbSmoothThumbs.Checked").
+    // Checks a check box setting ("chbKeepOriginals.Checked").
     void turnOn(const QString &entry);
 
     // The renaming prefixes, which no profile stores.
@@ -59,8 +59,7 @@ public:
     QString pictureLinkPrefix() const { return text("edtHref.Text"); }
     QString thumbLinkPrefix() const { return text("edtSrc.Text"); }
     QString thumbsFolderText() const { return text("edtThumbsFolder.Text"); }
-    bool smoothThumbs() const { return flag("chbSmoothThumbs.Checked"); }
-    bool keepOriginals() const { return flag("chbKeepOriginals.Checked"); }
+    ExportOptions exportOptions() const;
     // The thumbnail grid's cells per row: spinCounCol.
     int columns() const { return number("spinCounCol.Value"); }
     NamingSettings naming() const;

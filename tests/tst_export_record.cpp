@@ -80,8 +80,9 @@ private:
     ExportJob job(const QString &project, const SetState &state, bool window);
     GalleryLayout layout(const QString &project, const SetState &state) const
     {
-        return {project,   project + "/gal", project + "/thumb", {state.renaming, "A_", "B_"},
-                state.box, state.smooth,     state.keep};
+        return {
+            project,   project + "/gal",          project + "/thumb", {state.renaming, "A_", "B_"},
+            state.box, {state.smooth, state.keep}};
     }
     // Where the editor keeps the edited picture's copy: its picture file.
     QString editedCopy(const QString &project, const SetState &state) const;

@@ -402,8 +402,8 @@ void TestGalleryExport::outputsNeverReplaceSources()
                         QFile::encodeName(linked).constData()),
                  0);
     const QMap<QString, QByteArray> before = filesUnder(m_dir->path());
-    const GalleryLayout layout{projectPath, pictures.path, thumbs.path, {},       kBox,
-                               false,       false,         pictureText, thumbText};
+    const GalleryLayout layout{projectPath, pictures.path, thumbs.path, {}, kBox,
+                               {},          pictureText,   thumbText};
     const QList<GalleryEntry> entries{{path(source), false, "a.jpg"},
                                       {path("b.bmp"), false, "b.bmp"}};
     const QString message = errorOf(galleryExportJob(layout, entries, {"page"}, 2));

@@ -388,11 +388,11 @@ void TestSettingsStore::addedSettingsAreWrittenOnlyWhenOn()
     offStore.Save();
     offStore.setProfile(QStringLiteral("Trip"));
     offStore.Load();
-    QVERIFY(off.layout().keepOriginals);
+    QVERIFY(off.layout().options.keepOriginals);
     // A profile without the key reads it as off, whatever was on before.
     offStore.setProfile(QStringLiteral("Other"));
     offStore.Load();
-    QVERIFY(!off.layout().keepOriginals);
+    QVERIFY(!off.layout().options.keepOriginals);
     offStore.setProfile(QStringLiteral("Trip"));
     offStore.Save();
     QCOMPARE(readBytes(ini).count("chbKeepOriginals"), 0);
