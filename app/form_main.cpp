@@ -383,13 +383,13 @@ void TFormMain::chbRenameFClick()
     for (int i = 0; i < ThumbsCount; ++i)
         previousThumbnailNames << outputFileName(i, TFileKind::Thumbnail, before,
                                                  Thumbs[i].CaptionLabel->text());
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     ThumbSet set(entries, namingSettings(), projectFolders());
     if (renaming)
         set.renameToNumbers(previousThumbnailNames);
     else
         set.renameToSources();
-    applyThumbEntries(entries);
+    showSetPictures(entries);
     RenamingWasOn = renaming;
     GenerateHtml();
     recordSet();

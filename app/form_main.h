@@ -308,7 +308,6 @@ private:
     // The window's part of a gallery: its folders, naming and thumbnail box,
     // its thumbnails, and the look of its page as the controls hold them.
     GalleryLayout galleryLayout() const;
-    QList<GalleryEntry> galleryEntries() const;
     // An add or a reopening: the project panel waits, and a close asked for
     // meanwhile happens once the set is done.
     void beginGrowingSet();
@@ -350,8 +349,10 @@ private:
     // Raises PictavelError when writing `output` would replace a source
     // picture of the set, naming it and the folder text to change.
     void refuseReplacingSetSource(const QString &output, TFileKind kind) const;
-    QList<ThumbEntry> thumbEntries() const;
-    void applyThumbEntries(const QList<ThumbEntry> &entries);
+    // The set as its one value type, and back into the cells' records.
+    static SetPicture setPictureOf(const TThumbsCollection &thumb);
+    QList<SetPicture> setPictures() const;
+    void showSetPictures(const QList<SetPicture> &pictures);
     void showThumbCount();
     void enableSetButtons(bool enabled);
     void takeProjectFolder();

@@ -213,7 +213,7 @@ void TFormMain::btnRestoreImageClick()
     rec.PicturePath = rec.OriginalPath;
     rec.OriginalPath.clear();
     // Only the copy an edit wrote goes; a source picture is never deleted.
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     if (!ThumbSet(entries, namingSettings(), projectFolders()).isSource(edited))
         ProjectFiles::deleteFile(edited);
     RenderThumb(rec.ThumbImage, rec.PicturePath, true);

@@ -44,14 +44,15 @@ void TFormMain::btnStartClick()
         ProgressBar->setTotal(ThumbsCount - 1);
     // The window stays open to the user while the workers write, so they
     // take the cells' pixels as they are now.
-    QList<GalleryEntry> entries = galleryEntries();
     std::vector<std::unique_ptr<TBitmap32>> pixels;
-    for (GalleryEntry &entry : entries) {
+    QList<const TBitmap32 *> cellPixels;
+    for (int i = 0; i < ThumbsCount; ++i) {
         pixels.push_back(std::make_unique<TBitmap32>());
-        pixels.back()->assign(entry.thumbPixels);
-        entry.thumbPixels = pixels.back().get();
+        pixels.back()->assign(&Thumbs.at(i).ThumbImage->bitmap());
+        cellPixels << pixels.back().get();
     }
-    ExportJob job = galleryExportJob(galleryLayout(), entries, CL->lines(), jobCount());
+    ExportJob job =
+        galleryExportJob(galleryLayout(), setPictures(), cellPixels, CL->lines(), jobCount());
     QStringList notices;
     job.onNotice = [&notices](const QString &notice) {
         notices << notice;
@@ -77,7 +78,7 @@ void TFormMain::btnStartClick()
 
 void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) const
 {
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     const bool thumbnail = kind == TFileKind::Thumbnail;
     refuseReplacingSource(ThumbSet(entries, namingSettings(), projectFolders()).sources(), output,
                           thumbnail,
@@ -88,19 +89,6 @@ void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) 
 GalleryLayout TFormMain::galleryLayout() const
 {
     return Settings.layout();
-}
-
-QList<GalleryEntry> TFormMain::galleryEntries() const
-{
-    QList<GalleryEntry> entries;
-    entries.reserve(ThumbsCount);
-    for (int i = 0; i < ThumbsCount; ++i) {
-        const TThumbsCollection &thumb = Thumbs.at(i);
-        entries.append({thumb.PicturePath, !thumb.OriginalPath.isEmpty(),
-                        thumb.CaptionLabel->text(), &thumb.ThumbImage->bitmap(), false,
-                        thumb.OriginalPath});
-    }
-    return entries;
 }
 
 void TFormMain::setJobs(int jobs)

@@ -28,7 +28,7 @@ void TFormMain::GenerateHtml()
          {spinLeftMargin, spinTopMargin, spinBorder, spinCellPad, spinCellSpac, spinBorderImg})
         if (spin->cleanText().isEmpty())
             spin->setValue(spin->minimum());
-    CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), galleryEntries()));
+    CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), setPictures()));
 }
 
 bool TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)

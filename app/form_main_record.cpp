@@ -27,15 +27,8 @@ void TFormMain::recordSet()
                          Settings.galleryFolderText(),
                          Settings.thumbsFolderText(),
                          namingSettings(),
-                         {},
+                         setPictures(),
                          storedSettings(galleryProps(), controlSettingResolver(this))};
-    for (int i = 0; i < ThumbsCount; ++i) {
-        const TThumbsCollection &thumb = Thumbs.at(i);
-        const bool edited = !thumb.OriginalPath.isEmpty();
-        record.pictures.append({edited ? thumb.OriginalPath : thumb.PicturePath,
-                                edited ? thumb.PicturePath : QString(), thumb.CaptionLabel->text(),
-                                thumb.ThumbRemade});
-    }
     saveGalleryRecord(record);
 }
 
@@ -103,45 +96,35 @@ void TFormMain::reopenSet(const GalleryRecord &record)
     const auto done = qScopeGuard([this] { endGrowingSet(); });
     RelayoutThumbs(false);
     scrbThumbs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QList<ThumbEntry> entries;
-    QList<bool> remade;
-    for (const RecordedPicture &picture : record.pictures) {
-        const bool edited = !picture.edited.isEmpty();
-        entries.append({edited ? picture.edited : picture.source,
-                        edited ? picture.source : QString(), picture.caption});
-        remade.append(picture.thumbRemade);
-    }
+    QList<SetPicture> entries = record.pictures;
     QStringList leftOut;
     for (int place = 0; place < entries.size() && !CloseRequested;) {
-        const ThumbEntry &entry = entries.at(place);
-        const bool edited = !entry.originalPath.isEmpty();
-        QString missing = missingRecordedFile(edited ? entry.originalPath : entry.picturePath,
-                                              edited ? entry.picturePath : QString());
+        const SetPicture &entry = entries.at(place);
+        QString missing = missingRecordedFile(entry.source, entry.edited);
         if (missing.isEmpty()) {
             try {
-                pictureForThumb(entry.picturePath, splitBackImage->firstPaneOpen());
+                pictureForThumb(entry.picture(), splitBackImage->firstPaneOpen());
             } catch (const PictavelError &error) {
-                missing = entry.picturePath + QStringLiteral(": ") + error.message();
+                missing = entry.picture() + QStringLiteral(": ") + error.message();
             }
         }
         if (!missing.isEmpty()) {
             // Numbered files move down a place as when the thumbnail is
             // removed, so that each edited copy keeps its thumbnail's name.
             leftOut << missing;
-            remade.removeAt(place);
             if (chbRenameF->isChecked())
                 ThumbSet(entries, namingSettings(), projectFolders()).remove(place);
             else
                 entries.removeAt(place);
             continue;
         }
-        AddThumb(entry.picturePath);
+        AddThumb(entry.picture());
         TThumbsCollection &thumb = Thumbs.last();
-        thumb.OriginalPath = entry.originalPath;
+        thumb.OriginalPath = entry.isEdited() ? entry.source : QString();
         // Numbered names follow the places; the others came with the picture.
         if (!chbRenameF->isChecked())
             thumb.CaptionLabel->setText(entry.caption);
-        if (remade.at(place))
+        if (entry.thumbRemade)
             RenderThumb(thumb.ThumbImage, thumb.PicturePath, true);
         showThumbCount();
         ++place;

@@ -38,21 +38,30 @@ void TFormMain::connectThumbSet()
             [this] { runGuarded(this, [this] { bteDirProjectButtonClick(); }); });
 }
 
-QList<ThumbEntry> TFormMain::thumbEntries() const
+SetPicture TFormMain::setPictureOf(const TThumbsCollection &thumb)
 {
-    QList<ThumbEntry> entries;
-    entries.reserve(Thumbs.size());
-    for (const TThumbsCollection &thumb : Thumbs)
-        entries.append({thumb.PicturePath, thumb.OriginalPath, thumb.CaptionLabel->text()});
-    return entries;
+    const bool edited = !thumb.OriginalPath.isEmpty();
+    return {edited ? thumb.OriginalPath : thumb.PicturePath, edited ? thumb.PicturePath : QString(),
+            thumb.CaptionLabel->text(), thumb.ThumbRemade};
 }
 
-void TFormMain::applyThumbEntries(const QList<ThumbEntry> &entries)
+QList<SetPicture> TFormMain::setPictures() const
 {
-    for (int i = 0; i < entries.size(); ++i) {
-        Thumbs[i].PicturePath = entries[i].picturePath;
-        Thumbs[i].OriginalPath = entries[i].originalPath;
-        Thumbs[i].CaptionLabel->setText(entries[i].caption);
+    QList<SetPicture> pictures;
+    pictures.reserve(ThumbsCount);
+    for (int i = 0; i < ThumbsCount; ++i)
+        pictures.append(setPictureOf(Thumbs.at(i)));
+    return pictures;
+}
+
+void TFormMain::showSetPictures(const QList<SetPicture> &pictures)
+{
+    for (int i = 0; i < pictures.size(); ++i) {
+        const SetPicture &picture = pictures.at(i);
+        Thumbs[i].PicturePath = picture.picture();
+        Thumbs[i].OriginalPath = picture.isEdited() ? picture.source : QString();
+        Thumbs[i].CaptionLabel->setText(picture.caption);
+        Thumbs[i].ThumbRemade = picture.thumbRemade;
     }
 }
 
@@ -179,7 +188,7 @@ void TFormMain::btnClearSelecthumbClick()
     btnClearSelecthumb->setEnabled(false);
     const int c = CurrentThumb;
     const int count = ThumbsCount;
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     ThumbSet set(entries, namingSettings(), projectFolders());
     if (count > 1 && c >= count - 1) {
         MarkCurrent(c - 1, c - 1);
@@ -187,11 +196,10 @@ void TFormMain::btnClearSelecthumbClick()
     }
     for (int b = c; b < count - 1; ++b) {
         Thumbs[b].ThumbImage->bitmap().assign(&Thumbs[b + 1].ThumbImage->bitmap());
-        Thumbs[b].ThumbRemade = Thumbs[b + 1].ThumbRemade;
         placeThumb(Thumbs[b].ThumbImage);
     }
     set.remove(c);
-    applyThumbEntries(entries);
+    showSetPictures(entries);
 
     ThumbsCount = count - 1;
     delete Thumbs.takeLast().CellPanel;
@@ -220,7 +228,7 @@ void TFormMain::btnClearAllProjectClick()
     const bool hadSet = ThumbsCount > 0;
     if (hadSet && !askToClearProject(this, Thumbs))
         return;
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     ThumbSet(entries, namingSettings(), projectFolders()).deleteProjectFiles();
     while (!Thumbs.isEmpty())
         delete Thumbs.takeLast().CellPanel;
@@ -296,7 +304,7 @@ void TFormMain::ThumbDblClick(QObject *sender)
 {
     if (SetBusy || ThumbsCount == 0)
         return;
-    QList<ThumbEntry> entries = thumbEntries();
+    QList<SetPicture> entries = setPictures();
     ThumbSet set(entries, namingSettings(), projectFolders());
     if (!SwapPending) {
         SwapSource = Thumbs[CurrentThumb];
@@ -306,7 +314,7 @@ void TFormMain::ThumbDblClick(QObject *sender)
     }
     const int b = CurrentThumb;
     const int a = thumbIndexOf(SwapSource.CaptionLabel);
-    const ThumbEntry sourceAtBegin{SwapSource.PicturePath, SwapSource.OriginalPath, QString()};
+    const SetPicture sourceAtBegin = setPictureOf(SwapSource);
     TBitmap32 fromSource;
     fromSource.assign(&SwapSource.ThumbImage->bitmap());
     TBitmap32 kept;
@@ -315,9 +323,8 @@ void TFormMain::ThumbDblClick(QObject *sender)
     placeThumb(Thumbs[b].ThumbImage);
     Thumbs[a].ThumbImage->bitmap().assign(&kept);
     placeThumb(Thumbs[a].ThumbImage);
-    std::swap(Thumbs[a].ThumbRemade, Thumbs[b].ThumbRemade);
     set.finishExchange(a, sourceAtBegin, b);
-    applyThumbEntries(entries);
+    showSetPictures(entries);
     ThumbClick(sender);
     endPendingExchange();
     recordSet();

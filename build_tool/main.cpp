@@ -166,7 +166,7 @@ void loadSettings(const BuildOptions &options, GallerySettings &settings)
 bool editedAfterLeftOut(const GalleryRecord &record)
 {
     bool leftOut = false;
-    for (const RecordedPicture &picture : record.pictures) {
+    for (const SetPicture &picture : record.pictures) {
         if (!missingRecordedFile(picture.source, picture.edited).isEmpty())
             leftOut = true;
         else if (leftOut && !picture.edited.isEmpty())
@@ -182,7 +182,7 @@ int buildRecordedGallery(const BuildOptions &options, const GallerySettings &set
                          const GalleryRecord &record)
 {
     QStringList leftOut;
-    const QList<GalleryEntry> entries = recordedEntries(record, leftOut);
+    const QList<SetPicture> pictures = recordedPictures(record, leftOut);
     if (!leftOut.isEmpty() && record.naming.renaming && editedAfterLeftOut(record)) {
         report(QStringLiteral("%1: an edited picture would change its number; open the "
                               "project folder in the window to renumber its files")
@@ -192,7 +192,7 @@ int buildRecordedGallery(const BuildOptions &options, const GallerySettings &set
     for (const QString &missing : std::as_const(leftOut))
         report(missing);
     return buildGallery(options, settings,
-                        readableEntriesExportJob(settings.layout(), entries, options.jobs), {},
+                        readableEntriesExportJob(settings.layout(), pictures, options.jobs), {},
                         int(leftOut.size()));
 }
 

@@ -9,11 +9,6 @@
 
 namespace {
 
-QString sourceOf(const ThumbEntry &entry)
-{
-    return entry.originalPath.isEmpty() ? entry.picturePath : entry.originalPath;
-}
-
 // One text for one file: its path after links, as far as it exists.
 QString sameFileKey(const QString &path)
 {
@@ -26,7 +21,7 @@ const QString Pending = QStringLiteral("~");
 
 } // namespace
 
-ThumbSet::ThumbSet(QList<ThumbEntry> &entries, const NamingSettings &naming,
+ThumbSet::ThumbSet(QList<SetPicture> &entries, const NamingSettings &naming,
                    const ProjectFolders &folders)
     : m_entries(entries), m_naming(naming), m_folders(folders)
 {
@@ -56,8 +51,8 @@ const SourceFiles &ThumbSet::sources() const
 {
     if (!m_sources) {
         QStringList paths;
-        for (const ThumbEntry &entry : m_entries)
-            paths << sourceOf(entry);
+        for (const SetPicture &entry : m_entries)
+            paths << entry.source;
         m_sources.emplace(paths);
     }
     return *m_sources;
@@ -103,13 +98,13 @@ void ThumbSet::renameToNumbers(const QStringList &previousThumbnailNames)
     numbered.renaming = true;
     const ThumbSet after(m_entries, numbered, m_folders);
     for (int i = 0; i < m_entries.size(); ++i) {
-        ThumbEntry &entry = m_entries[i];
+        SetPicture &entry = m_entries[i];
         const QString old = entry.caption;
         entry.caption = after.pictureName(i);
-        if (!entry.originalPath.isEmpty()) {
+        if (entry.isEdited()) {
             const QString edited = after.picturePath(i);
-            renameFile(entry.picturePath, edited);
-            entry.picturePath = edited;
+            renameFile(entry.edited, edited);
+            entry.edited = edited;
             // Only the thumbnail file itself follows; the edited copy never
             // goes under a thumbnail's name, even when both folders are one.
             const QString previous = joinPath(m_folders.thumbs, previousThumbnailNames.value(i));
@@ -128,17 +123,17 @@ void ThumbSet::renameToSources()
     plain.renaming = false;
     const ThumbSet after(m_entries, plain, m_folders);
     for (int i = 0; i < m_entries.size(); ++i) {
-        ThumbEntry &entry = m_entries[i];
+        SetPicture &entry = m_entries[i];
         const QString old = entry.caption;
         deleteFile(joinPath(m_folders.thumbs,
                             m_naming.thumbnailPrefix + thumbNumber(i) + QStringLiteral(".jpg")));
-        entry.caption = QFileInfo(sourceOf(entry)).fileName();
+        entry.caption = QFileInfo(entry.source).fileName();
         QStringList earlierNames;
         for (int e = 0; e < i; ++e)
             earlierNames << m_entries.at(e).caption;
         entry.caption = distinctName(after.pictureName(i), earlierNames);
-        if (!entry.originalPath.isEmpty())
-            entry.picturePath = after.picturePath(i);
+        if (entry.isEdited())
+            entry.edited = after.picturePath(i);
         renameFile(joinPath(m_folders.gallery, old), after.picturePath(i));
     }
 }
@@ -154,12 +149,13 @@ void ThumbSet::remove(int index)
             renameFile(picturePath(b + 1), picturePath(b));
             renameFile(thumbnailPath(b + 1), thumbnailPath(b));
         }
-        ThumbEntry &here = m_entries[b];
-        const ThumbEntry &next = m_entries.at(b + 1);
+        SetPicture &here = m_entries[b];
+        const SetPicture &next = m_entries.at(b + 1);
         if (!m_naming.renaming)
             here.caption = next.caption;
-        here.originalPath = next.originalPath;
-        here.picturePath = here.originalPath.isEmpty() ? next.picturePath : picturePath(b);
+        here.source = next.source;
+        here.edited = next.isEdited() ? picturePath(b) : QString();
+        here.thumbRemade = next.thumbRemade;
     }
     m_entries.removeLast();
 }
@@ -172,18 +168,18 @@ void ThumbSet::beginExchange(int index)
     renameFile(thumbnailPath(index), thumbnailPath(index) + Pending);
 }
 
-void ThumbSet::finishExchange(int source, const ThumbEntry &sourceAtBegin, int target)
+void ThumbSet::finishExchange(int source, const SetPicture &sourceAtBegin, int target)
 {
-    const ThumbEntry kept = m_entries.at(target);
+    const SetPicture kept = m_entries.at(target);
     if (!m_naming.renaming) {
         m_entries[target].caption = m_entries.at(source).caption;
     } else {
         renameFile(picturePath(target), picturePath(source));
         renameFile(thumbnailPath(target), thumbnailPath(source));
     }
-    m_entries[target].originalPath = sourceAtBegin.originalPath;
-    m_entries[target].picturePath =
-        sourceAtBegin.originalPath.isEmpty() ? sourceAtBegin.picturePath : picturePath(target);
+    m_entries[target].source = sourceAtBegin.source;
+    m_entries[target].edited = sourceAtBegin.isEdited() ? picturePath(target) : QString();
+    m_entries[target].thumbRemade = sourceAtBegin.thumbRemade;
 
     if (!m_naming.renaming) {
         m_entries[source].caption = kept.caption;
@@ -191,9 +187,9 @@ void ThumbSet::finishExchange(int source, const ThumbEntry &sourceAtBegin, int t
         renameFile(picturePath(source) + Pending, picturePath(target));
         renameFile(thumbnailPath(source) + Pending, thumbnailPath(target));
     }
-    m_entries[source].originalPath = kept.originalPath;
-    m_entries[source].picturePath =
-        kept.originalPath.isEmpty() ? kept.picturePath : picturePath(source);
+    m_entries[source].source = kept.source;
+    m_entries[source].edited = kept.isEdited() ? picturePath(source) : QString();
+    m_entries[source].thumbRemade = kept.thumbRemade;
 }
 
 void ThumbSet::deleteProjectFiles()

@@ -2,22 +2,12 @@
 
 #include "base/same_file.h"
 #include "project/output_names.h"
+#include "project/set_picture.h"
 
 #include <QList>
 #include <QString>
 
 #include <optional>
-
-// What the set's rules need of one thumbnail: its two paths and its caption,
-// from which the output names follow when renaming is off.
-struct ThumbEntry
-{
-    QString picturePath;
-    QString originalPath;
-    QString caption;
-
-    bool operator==(const ThumbEntry &) const = default;
-};
 
 // The project's three folders, as the window derived them.
 struct ProjectFolders
@@ -32,7 +22,7 @@ struct ProjectFolders
 class ThumbSet
 {
 public:
-    ThumbSet(QList<ThumbEntry> &entries, const NamingSettings &naming,
+    ThumbSet(QList<SetPicture> &pictures, const NamingSettings &naming,
              const ProjectFolders &folders);
 
     QString pictureName(int index) const;
@@ -59,7 +49,7 @@ public:
     void beginExchange(int index);
     // The second one: the thumbnail at `target` and the one the exchange began
     // with (`source`, whose paths are those it had then) trade places.
-    void finishExchange(int source, const ThumbEntry &sourceAtBegin, int target);
+    void finishExchange(int source, const SetPicture &sourceAtBegin, int target);
 
     // Deletes every thumbnail's two files and the page, then the two folders
     // when they are empty.
@@ -81,7 +71,7 @@ private:
     void deleteFile(const QString &path) const;
     void renameFile(const QString &from, const QString &to) const;
 
-    QList<ThumbEntry> &m_entries;
+    QList<SetPicture> &m_entries;
     NamingSettings m_naming;
     ProjectFolders m_folders;
     // Known once asked for: the operations rename outputs, never sources.

@@ -3,12 +3,12 @@
 #include <memory>
 
 QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
-                                     const QList<GalleryEntry> &entries)
+                                     const QList<SetPicture> &pictures)
 {
     QList<ThumbOutputNames> names;
-    names.reserve(entries.size());
-    for (int i = 0; i < entries.size(); ++i) {
-        const QString &caption = entries.at(i).caption;
+    names.reserve(pictures.size());
+    for (int i = 0; i < pictures.size(); ++i) {
+        const QString &caption = pictures.at(i).caption;
         names.append({outputFileName(i, TFileKind::Picture, naming, caption),
                       outputFileName(i, TFileKind::Thumbnail, naming, caption)});
     }
@@ -16,9 +16,9 @@ QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
 }
 
 QStringList galleryPage(const PageSettings &page, const NamingSettings &naming,
-                        const QList<GalleryEntry> &entries)
+                        const QList<SetPicture> &pictures)
 {
-    return generatePage(page, galleryNames(naming, entries));
+    return generatePage(page, galleryNames(naming, pictures));
 }
 
 namespace {
@@ -39,17 +39,19 @@ ExportJob emptyJob(const GalleryLayout &layout, const QStringList &pageLines, in
 
 } // namespace
 
-ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
-                           const QStringList &pageLines, int jobs)
+ExportJob galleryExportJob(const GalleryLayout &layout, const QList<SetPicture> &pictures,
+                           const QList<const TBitmap32 *> &cellPixels, const QStringList &pageLines,
+                           int jobs)
 {
     ExportJob job = emptyJob(layout, pageLines, jobs);
-    const QList<ThumbOutputNames> names = galleryNames(layout.naming, entries);
-    job.items.reserve(entries.size());
-    for (int i = 0; i < entries.size(); ++i) {
-        const GalleryEntry &entry = entries.at(i);
-        job.items.append({entry.picturePath, names.at(i).pictureName, names.at(i).thumbName,
-                          entry.edited, entry.thumbPixels, layout.thumbBox,
-                          entry.thumbRemade ? sfLinear : sfNearest, entry.originalPath});
+    const QList<ThumbOutputNames> names = galleryNames(layout.naming, pictures);
+    job.items.reserve(pictures.size());
+    for (int i = 0; i < pictures.size(); ++i) {
+        const SetPicture &picture = pictures.at(i);
+        job.items.append({picture.picture(), names.at(i).pictureName, names.at(i).thumbName,
+                          picture.isEdited(), cellPixels.value(i), layout.thumbBox,
+                          picture.thumbRemade ? sfLinear : sfNearest,
+                          picture.isEdited() ? picture.source : QString()});
     }
     return job;
 }
@@ -86,13 +88,13 @@ ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sourc
     return job;
 }
 
-ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<SetPicture> &pictures,
                                    int jobs)
 {
-    ExportJob job = galleryExportJob(layout, entries, {}, jobs);
+    ExportJob job = galleryExportJob(layout, pictures, {}, {}, jobs);
     QStringList captions;
-    for (const GalleryEntry &entry : entries)
-        captions << entry.caption;
+    for (const SetPicture &picture : pictures)
+        captions << picture.caption;
     auto named = std::make_shared<int>(0);
     job.nameReadable = [named, captions, naming = layout.naming](int index) {
         const int place = (*named)++;

@@ -3,6 +3,7 @@
 #include "export/gallery_export.h"
 #include "html/page_generator.h"
 #include "project/output_names.h"
+#include "project/set_picture.h"
 
 #include <QList>
 #include <QSize>
@@ -26,36 +27,21 @@ struct GalleryLayout
     QString thumbFolderText{};
 };
 
-// One thumbnail of a set.
-struct GalleryEntry
-{
-    // The picture it stands for: the source, or its edited copy in the
-    // picture folder.
-    QString picturePath;
-    bool edited = false;
-    // Its caption, from which its names follow when renaming is off.
-    QString caption;
-    // The pixels the grid shows; null: made from the picture.
-    const TBitmap32 *thumbPixels = nullptr;
-    // Made from the picture: as a cell makes it again after its first making
-    // (linear), rather than as a fresh cell makes it (nearest).
-    bool thumbRemade = false;
-    // The source an edited copy was made from, when known.
-    QString originalPath{};
-};
-
 // The output names of every thumbnail, in set order.
 QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
-                                     const QList<GalleryEntry> &entries);
+                                     const QList<SetPicture> &pictures);
 
 // The page of a set.
 QStringList galleryPage(const PageSettings &page, const NamingSettings &naming,
-                        const QList<GalleryEntry> &entries);
+                        const QList<SetPicture> &pictures);
 
 // The export of a set whose pictures have all been read, as the window holds
-// it: every thumbnail under its names, `pageLines` as the page.
-ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
-                           const QStringList &pageLines, int jobs);
+// it: every thumbnail under its names, written from the cells' pixels
+// (`cellPixels`, one for each picture) or, without them, made from the
+// pictures; `pageLines` as the page.
+ExportJob galleryExportJob(const GalleryLayout &layout, const QList<SetPicture> &pictures,
+                           const QList<const TBitmap32 *> &cellPixels, const QStringList &pageLines,
+                           int jobs);
 
 // The export of pictures that have not been read yet, as an add would take
 // them: the pictures that can be read are captioned and named in order as the
@@ -64,9 +50,10 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<GalleryEntry
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs);
 QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
 
-// The export of a set whose pictures have not been read yet, each entry with
-// its caption and edited state: a picture that cannot be read is left out
-// and those after it take its place, as an add leaves out what it cannot
-// read. The page follows from what was named: sourcesPage().
-ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<GalleryEntry> &entries,
+// The export of a set whose pictures have not been read yet, with their
+// captions and edited copies: a picture that cannot be read is left out and
+// those after it take its place, as an add leaves out what it cannot read.
+// Their thumbnails are made from the pictures. The page follows from what was
+// named: sourcesPage().
+ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<SetPicture> &pictures,
                                    int jobs);

@@ -23,7 +23,7 @@ QString canonicalFolder(const QString &folder)
     return QFileInfo(folder).canonicalFilePath();
 }
 
-QJsonObject pictureObject(const RecordedPicture &picture)
+QJsonObject pictureObject(const SetPicture &picture)
 {
     QJsonObject object{{QStringLiteral("source"), picture.source},
                        {QStringLiteral("caption"), picture.caption}};
@@ -67,7 +67,7 @@ public:
         return value.toBool();
     }
 
-    RecordedPicture picture(const QJsonValue &value) const
+    SetPicture picture(const QJsonValue &value) const
     {
         if (!value.isObject())
             refuse(QStringLiteral("a picture is not an object"));
@@ -95,7 +95,7 @@ void saveGalleryRecord(const GalleryRecord &record)
     if (path.isEmpty())
         return;
     QJsonArray pictures;
-    for (const RecordedPicture &picture : record.pictures)
+    for (const SetPicture &picture : record.pictures)
         pictures.append(pictureObject(picture));
     QJsonObject root{
         {QStringLiteral("format"), Format},
@@ -192,18 +192,15 @@ QString missingRecordedFile(const QString &source, const QString &edited)
     return {};
 }
 
-QList<GalleryEntry> recordedEntries(const GalleryRecord &record, QStringList &leftOut)
+QList<SetPicture> recordedPictures(const GalleryRecord &record, QStringList &leftOut)
 {
-    QList<GalleryEntry> entries;
-    for (const RecordedPicture &picture : record.pictures) {
+    QList<SetPicture> pictures;
+    for (const SetPicture &picture : record.pictures) {
         const QString missing = missingRecordedFile(picture.source, picture.edited);
-        if (!missing.isEmpty()) {
+        if (missing.isEmpty())
+            pictures.append(picture);
+        else
             leftOut << missing;
-            continue;
-        }
-        const bool edited = !picture.edited.isEmpty();
-        entries.append({edited ? picture.edited : picture.source, edited, picture.caption, nullptr,
-                        picture.thumbRemade, edited ? picture.source : QString()});
     }
-    return entries;
+    return pictures;
 }

@@ -2,6 +2,7 @@
 
 #include "project/gallery_plan.h"
 #include "project/output_names.h"
+#include "project/set_picture.h"
 
 #include <QList>
 #include <QMap>
@@ -9,22 +10,6 @@
 #include <QStringList>
 
 #include <optional>
-
-// One thumbnail of a recorded set.
-struct RecordedPicture
-{
-    QString source;
-    // The edited copy in the picture folder; empty while the picture is
-    // unedited.
-    QString edited;
-    QString caption;
-    // Whether the thumbnail was made again from its picture after its cell's
-    // first making (an edit saved, a restore, a refresh), which resamples
-    // linearly where the first making takes the nearest pixels.
-    bool thumbRemade = false;
-
-    bool operator==(const RecordedPicture &) const = default;
-};
 
 // A set kept for its project folder, so that the window can reopen it and
 // pictavel-build can rebuild it.
@@ -36,7 +21,7 @@ struct GalleryRecord
     QString galleryFolderText;
     QString thumbsFolderText;
     NamingSettings naming;
-    QList<RecordedPicture> pictures;
+    QList<SetPicture> pictures;
     // Every setting in effect, as a profile stores it, by its key; empty in
     // a record written before they were kept.
     QMap<QString, QString> settings{};
@@ -83,9 +68,8 @@ std::optional<GalleryRecord> loadGalleryRecord(const QString &projectFolder);
 void removeGalleryRecord(const QString &projectFolder);
 
 // The recorded pictures whose source and edited copy are both still there,
-// as the set's entries in order, thumbnails made from the pictures; each one
-// left out is named in `leftOut` ("path: no such file").
-QList<GalleryEntry> recordedEntries(const GalleryRecord &record, QStringList &leftOut);
+// in order; each one left out is named in `leftOut` ("path: no such file").
+QList<SetPicture> recordedPictures(const GalleryRecord &record, QStringList &leftOut);
 
 // Why a recorded picture cannot be reopened: the first of its source and
 // edited copy (empty when unedited) that no longer exists, as

@@ -206,7 +206,7 @@ void TestCollection::namesTakenEarlierGetNumbers()
     QFETCH(QStringList, captions);
     const NamingSettings plain{false, QStringLiteral("A_"), QStringLiteral("B_")};
     QStringList added;
-    QList<ThumbEntry> entries;
+    QList<SetPicture> entries;
     for (int i = 0; i < sources.size(); ++i) {
         added << finalCaption(i, plain, "/src/" + sources[i], added);
         entries.append({"/src/" + sources[i], {}, QStringLiteral("A_0%1.jpg").arg(i + 1)});
@@ -240,19 +240,18 @@ void TestCollection::removalMovesFilesDown()
     const ProjectFolders folders{dir.path(), dir.filePath("gal"), dir.filePath("thumb")};
     writeFiles(folders.gallery, {"A_01.jpg", "A_02.jpg", "A_03.jpg", "A_04.jpg", "A_05.jpg"});
     writeFiles(folders.thumbs, {"B_01.jpg", "B_02.jpg", "B_03.jpg", "B_04.jpg", "B_05.jpg"});
-    QList<ThumbEntry> entries;
+    QList<SetPicture> entries;
     for (int i = 1; i <= 5; ++i)
         entries.append(
             {QStringLiteral("/src/%1.jpg").arg(i), {}, QStringLiteral("A_0%1.jpg").arg(i)});
     // The fourth was edited: its copy lies in the picture folder.
-    entries[3].originalPath = entries[3].picturePath;
-    entries[3].picturePath = folders.gallery + QStringLiteral("/A_04.jpg");
+    entries[3].edited = folders.gallery + QStringLiteral("/A_04.jpg");
     ThumbSet set(entries, {true, QStringLiteral("A_"), QStringLiteral("B_")}, folders);
     set.remove(1);
     QCOMPARE(entries.size(), 4);
-    QCOMPARE(entries[1].picturePath, QStringLiteral("/src/3.jpg"));
-    QCOMPARE(entries[2].originalPath, QStringLiteral("/src/4.jpg"));
-    QCOMPARE(entries[2].picturePath, folders.gallery + QStringLiteral("/A_03.jpg"));
+    QCOMPARE(entries[1].picture(), QStringLiteral("/src/3.jpg"));
+    QCOMPARE(entries[2].source, QStringLiteral("/src/4.jpg"));
+    QCOMPARE(entries[2].edited, folders.gallery + QStringLiteral("/A_03.jpg"));
     QCOMPARE(folderState(folders.gallery), QStringList({"A_01.jpg=A_01.jpg", "A_02.jpg=A_03.jpg",
                                                         "A_03.jpg=A_04.jpg", "A_04.jpg=A_05.jpg"}));
     QCOMPARE(folderState(folders.thumbs), QStringList({"B_01.jpg=B_01.jpg", "B_02.jpg=B_03.jpg",
@@ -265,7 +264,7 @@ void TestCollection::removalMovesFilesDown()
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries[0].caption, QStringLiteral("A_02.jpg"));
     QCOMPARE(entries[1].caption, QStringLiteral("A_03.jpg"));
-    QCOMPARE(entries[1].picturePath, folders.gallery + QStringLiteral("/A_03.jpg"));
+    QCOMPARE(entries[1].edited, folders.gallery + QStringLiteral("/A_03.jpg"));
     QCOMPARE(folderState(folders.gallery), QStringList({"A_02.jpg=A_03.jpg", "A_03.jpg=A_04.jpg"}));
 }
 
@@ -275,31 +274,30 @@ void TestCollection::exchangeWithRenaming()
     const ProjectFolders folders{dir.path(), dir.filePath("gal"), dir.filePath("thumb")};
     writeFiles(folders.gallery, {"A_01.jpg", "A_02.jpg", "A_03.jpg"});
     writeFiles(folders.thumbs, {"B_01.jpg", "B_02.jpg", "B_03.jpg"});
-    QList<ThumbEntry> entries;
+    QList<SetPicture> entries;
     for (int i = 1; i <= 3; ++i)
         entries.append(
             {QStringLiteral("/src/%1.jpg").arg(i), {}, QStringLiteral("A_0%1.jpg").arg(i)});
-    entries[0].originalPath = entries[0].picturePath;
-    entries[0].picturePath = folders.gallery + QStringLiteral("/A_01.jpg");
-    const QList<ThumbEntry> before = entries;
+    entries[0].edited = folders.gallery + QStringLiteral("/A_01.jpg");
+    const QList<SetPicture> before = entries;
     ThumbSet set(entries, {true, QStringLiteral("A_"), QStringLiteral("B_")}, folders);
 
     set.beginExchange(0);
     QCOMPARE(folderState(folders.gallery),
              QStringList({"A_01.jpg~=A_01.jpg", "A_02.jpg=A_02.jpg", "A_03.jpg=A_03.jpg"}));
     set.finishExchange(0, before[0], 2);
-    QCOMPARE(entries[2].originalPath, QStringLiteral("/src/1.jpg"));
-    QCOMPARE(entries[2].picturePath, folders.gallery + QStringLiteral("/A_03.jpg"));
-    QCOMPARE(entries[0].picturePath, QStringLiteral("/src/3.jpg"));
-    QVERIFY(entries[0].originalPath.isEmpty());
+    QCOMPARE(entries[2].source, QStringLiteral("/src/1.jpg"));
+    QCOMPARE(entries[2].edited, folders.gallery + QStringLiteral("/A_03.jpg"));
+    QCOMPARE(entries[0].source, QStringLiteral("/src/3.jpg"));
+    QVERIFY(!entries[0].isEdited());
     QCOMPARE(folderState(folders.gallery),
              QStringList({"A_01.jpg=A_03.jpg", "A_02.jpg=A_02.jpg", "A_03.jpg=A_01.jpg"}));
     QCOMPARE(folderState(folders.thumbs),
              QStringList({"B_01.jpg=B_03.jpg", "B_02.jpg=B_02.jpg", "B_03.jpg=B_01.jpg"}));
 
     // With itself: everything as it was.
-    const QList<ThumbEntry> exchanged = entries;
-    const ThumbEntry second = entries[1];
+    const QList<SetPicture> exchanged = entries;
+    const SetPicture second = entries[1];
     set.beginExchange(1);
     set.finishExchange(1, second, 1);
     QCOMPARE(entries, exchanged);
@@ -313,15 +311,15 @@ void TestCollection::renamingPassBothWays()
     // up under a thumbnail's name.
     const ProjectFolders folders{dir.path(), dir.filePath("gal"), dir.filePath("gal")};
     writeFiles(folders.gallery, {"photo.jpg", "other.jpg"});
-    QList<ThumbEntry> entries = {
-        {folders.gallery + QStringLiteral("/photo.jpg"), QStringLiteral("/src/photo.bmp"),
+    QList<SetPicture> entries = {
+        {QStringLiteral("/src/photo.bmp"), folders.gallery + QStringLiteral("/photo.jpg"),
          QStringLiteral("photo.jpg")},
         {QStringLiteral("/src/other.gif"), {}, QStringLiteral("other.jpg")}};
     const NamingSettings on{true, QStringLiteral("A_"), QStringLiteral("B_")};
     ThumbSet numbered(entries, on, folders);
     numbered.renameToNumbers({QStringLiteral("photo.jpg"), QStringLiteral("other.jpg")});
     QCOMPARE(entries[0].caption, QStringLiteral("A_01.jpg"));
-    QCOMPARE(entries[0].picturePath, folders.gallery + QStringLiteral("/A_01.jpg"));
+    QCOMPARE(entries[0].edited, folders.gallery + QStringLiteral("/A_01.jpg"));
     QCOMPARE(entries[1].caption, QStringLiteral("A_02.jpg"));
     // The edited copy moved to its number; the unedited picture's export copy
     // under the old name is gone.
@@ -335,7 +333,7 @@ void TestCollection::renamingPassBothWays()
     ThumbSet plain(entries, {false, on.picturePrefix, on.thumbnailPrefix}, folders);
     plain.renameToSources();
     QCOMPARE(entries[0].caption, QStringLiteral("photo.jpg"));
-    QCOMPARE(entries[0].picturePath, folders.gallery + QStringLiteral("/photo.jpg"));
+    QCOMPARE(entries[0].edited, folders.gallery + QStringLiteral("/photo.jpg"));
     QCOMPARE(entries[1].caption, QStringLiteral("other.jpg"));
     QCOMPARE(folderState(folders.gallery), QStringList({"photo.jpg=photo.jpg"}));
 }
@@ -346,7 +344,7 @@ void TestCollection::sourcesAreNeverTouched()
     // Pictures added from the picture folder itself, under their output names.
     const ProjectFolders folders{dir.path(), dir.filePath("gal"), dir.filePath("thumb")};
     writeFiles(folders.gallery, {"a.jpg", "b.jpg"});
-    QList<ThumbEntry> entries = {{folders.gallery + QStringLiteral("/a.jpg"), {}, "a.jpg"},
+    QList<SetPicture> entries = {{folders.gallery + QStringLiteral("/a.jpg"), {}, "a.jpg"},
                                  {folders.gallery + QStringLiteral("/b.jpg"), {}, "b.jpg"}};
     ThumbSet set(entries, {false, QStringLiteral("A_"), QStringLiteral("B_")}, folders);
     set.remove(0);
@@ -377,7 +375,7 @@ void TestCollection::filesOutsideTheFoldersAreNeverTouched()
     const ProjectFolders folders{gallery.isEmpty() ? QString() : dir.filePath("project"),
                                  gallery.isEmpty() ? outside : dir.filePath(gallery),
                                  gallery.isEmpty() ? outside : dir.filePath("project/thumb")};
-    QList<ThumbEntry> entries{{"/src/a.jpg", {}, "a.jpg"}, {"/src/b.jpg", {}, "b.jpg"}};
+    QList<SetPicture> entries{{"/src/a.jpg", {}, "a.jpg"}, {"/src/b.jpg", {}, "b.jpg"}};
     const NamingSettings on{true, prefix, QStringLiteral("B_")};
     ThumbSet numbered(entries, on, folders);
     numbered.renameToNumbers({"a.jpg", "b.jpg"});

@@ -111,38 +111,36 @@ void TestExportRecord::init()
 ExportJob TestExportRecord::job(const QString &project, const SetState &state, bool window)
 {
     const GalleryLayout layout = this->layout(project, state);
-    QList<GalleryEntry> entries;
+    QList<SetPicture> pictures;
+    QList<const TBitmap32 *> cells;
     for (int i = 0; i < state.sources.size(); ++i) {
-        GalleryEntry entry{path(state.sources.at(i)), false, state.sources.at(i)};
-        entry.thumbRemade = state.remade;
-        if (i == state.edited) {
-            entry.edited = true;
-            entry.picturePath = editedCopy(project, state);
-        }
+        SetPicture picture{path(state.sources.at(i)), {}, state.sources.at(i), state.remade};
+        if (i == state.edited)
+            picture.edited = editedCopy(project, state);
         if (window) {
             // A cell's pixels: those of its picture, another for a refresh.
-            TBitmap32 picture;
-            LoadPicture(entry.picturePath, picture);
+            TBitmap32 decoded;
+            LoadPicture(picture.picture(), decoded);
             auto cell = std::make_unique<TBitmap32>();
             fill(*cell, state.box.width(), state.box.height() / 2,
-                 TColor32(picture.pixel(1, 1)) + (state.remade ? 3u : 0u));
-            entry.thumbPixels = cell.get();
+                 TColor32(decoded.pixel(1, 1)) + (state.remade ? 3u : 0u));
+            cells << cell.get();
             m_cells.push_back(std::move(cell));
         }
-        entries << entry;
+        pictures << picture;
     }
-    ExportJob job = window ? galleryExportJob(layout, entries, {"page"}, 2)
-                           : readableEntriesExportJob(layout, entries, 2);
+    ExportJob job = window ? galleryExportJob(layout, pictures, cells, {"page"}, 2)
+                           : readableEntriesExportJob(layout, pictures, 2);
     return job;
 }
 
 QString TestExportRecord::editedCopy(const QString &project, const SetState &state) const
 {
-    QList<GalleryEntry> entries;
+    QList<SetPicture> pictures;
     for (const QString &source : state.sources)
-        entries.append({path(source), false, source});
+        pictures.append({path(source), {}, source});
     return project + "/gal/" +
-           galleryNames(layout(project, state).naming, entries).at(state.edited).pictureName;
+           galleryNames(layout(project, state).naming, pictures).at(state.edited).pictureName;
 }
 
 void TestExportRecord::exportInto(const QString &project, const SetState &state, bool window,

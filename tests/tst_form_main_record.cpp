@@ -60,7 +60,7 @@ private:
 QStringList sourcesOf(const std::optional<GalleryRecord> &record)
 {
     QStringList sources;
-    for (const RecordedPicture &picture : record ? record->pictures : QList<RecordedPicture>())
+    for (const SetPicture &picture : record ? record->pictures : QList<SetPicture>())
         sources << QFileInfo(picture.source).fileName();
     return sources;
 }

@@ -404,9 +404,8 @@ void TestGalleryExport::outputsNeverReplaceSources()
     const QMap<QString, QByteArray> before = filesUnder(m_dir->path());
     const GalleryLayout layout{projectPath, pictures.path, thumbs.path, {}, kBox,
                                {},          pictureText,   thumbText};
-    const QList<GalleryEntry> entries{{path(source), false, "a.jpg"},
-                                      {path("b.bmp"), false, "b.bmp"}};
-    const QString message = errorOf(galleryExportJob(layout, entries, {"page"}, 2));
+    const QList<SetPicture> set{{path(source), {}, "a.jpg"}, {path("b.bmp"), {}, "b.bmp"}};
+    const QString message = errorOf(galleryExportJob(layout, set, {}, {"page"}, 2));
     QVERIFY2(message.contains(path(source)) &&
                  message.contains(QStringLiteral("folder text \"%1\"").arg(blamedText)),
              qPrintable(message));
