@@ -28,7 +28,7 @@ void TFormMain::recordSet()
                          Settings.thumbsFolderText(),
                          namingSettings(),
                          setPictures(),
-                         storedSettings(galleryProps(), controlSettingResolver(this))};
+                         storedSettings(galleryProps(), Settings.resolver())};
     saveGalleryRecord(record);
 }
 
