@@ -31,18 +31,7 @@ for i in $(seq -w 1 24); do
     fi
 done
 
-openbox > /dev/null 2>&1 &
-wm=$!
-sleep 1
-log=$out/places.log
-"$build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" > "$log" 2> /dev/null &
-window=$!
-trap 'kill "$window" "$wm" "$xvfb" 2> /dev/null || true' EXIT
-fail() {
-    echo "walk-long-work: $1" >&2
-    exit 1
-}
-at tabHtml > /dev/null
+start_fresh_window_managed "$out/pictures"
 id=$(xdotool search --onlyvisible --name '^Pictavel$' | head -n 1)
 
 # While the pictures are added.

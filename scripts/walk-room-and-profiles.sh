@@ -24,19 +24,7 @@ for i in $(seq 1 12); do
     "$root/scripts/make-bmp.py" "$out/pictures/photo$i.bmp" $((320 + 20 * i)) 240 $((20 * i)) 120 $((240 - 20 * i))
 done
 
-openbox > /dev/null 2>&1 &
-wm=$!
-sleep 1
-log=$out/places.log
-"$build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$out/pictures" > "$log" 2> /dev/null &
-window=$!
-trap 'kill "$window" "$wm" "$xvfb" 2> /dev/null || true' EXIT
-
-fail() {
-    echo "walk-room: $1" >&2
-    exit 1
-}
-at tabHtml > /dev/null
+start_fresh_window_managed "$out/pictures"
 ini=$(awk '/^exe /{print $2; exit}' "$log")/propstor.ini
 
 shot 1-start
@@ -73,8 +61,11 @@ shot 4-colour-cancelled
 
 # The tree: /usr opened and the wheel turned over it; then it stays put.
 click tabThumbs
-# shellcheck disable=SC2046
-xdotool mousemove $(at treeUsr) click --repeat 2 --delay 80 1
+# The tree takes the keys: to its top, "usr" typed to go there, Right to open it.
+click DirectoryTree
+xdotool key Home
+xdotool type --delay 120 usr
+xdotool key Right
 sleep 0.5
 xdotool click --repeat 3 --delay 80 5
 sleep 0.5

@@ -76,3 +76,21 @@ add_all_pictures() {
     xdotool key ctrl+a
     click btnADDThumb
 }
+# Starts openbox, as a person's desktop has a window manager, and then the
+# window as at its very first start with the folder $1 in its file list; its
+# places go to $log. Both end with the walk. `fail` stops the walk with a
+# reason.
+start_fresh_window_managed() {
+    openbox > /dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    log=$out/places.log
+    "$build/bin/pictavel-window-shot" "$out/unused.png" --fresh "$1" > "$log" 2> /dev/null &
+    window=$!
+    trap 'kill "$window" "$wm" "$xvfb" 2> /dev/null || true' EXIT
+    at tabHtml > /dev/null
+}
+fail() {
+    echo "$(basename "$0"): $1" >&2
+    exit 1
+}

@@ -23,7 +23,7 @@
 //   with the real mouse and keys. The editor's buttons and each thumbnail's
 //   caption get an "at" line once they show and again whenever they move,
 //   as do the options, the page background's colour, the page source and
-//   the folder tree's /usr row; a first line "exe FOLDER" names the folder
+//   the folder tree; a first line "exe FOLDER" names the folder
 //   that stands for the program's, where propstor.ini goes.
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
@@ -218,9 +218,9 @@ void reportPlaces(QApplication &app, TFormMain &window)
         // The editor's controls once they show, and every thumbnail's
         // caption, printed again whenever it moves.
         QList<std::pair<QString, const QWidget *>> tracked;
-        for (const char *name :
-             {"btnRedactImage", "btnMiddle", "btnViewThumbs", "btnLL", "btnCutImage", "btnStart",
-              "btnSavePropProj", "chbSmoothThumbs", "chbKeepOriginals", "pnlBGColorPage", "CL"})
+        for (const char *name : {"btnRedactImage", "btnMiddle", "btnViewThumbs", "btnLL",
+                                 "btnCutImage", "btnStart", "btnSavePropProj", "chbSmoothThumbs",
+                                 "chbKeepOriginals", "pnlBGColorPage", "CL", "DirectoryTree"})
             tracked.append({QLatin1String(name), control<QWidget>(&window, name)});
         for (int i = 0; i < window.thumbsCount(); ++i)
             tracked.append({QStringLiteral("thumb%1").arg(i), window.thumbs()[i].CaptionLabel});
@@ -244,16 +244,6 @@ void reportPlaces(QApplication &app, TFormMain &window)
                 placed->value(QLatin1String(name)) != centre)
                 printCentre("at", QLatin1String(name), tabs, tabs->tabRect(tab).center());
             placed->insert(QLatin1String(name), centre);
-        }
-        // The /usr row of the folder tree, once the tree shows it.
-        const auto *tree = control<QTreeView>(&window, "DirectoryTree");
-        const QRect usr = tree->visualRect(
-            static_cast<QFileSystemModel *>(tree->model())->index(QStringLiteral("/usr")));
-        const QPoint usrCentre = tree->viewport()->mapToGlobal(usr.center());
-        if (tree->isVisible() && usr.isValid() && tree->viewport()->rect().contains(usr.center()) &&
-            placed->value(QStringLiteral("treeUsr")) != usrCentre) {
-            placed->insert(QStringLiteral("treeUsr"), usrCentre);
-            printCentre("at", QStringLiteral("treeUsr"), tree->viewport(), usr.center());
         }
         QWidget *modal = QApplication::activeModalWidget();
         if (modal == *shown)
