@@ -81,7 +81,7 @@ void TFormMain::refuseReplacingSetSource(const QString &output, TFileKind kind) 
     QList<SetPicture> entries = setPictures();
     const bool thumbnail = kind == TFileKind::Thumbnail;
     refuseReplacingSource(ThumbSet(entries, namingSettings(), projectFolders()).sources(), output,
-                          thumbnail,
+                          thumbnail ? OutputFolder::Thumbnails : OutputFolder::Pictures,
                           thumbnail ? Settings.thumbsFolderText() : Settings.galleryFolderText(),
                           SpareCheck::BeforeAnything);
 }

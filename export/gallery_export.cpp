@@ -7,6 +7,8 @@
 #include "base/text_file.h"
 #include "export/export_lock.h"
 #include "export/export_record.h"
+#include "html/modern_page.h"
+#include "imaging/box_resample.h"
 #include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
@@ -173,6 +175,8 @@ struct ItemInputs
     QByteArray source;
     QByteArray thumb;
     QByteArray picture;
+    QByteArray screenCopy;
+    QByteArray thumb2x;
 };
 
 ItemInputs itemInputs(const ExportJob &job, const ExportItem &item, bool madeHere, bool reduced)
@@ -200,6 +204,17 @@ ItemInputs itemInputs(const ExportJob &job, const ExportItem &item, bool madeHer
             inputs.source +
             QStringLiteral(" picture keep=%1").arg(int(job.options.keepOriginals)).toUtf8() +
             encoder;
+    if (!job.screenCopyFolder.isEmpty() && !inputs.source.isEmpty()) {
+        inputs.screenCopy = inputs.source +
+                            QStringLiteral(" screen long=%1").arg(kScreenCopyLongSide).toUtf8() +
+                            encoder;
+        inputs.thumb2x = inputs.source +
+                         QStringLiteral(" thumbnail2x box=%1x%2")
+                             .arg(item.thumbBox.width() * 2)
+                             .arg(item.thumbBox.height() * 2)
+                             .toUtf8() +
+                         encoder;
+    }
     return inputs;
 }
 
@@ -213,9 +228,17 @@ QStringList setSources(const ExportJob &job)
     return sources;
 }
 
-QString folderTextOf(const ExportJob &job, bool thumbnail)
+QString folderTextOf(const ExportJob &job, OutputFolder folder)
 {
-    return thumbnail ? job.thumbFolderText : job.pictureFolderText;
+    switch (folder) {
+    case OutputFolder::Thumbnails:
+        return job.thumbFolderText;
+    case OutputFolder::ScreenCopies:
+        return QFileInfo(job.screenCopyFolder).fileName();
+    case OutputFolder::Pictures:
+        break;
+    }
+    return job.pictureFolderText;
 }
 
 // What the export needs of the files on the side of the items: the record
@@ -228,9 +251,9 @@ struct ExportFiles
 
     // Raises PictavelError when `path` is a source: a name that moved with
     // a picture that could not be read may still fall on one.
-    void checkSpares(const ExportJob &job, const QString &path, bool thumbnail) const
+    void checkSpares(const ExportJob &job, const QString &path, OutputFolder folder) const
     {
-        refuseReplacingSource(sources, path, thumbnail, folderTextOf(job, thumbnail),
+        refuseReplacingSource(sources, path, folder, folderTextOf(job, folder),
                               SpareCheck::BeforeOneFile);
     }
 };
@@ -278,45 +301,83 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     if (!record.upToDate(thumb, inputs.thumb)) {
         if (madeHere && !loaded && !load(true))
             return ExportOutcome::Kind::SourceMissing;
-        files.checkSpares(job, thumb, true);
+        files.checkSpares(job, thumb, OutputFolder::Thumbnails);
         record.forget(thumb);
-        const std::optional<StatStamp> written = WriteJpegFile(
-            thumb,
+        const TBitmap32 &pixels =
             madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs)
-                     : *item.thumbPixels,
-            kExportJpegQuality);
+                     : *item.thumbPixels;
+        const std::optional<StatStamp> written = WriteJpegFile(thumb, pixels, kExportJpegQuality);
+        outcome.thumbSize = QSize(pixels.width(), pixels.height());
         record.wrote(thumb, inputs.thumb, written, madeHere ? inputs.source : QByteArray(),
                      outcome.warning);
         outcome.wroteFiles = true;
+    } else {
+        outcome.thumbSize = JpegFileSize(thumb);
     }
-    if (item.edited)
-        return ExportOutcome::Kind::Written;
-    const QString picture = joinPath(job.pictureFolder, outcome.names.pictureName);
-    ensureFolder(job.pictureFolder);
-    if (!board.waitBefore(earlier.picture, index))
-        return ExportOutcome::Kind::NotStarted;
-    if (record.upToDate(picture, inputs.picture))
-        return ExportOutcome::Kind::Written;
-    files.checkSpares(job, picture, false);
-    record.forget(picture);
-    QString notKept;
-    if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
-        const std::optional<StatStamp> written =
-            WriteKeptOriginal(item.sourcePath, picture, notKept);
-        if (written) {
-            record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
-            outcome.wroteFiles = true;
+    // The full-size picture, unless the edited copy is it already.
+    const auto writePicture = [&]() -> ExportOutcome::Kind {
+        const QString picture = joinPath(job.pictureFolder, outcome.names.pictureName);
+        ensureFolder(job.pictureFolder);
+        if (!board.waitBefore(earlier.picture, index))
+            return ExportOutcome::Kind::NotStarted;
+        if (record.upToDate(picture, inputs.picture))
             return ExportOutcome::Kind::Written;
+        files.checkSpares(job, picture, OutputFolder::Pictures);
+        record.forget(picture);
+        QString notKept;
+        if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
+            const std::optional<StatStamp> written =
+                WriteKeptOriginal(item.sourcePath, picture, notKept);
+            if (written) {
+                record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+                outcome.wroteFiles = true;
+                return ExportOutcome::Kind::Written;
+            }
         }
+        // A picture reduced for its thumbnail is no full-size picture.
+        if ((!loaded || reduced) && !load(false))
+            return ExportOutcome::Kind::SourceMissing;
+        if (!notKept.isEmpty())
+            outcome.warning +=
+                (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
+        const std::optional<StatStamp> written = work.writePicture(picture);
+        record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+        outcome.wroteFiles = true;
+        return ExportOutcome::Kind::Written;
+    };
+    if (!item.edited) {
+        const ExportOutcome::Kind kind = writePicture();
+        if (kind != ExportOutcome::Kind::Written)
+            return kind;
     }
-    // A picture reduced for its thumbnail is no full-size picture.
+    if (job.screenCopyFolder.isEmpty())
+        return ExportOutcome::Kind::Written;
+    // The screen-sized copy and the thumbnail of twice the pixels, both from
+    // the whole picture.
+    const QString screenCopy = joinPath(job.screenCopyFolder, outcome.names.pictureName);
+    const QString thumb2x = joinPath(job.thumbFolder, thumbnail2xName(outcome.names.thumbName));
+    const bool copyDone = record.upToDate(screenCopy, inputs.screenCopy);
+    // A thumbnail given without its box has no double.
+    const bool thumb2xDone = item.thumbBox.isEmpty() || record.upToDate(thumb2x, inputs.thumb2x);
+    if (copyDone && thumb2xDone)
+        return ExportOutcome::Kind::Written;
     if ((!loaded || reduced) && !load(false))
         return ExportOutcome::Kind::SourceMissing;
-    if (!notKept.isEmpty())
-        outcome.warning += (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
-    const std::optional<StatStamp> written = work.writePicture(picture);
-    record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
-    outcome.wroteFiles = true;
+    const auto writeMade = [&](const QString &path, const QByteArray &made, OutputFolder folder,
+                               const TBitmap32 &pixels) {
+        files.checkSpares(job, path, folder);
+        record.forget(path);
+        const std::optional<StatStamp> written = WriteJpegFile(path, pixels, kExportJpegQuality);
+        record.wrote(path, made, written, inputs.source, outcome.warning);
+        outcome.wroteFiles = true;
+    };
+    if (!copyDone) {
+        ensureFolder(job.screenCopyFolder);
+        writeMade(screenCopy, inputs.screenCopy, OutputFolder::ScreenCopies, work.makeScreenCopy());
+    }
+    if (!thumb2xDone)
+        writeMade(thumb2x, inputs.thumb2x, OutputFolder::Thumbnails,
+                  work.makeThumbnail(item.thumbBox * 2, sfLinear, true));
     return ExportOutcome::Kind::Written;
 }
 
@@ -359,6 +420,10 @@ std::optional<QSet<QString>> setFiles(const ExportJob &job, const QList<ExportOu
         add(job.thumbFolder, names.thumbName);
         if (!item.edited)
             add(job.pictureFolder, names.pictureName);
+        if (!job.screenCopyFolder.isEmpty() && !names.thumbName.isEmpty()) {
+            add(job.screenCopyFolder, names.pictureName);
+            add(job.thumbFolder, thumbnail2xName(names.thumbName));
+        }
     }
     return files;
 }
@@ -424,38 +489,55 @@ const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, TStretchFilter
     return m_thumb;
 }
 
+const TBitmap32 &ExportWorkspace::makeScreenCopy()
+{
+    const int longSide = std::max(m_picture.width(), m_picture.height());
+    if (longSide <= kScreenCopyLongSide)
+        return m_picture;
+    const QSize fit = ThumbnailSize(m_picture.width(), m_picture.height(), kScreenCopyLongSide,
+                                    kScreenCopyLongSide);
+    BoxResample(m_picture, m_screenCopy, fit.width(), fit.height());
+    return m_screenCopy;
+}
+
 std::optional<StatStamp> ExportWorkspace::writePicture(const QString &path) const
 {
     return WriteJpegFile(path, m_picture, kExportJpegQuality);
 }
 
-void refuseReplacingSource(const SourceFiles &sources, const QString &output, bool thumbnail,
+void refuseReplacingSource(const SourceFiles &sources, const QString &output, OutputFolder folder,
                            const QString &folderText, SpareCheck check)
 {
     const QString source = sources.sourceAt(output);
     if (source.isEmpty())
         return;
+    static const char *const kinds[] = {"picture", "thumbnail", "screen copy"};
     throw PictavelError(
         QStringLiteral("Writing %1 would replace the source picture %2; %3. Change the %4 "
                        "folder text \"%5\" so that it names a folder of its own.")
             .arg(output, source,
                  check == SpareCheck::BeforeAnything ? QStringLiteral("nothing was written")
                                                      : QStringLiteral("it was not written"),
-                 thumbnail ? QStringLiteral("thumbnail") : QStringLiteral("picture"), folderText));
+                 QLatin1String(kinds[int(folder)]), folderText));
 }
 
 void checkOutputsSpareSources(const ExportJob &job)
 {
     const SourceFiles sources(setSources(job));
     for (const ExportItem &item : job.items) {
-        const auto check = [&](const QString &folder, const QString &name, bool thumbnail) {
-            if (!name.isEmpty())
-                refuseReplacingSource(sources, joinPath(folder, name), thumbnail,
-                                      folderTextOf(job, thumbnail), SpareCheck::BeforeAnything);
+        const auto check = [&](const QString &path, OutputFolder folder) {
+            refuseReplacingSource(sources, path, folder, folderTextOf(job, folder),
+                                  SpareCheck::BeforeAnything);
         };
-        check(job.thumbFolder, item.thumbName, true);
-        if (!item.edited)
-            check(job.pictureFolder, item.pictureName, false);
+        if (!item.thumbName.isEmpty())
+            check(joinPath(job.thumbFolder, item.thumbName), OutputFolder::Thumbnails);
+        if (!item.edited && !item.pictureName.isEmpty())
+            check(joinPath(job.pictureFolder, item.pictureName), OutputFolder::Pictures);
+        if (!job.screenCopyFolder.isEmpty() && !item.pictureName.isEmpty()) {
+            check(joinPath(job.screenCopyFolder, item.pictureName), OutputFolder::ScreenCopies);
+            check(joinPath(job.thumbFolder, thumbnail2xName(item.thumbName)),
+                  OutputFolder::Thumbnails);
+        }
     }
 }
 
@@ -468,8 +550,10 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
     const int total = int(job.items.size());
     // A build killed while it wrote leaves its temporary files, which would
     // otherwise be published with the gallery.
-    for (const QString &folder : {job.projectFolder, job.pictureFolder, job.thumbFolder})
-        removeAbandonedTemporaries(folder);
+    for (const QString &folder :
+         {job.projectFolder, job.pictureFolder, job.thumbFolder, job.screenCopyFolder})
+        if (!folder.isEmpty())
+            removeAbandonedTemporaries(folder);
     OutcomeBoard board(job);
     QString recordProblem;
     ExportRecord record = job.full ? ExportRecord::empty(job.projectFolder)
@@ -512,7 +596,7 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
                     [](const ExportOutcome &o) { return o.kind == ExportOutcome::Kind::Failed; });
     const std::optional<QSet<QString>> current = stopped ? std::nullopt : setFiles(job, outcomes);
     if (current)
-        record.prune(*current, {job.pictureFolder, job.thumbFolder}, sources);
+        record.prune(*current, {job.pictureFolder, job.thumbFolder, job.screenCopyFolder}, sources);
     // A record that cannot be written leaves the earlier one, whose claims
     // the rewritten files' new stamps already contradict.
     notify(job, record.save());

@@ -16,6 +16,10 @@ constexpr int kExportJpegQuality = 90;
 
 class SourceFiles;
 
+// A screen-sized copy of a picture has a long side of at most this many
+// pixels, and is never larger than the picture.
+inline constexpr int kScreenCopyLongSide = 2048;
+
 // The page's file name in the project folder.
 inline constexpr char kPageFileName[] = "~thumbs.html";
 
@@ -93,6 +97,10 @@ struct ExportJob
     // Every file is written, whatever the project folder's export record
     // says; the record is written afresh.
     bool full = false;
+    // When set, each picture also gets a screen-sized copy here, under its
+    // picture name, and a thumbnail of twice the box beside its thumbnail
+    // (thumbnail2xName), both made from the picture by averaging.
+    QString screenCopyFolder;
     // Told, one line at a time, what the export notices beside the items: a
     // record it cannot use or write, a wait for another export.
     std::function<void(const QString &)> onNotice;
@@ -112,6 +120,8 @@ struct ExportOutcome
     // Whether any of its files was written; a Written item without is one
     // whose files were all up to date.
     bool wroteFiles = false;
+    // The size of its thumbnail file, once written or found up to date.
+    QSize thumbSize;
 };
 
 // Called with the number of items done, their total and the outcome of the
@@ -158,10 +168,13 @@ void checkOutputsSpareSources(const ExportJob &job);
 // Whether a refusal comes before anything was written or before one file.
 enum class SpareCheck { BeforeAnything, BeforeOneFile };
 
-// Raises PictavelError when `output`, a file about to be written into the
-// thumbnail folder (`thumbnail`) or the picture folder, is one of `sources`,
-// naming that source and `folderText`, the folder text to change.
-void refuseReplacingSource(const SourceFiles &sources, const QString &output, bool thumbnail,
+// The folders an export writes pictures into.
+enum class OutputFolder { Pictures, Thumbnails, ScreenCopies };
+
+// Raises PictavelError when `output`, a file about to be written into
+// `folder`, is one of `sources`, naming that source and `folderText`, the
+// text that names the folder.
+void refuseReplacingSource(const SourceFiles &sources, const QString &output, OutputFolder folder,
                            const QString &folderText, SpareCheck check);
 
 // Writes the gallery: the picture folder (one level, also for an empty set),
@@ -195,6 +208,9 @@ public:
     // The loaded picture fitted into `box` with `filter`, or averaged when
     // `smooth`, valid until the next call.
     const TBitmap32 &makeThumbnail(const QSize &box, TStretchFilter filter, bool smooth);
+    // The loaded picture averaged down to a long side of at most
+    // kScreenCopyLongSide, valid until the next call.
+    const TBitmap32 &makeScreenCopy();
 
     // The loaded picture at full size; the stamp of the file written.
     std::optional<StatStamp> writePicture(const QString &path) const;
@@ -202,5 +218,6 @@ public:
 private:
     TBitmap32 m_picture;
     TBitmap32 m_thumb;
+    TBitmap32 m_screenCopy;
     QString m_warning;
 };

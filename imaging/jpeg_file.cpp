@@ -8,6 +8,8 @@
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -283,6 +285,19 @@ int savedOrientation(const JpegDecoder &d)
 }
 
 } // namespace
+
+QSize JpegFileSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(64 * 1024);
+    JpegDecoder d;
+    if (!createDecoder(d) ||
+        !readHeader(d, reinterpret_cast<const uint8_t *>(head.constData()), size_t(head.size())))
+        return {};
+    return QSize(int(d.cinfo.image_width), int(d.cinfo.image_height));
+}
 
 bool jpegProfileInUse(const uint8_t *data, size_t size)
 {

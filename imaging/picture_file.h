@@ -24,6 +24,10 @@ void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning = null
 void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box,
                              QString *warning = nullptr);
 
+// The width and height a JPEG file's header gives; an empty size when the
+// file cannot be read or its header is not whole in its first 64 KB.
+QSize JpegFileSize(const QString &path);
+
 // Whether LoadPicture reads the file as a JPEG picture, by its extension.
 bool isJpegPath(const QString &path);
 

@@ -66,6 +66,7 @@ private slots:
     void threadsLeaveTheFilesOfOne();
     void threadsStopAtTheFirstFailureInOrder();
     void threadsGoOnPastFailures();
+    void screenCopiesAndDoubleThumbnails();
     void outputsNeverReplaceSources_data();
     void outputsNeverReplaceSources();
 
@@ -336,6 +337,36 @@ void TestGalleryExport::threadsGoOnPastFailures()
     QCOMPARE(progress, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
     QCOMPARE(readBytes(thumbFile("B_03.jpg")), expectedThumb(path("c.gif")));
     QVERIFY(!QFileInfo::exists(path("proj/~thumbs.html")));
+}
+
+void TestGalleryExport::screenCopiesAndDoubleThumbnails()
+{
+    TBitmap32 large;
+    fill(large, 3000, 1000, 0xFF305070u);
+    WriteJpegFile(path("large.jpg"), large, 90);
+    ExportJob job = threeItemJob();
+    job.items[0].sourcePath = path("large.jpg");
+    job.items[0].thumbBox = kBox;
+    job.screenCopyFolder = path("proj/view");
+    const auto stamps = [this] {
+        QStringList list;
+        for (const char *folder : {"proj/view", "proj/thumb"})
+            for (const QFileInfo &file :
+                 QDir(path(QString::fromLatin1(folder))).entryInfoList(QDir::Files))
+                list << file.fileName() + QString::number(file.lastModified().toMSecsSinceEpoch());
+        return list;
+    };
+    const QList<ExportOutcome> outcomes = exportItems(job, OnFailure::Stop);
+    // The long side at most 2048, never enlarged; thumbnails of twice the box.
+    QCOMPARE(decodedSize(path("proj/view/A_01.jpg")), QSize(2048, 683));
+    QCOMPARE(decodedSize(path("proj/view/A_02.jpg")), QSize(kSourceWidth, kSourceHeight));
+    QCOMPARE(decodedSize(path("proj/thumb/B_02@2x.jpg")), QSize(40, 30));
+    QCOMPARE(outcomes[1].thumbSize, QSize(20, 15));
+    const QStringList first = stamps();
+    QCOMPARE(first.size(), 9);
+    // Unchanged, nothing is written again; the thumbnails' sizes are known all the same.
+    QCOMPARE(exportItems(job, OnFailure::Stop)[2].thumbSize, QSize(20, 15));
+    QCOMPARE(stamps(), first);
 }
 
 void TestGalleryExport::outputsNeverReplaceSources_data()
