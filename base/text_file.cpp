@@ -20,6 +20,14 @@ void writeTextFile1251(const QString &path, const QStringList &lines)
     writeFileAtomically(path, encodeTextFile1251(lines));
 }
 
+void writeTextFileUtf8(const QString &path, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    writeFileAtomically(path, bytes);
+}
+
 QStringList readTextFile1251(const QString &path)
 {
     QFile file(path);

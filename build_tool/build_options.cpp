@@ -42,10 +42,14 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
         QStringLiteral("Unedited JPEG pictures are published as their own compressed data, "
                        "turned upright losslessly, with their colour profile and no other "
                        "metadata (on over the profile)."));
+    const QCommandLineOption modern(
+        QStringLiteral("modern-page"),
+        QStringLiteral("Writes the modern page, with a viewer and screen-sized copies in view/ "
+                       "(on over the profile)."));
     const QCommandLineOption full(
         QStringLiteral("full"),
         QStringLiteral("Writes every file, even those the last build left up to date."));
-    parser.addOptions({help, ini, profile, jobs, quiet, smooth, keep, full});
+    parser.addOptions({help, ini, profile, jobs, quiet, smooth, keep, modern, full});
     parser.addPositionalArgument(QStringLiteral("PROJECT_FOLDER"),
                                  QStringLiteral("Where the gallery is written; made if missing."));
     parser.addPositionalArgument(
@@ -85,6 +89,8 @@ std::optional<BuildOptions> parseBuildOptions(const QStringList &arguments)
         options.turnedOn << QStringLiteral("chbSmoothThumbs.Checked");
     if (parser.isSet(keep))
         options.turnedOn << QStringLiteral("chbKeepOriginals.Checked");
+    if (parser.isSet(modern))
+        options.turnedOn << QStringLiteral("chbModernPage.Checked");
     options.full = parser.isSet(full);
     options.projectFolder = positional.first();
     options.pictures = positional.mid(1);

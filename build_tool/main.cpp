@@ -54,6 +54,8 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
                  const QStringList &unopenable = {}, int leftOut = 0)
 {
     job.full = options.full;
+    if (settings.modernPage())
+        planModernExport(job);
     job.onNotice = [](const QString &notice) {
         report(notice);
     };
@@ -116,7 +118,10 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
     }
     const QString page = joinPath(layout.projectFolder, QString::fromLatin1(kPageFileName));
     try {
-        writeTextFile1251(page, sourcesPage(settings.pageSettings(), outcomes));
+        if (settings.modernPage())
+            writeTextFileUtf8(page, sourcesModernPage(settings.pageSettings(), outcomes));
+        else
+            writeTextFile1251(page, sourcesPage(settings.pageSettings(), outcomes));
     } catch (const PictavelError &error) {
         report(error.message());
         return kSomePictureFailed;

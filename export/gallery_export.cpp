@@ -625,8 +625,11 @@ void exportGallery(const ExportJob &job, const ExportProgress &onProgress)
         if (outcomes.at(i).kind == ExportOutcome::Kind::SourceMissing)
             passedOver << &job.items.at(i);
     }
-    writeTextFile1251(joinPath(job.projectFolder, QString::fromLatin1(kPageFileName)),
-                      job.pageLines);
+    const QString page = joinPath(job.projectFolder, QString::fromLatin1(kPageFileName));
+    if (job.pageInUtf8)
+        writeTextFileUtf8(page, job.pageLines);
+    else
+        writeTextFile1251(page, job.pageLines);
     if (!passedOver.isEmpty())
         throw PictavelError(passedOverMessage(passedOver));
 }

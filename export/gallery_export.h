@@ -101,6 +101,8 @@ struct ExportJob
     // picture name, and a thumbnail of twice the box beside its thumbnail
     // (thumbnail2xName), both made from the picture by averaging.
     QString screenCopyFolder;
+    // The page is written in UTF-8 rather than Windows-1251.
+    bool pageInUtf8 = false;
     // Told, one line at a time, what the export notices beside the items: a
     // record it cannot use or write, a wait for another export.
     std::function<void(const QString &)> onNotice;

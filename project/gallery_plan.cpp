@@ -1,5 +1,10 @@
 #include "project/gallery_plan.h"
 
+#include "base/paths.h"
+#include "html/modern_page.h"
+
+#include <QLocale>
+
 #include <memory>
 
 QList<ThumbOutputNames> galleryNames(const NamingSettings &naming,
@@ -105,11 +110,50 @@ ExportJob readableEntriesExportJob(const GalleryLayout &layout, const QList<SetP
     return job;
 }
 
+namespace {
+
+// The outcomes that were named and written, as the page's cells.
+QList<const ExportOutcome *> writtenOutcomes(const QList<ExportOutcome> &outcomes)
+{
+    QList<const ExportOutcome *> written;
+    for (const ExportOutcome &outcome : outcomes)
+        if (!outcome.names.pictureName.isEmpty() && outcome.kind != ExportOutcome::Kind::Failed)
+            written << &outcome;
+    return written;
+}
+
+} // namespace
+
+QStringList modernGalleryPage(const PageSettings &page, const QList<ThumbOutputNames> &names,
+                              const QList<QSize> &thumbSizes)
+{
+    QList<ModernPageCell> cells;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        cells.append({names.at(i), names.at(i).pictureName, thumbSizes.value(i)});
+    return generateModernPage(page, cells, QLocale::system().bcp47Name());
+}
+
+QStringList sourcesModernPage(const PageSettings &page, const QList<ExportOutcome> &outcomes)
+{
+    QList<ThumbOutputNames> names;
+    QList<QSize> sizes;
+    for (const ExportOutcome *outcome : writtenOutcomes(outcomes)) {
+        names << outcome->names;
+        sizes << outcome->thumbSize;
+    }
+    return modernGalleryPage(page, names, sizes);
+}
+
+void planModernExport(ExportJob &job)
+{
+    job.screenCopyFolder = joinPath(job.projectFolder, QString::fromLatin1(kScreenCopyFolderName));
+    job.pageInUtf8 = true;
+}
+
 QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes)
 {
     QList<ThumbOutputNames> cells;
-    for (const ExportOutcome &outcome : outcomes)
-        if (!outcome.names.pictureName.isEmpty() && outcome.kind != ExportOutcome::Kind::Failed)
-            cells << outcome.names;
+    for (const ExportOutcome *outcome : writtenOutcomes(outcomes))
+        cells << outcome->names;
     return generatePage(page, cells);
 }

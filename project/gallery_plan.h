@@ -50,6 +50,18 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<SetPicture> 
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs);
 QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
 
+// The modern page of thumbnails under these names, of these sizes, in the
+// language of the system, and the same of what an export of sources named
+// and wrote.
+QStringList modernGalleryPage(const PageSettings &page, const QList<ThumbOutputNames> &names,
+                              const QList<QSize> &thumbSizes);
+QStringList sourcesModernPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
+
+// What an export writes for the modern page besides its files: the
+// screen-sized copies in the project folder's view folder, and the page in
+// UTF-8.
+void planModernExport(ExportJob &job);
+
 // The export of a set whose pictures have not been read yet, with their
 // captions and edited copies: a picture that cannot be read is left out and
 // those after it take its place, as an add leaves out what it cannot read.

@@ -60,6 +60,8 @@ public:
     QString thumbLinkPrefix() const { return text("edtSrc.Text"); }
     QString thumbsFolderText() const { return text("edtThumbsFolder.Text"); }
     ExportOptions exportOptions() const;
+    // Whether the page is the modern one, with screen-sized copies.
+    bool modernPage() const { return flag("chbModernPage.Checked"); }
     // The thumbnail grid's cells per row: spinCounCol.
     int columns() const { return number("spinCounCol.Value"); }
     NamingSettings naming() const;

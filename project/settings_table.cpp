@@ -50,6 +50,7 @@ const SettingSpec kSettings[] = {
     {"spinW.Value", SettingControl::SpinEdit, 400, "", 0, 1000},
     {"chbSmoothThumbs.Checked", SettingControl::Flag, 0, "", 0, 0, true},
     {"chbKeepOriginals.Checked", SettingControl::Flag, 0, "", 0, 0, true},
+    {"chbModernPage.Checked", SettingControl::Flag, 0, "", 0, 0, true},
 };
 
 } // namespace
