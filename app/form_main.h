@@ -266,6 +266,7 @@ public:
     GalleryProgressBar *ProgressBar = nullptr;
     QPushButton *btnStart = nullptr;
     QCheckBox *chbKeepOriginals = nullptr;
+    QCheckBox *chbModernPage = nullptr;
     QPushButton *btnPreview = nullptr;
     // The tree follows the folders read on the way to the working folder
     // until it is read or the user touches the tree.

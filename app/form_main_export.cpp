@@ -53,6 +53,8 @@ void TFormMain::btnStartClick()
     }
     ExportJob job =
         galleryExportJob(galleryLayout(), setPictures(), cellPixels, CL->lines(), jobCount());
+    if (Settings.modernPage())
+        planModernExport(job);
     QStringList notices;
     job.onNotice = [&notices](const QString &notice) {
         notices << notice;

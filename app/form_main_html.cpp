@@ -28,7 +28,16 @@ void TFormMain::GenerateHtml()
          {spinLeftMargin, spinTopMargin, spinBorder, spinCellPad, spinCellSpac, spinBorderImg})
         if (spin->cleanText().isEmpty())
             spin->setValue(spin->minimum());
-    CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), setPictures()));
+    if (!Settings.modernPage()) {
+        CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), setPictures()));
+        return;
+    }
+    QList<QSize> thumbSizes;
+    for (int i = 0; i < ThumbsCount; ++i)
+        thumbSizes << QSize(Thumbs.at(i).ThumbImage->bitmap().width(),
+                            Thumbs.at(i).ThumbImage->bitmap().height());
+    CL->setLines(modernGalleryPage(Settings.pageSettings(),
+                                   galleryNames(Settings.naming(), setPictures()), thumbSizes));
 }
 
 bool TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)
@@ -129,6 +138,7 @@ void TFormMain::connectHtmlTab()
     for (QLineEdit *edit : {edtTitle, edtHeader, edtHref, edtSrc, edtBGColorPage, edtTextColorPage,
                             edtColorFont, edtBgColor, edtBordColor, edtBordColorD, edtBordColorL})
         connectGuarded(edit, &QLineEdit::textChanged, this, &TFormMain::spinBorderChange);
+    connectGuarded(chbModernPage, &QCheckBox::toggled, this, &TFormMain::spinBorderChange);
     for (QComboBox *list : {cmbFontHeader, cmbFontSize, cmbTarget})
         connectGuarded(list, &QComboBox::editTextChanged, this, &TFormMain::spinBorderChange);
     // Every change of the text on show counts, typed in range or not, or stepped.

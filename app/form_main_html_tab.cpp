@@ -146,9 +146,14 @@ void TFormMain::buildHtmlTab()
                                  TabSheet_SetHTML);
     btnPreview->setObjectName(QStringLiteral("btnPreview"));
     btnPreview->setFlat(true);
-    btnPreview->setGeometry(509, 455, 254, 23);
-    for (QWidget *bottom :
-         std::initializer_list<QWidget *>{ProgressBar, btnStart, chbKeepOriginals, btnPreview})
+    btnPreview->setGeometry(620, 455, 143, 23);
+    chbModernPage = new QCheckBox(QStringLiteral("Modern page"), TabSheet_SetHTML);
+    chbModernPage->setObjectName(QStringLiteral("chbModernPage"));
+    chbModernPage->setToolTip(
+        QStringLiteral("A page for phones and desktops, with a viewer and screen-sized copies"));
+    chbModernPage->setGeometry(509, 456, 110, 21);
+    for (QWidget *bottom : std::initializer_list<QWidget *>{ProgressBar, btnStart, chbKeepOriginals,
+                                                            chbModernPage, btnPreview})
         Growing.add(bottom, GrowingLayout::MoveDown);
 
     ColorDialog = new QColorDialog(Qt::black, this);

@@ -156,22 +156,28 @@ const char kScript[] =
     "var dx=e.changedTouches[0].clientX-x0;x0=null;if(Math.abs(dx)>40)step(dx<0?1:-1)});"
     "show()})();";
 
+// An address inside srcset, where blanks and commas would end it.
+QString srcsetAddress(QString address)
+{
+    return address.replace(u' ', QStringLiteral("%20")).replace(u',', QStringLiteral("%2C"));
+}
+
+// Joined, never used as a format: a "%3F" of an address stays as it is.
 QString cellLine(const PageSettings &s, const ModernPageCell &cell, int place)
 {
-    const QString thumb = escaped(s.src) + escapeAddressFileName(cell.names.thumbName);
+    const QString picture = escapeAddressFileName(cell.names.pictureName);
     const QString caption = escaped(cell.caption);
-    QString line = QStringLiteral("<a href=\"%1\" id=\"p%2\" data-v=\"%3\" data-c=\"%4\">")
-                       .arg(escaped(s.href) + escapeAddressFileName(cell.names.pictureName))
-                       .arg(place + 1)
-                       .arg(QLatin1String(kScreenCopyFolderName) + u'/' +
-                            escapeAddressFileName(cell.names.pictureName))
-                       .arg(caption);
-    line += QStringLiteral("<img src=\"%1\" srcset=\"%2 2x\" width=\"%3\" height=\"%4\" alt=\"%5\"")
-                .arg(thumb,
-                     escaped(s.src) + escapeAddressFileName(thumbnail2xName(cell.names.thumbName)))
-                .arg(cell.thumbSize.width())
-                .arg(cell.thumbSize.height())
-                .arg(caption);
+    QString line = QStringLiteral("<a href=\"") + escaped(s.href) + picture +
+                   QStringLiteral("\" id=\"p") + QString::number(place + 1) +
+                   QStringLiteral("\" data-v=\"") + QLatin1String(kScreenCopyFolderName) + u'/' +
+                   picture + QStringLiteral("\" data-c=\"") + caption + QStringLiteral("\">");
+    line += QStringLiteral("<img src=\"") + escaped(s.src) +
+            escapeAddressFileName(cell.names.thumbName) + QStringLiteral("\" srcset=\"") +
+            srcsetAddress(escaped(s.src) +
+                          escapeAddressFileName(thumbnail2xName(cell.names.thumbName))) +
+            QStringLiteral(" 2x\" width=\"") + QString::number(cell.thumbSize.width()) +
+            QStringLiteral("\" height=\"") + QString::number(cell.thumbSize.height()) +
+            QStringLiteral("\" alt=\"") + caption + u'"';
     if (place >= kFirstScreen)
         line += QStringLiteral(" loading=\"lazy\"");
     return line + QStringLiteral(" decoding=\"async\"></a>");
@@ -194,8 +200,8 @@ QStringList generateModernPage(const PageSettings &settings, const QList<ModernP
         boxWidth = std::max(boxWidth, cell.thumbSize.width());
     const QString title = escaped(settings.title);
     const QString heading = settings.header.isEmpty() ? title : escaped(settings.header);
-    const QString description =
-        QStringLiteral("%1: %2 pictures").arg(settings.title).arg(cells.size());
+    const QString description = settings.title + QStringLiteral(": ") +
+                                QString::number(cells.size()) + QStringLiteral(" pictures");
     QStringList page{QStringLiteral("<!DOCTYPE html>"),
                      QStringLiteral("<html lang=\"%1\">").arg(escaped(language)),
                      QStringLiteral("<head>"),

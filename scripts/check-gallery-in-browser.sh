@@ -2,7 +2,7 @@
 # Builds a gallery of a few generated pictures with awkward names (a space,
 # "#", "%", a Cyrillic letter, markup, an entity, a backslash, three files
 # with one stem), into folders whose texts hold "#", "?", a quote and a
-# blank, through pictavel-build, opens its page in headless Chromium and fails unless
+# blank, through pictavel-build, as the described page and as the modern one, opens its page in headless Chromium and fails unless
 # every thumbnail has loaded and every link leads to a picture that loads. A
 # screenshot of the page is left beside it.
 #
@@ -60,4 +60,9 @@ project=$work/gallery
 
 # Ten pictures: any name that opened markup would add an image of its own.
 "$root/scripts/check-page-in-browser.sh" "$project/~thumbs.html" 10 "$work/gallery.png"
+
+# The same gallery as the modern page, on a phone, with its viewer.
+"$tool" --ini "$work/propstor.ini" --profile Odd --modern-page --quiet "$work/modern" \
+    "$work/sources"
+"$root/scripts/check-modern-page-in-browser.sh" "$work/modern/~thumbs.html" 10 "$work/modern"
 passed=yes

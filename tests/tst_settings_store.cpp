@@ -379,8 +379,10 @@ void TestSettingsStore::addedSettingsAreWrittenOnlyWhenOn()
 
     // On: appended after the forty; off again: gone, the file as before.
     settings.turnOn(QStringLiteral("chbKeepOriginals.Checked"));
+    settings.turnOn(QStringLiteral("chbModernPage.Checked"));
     store.Save();
-    QVERIFY(readBytes(ini).endsWith("spinW.Value=400\r\nchbKeepOriginals.Checked=1\r\n"));
+    QVERIFY(readBytes(ini).endsWith(
+        "spinW.Value=400\r\nchbKeepOriginals.Checked=1\r\nchbModernPage.Checked=1\r\n"));
     GallerySettings off;
     SettingsStore offStore(ini, QStringLiteral("FormMain"), galleryProps(), off.resolver(),
                            [](const QString &) {});
@@ -388,14 +390,15 @@ void TestSettingsStore::addedSettingsAreWrittenOnlyWhenOn()
     offStore.Save();
     offStore.setProfile(QStringLiteral("Trip"));
     offStore.Load();
-    QVERIFY(off.layout().options.keepOriginals);
+    QVERIFY(off.layout().options.keepOriginals && off.modernPage());
     // A profile without the key reads it as off, whatever was on before.
     offStore.setProfile(QStringLiteral("Other"));
     offStore.Load();
-    QVERIFY(!off.layout().options.keepOriginals);
+    QVERIFY(!off.layout().options.keepOriginals && !off.modernPage());
     offStore.setProfile(QStringLiteral("Trip"));
     offStore.Save();
     QCOMPARE(readBytes(ini).count("chbKeepOriginals"), 0);
+    QCOMPARE(readBytes(ini).count("chbModernPage"), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

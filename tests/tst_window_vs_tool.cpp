@@ -39,15 +39,15 @@ void writeBmp(const QString &path, int width, int height, QColor colour)
 // Opens the project folder, adds every file of `pictures` through the add
 // button and presses "Start", with the window doing `jobs` pictures at a time.
 void exportThroughWindow(const QString &base, const QString &pictures, const QString &project,
-                         int jobs, bool options)
+                         int jobs, const QStringList &options)
 {
     TFormMain window(base);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.setJobs(jobs);
     QVERIFY(!control<QCheckBox>(&window, "chbRenameF")->isChecked());
-    control<QCheckBox>(&window, "chbSmoothThumbs")->setChecked(options);
-    control<QCheckBox>(&window, "chbKeepOriginals")->setChecked(options);
+    for (const QString &option : options)
+        window.findChild<QCheckBox *>(option)->setChecked(true);
     answerNextModal<QDialog>([&](QDialog *dialog) {
         dialog->findChild<QLineEdit *>()->setText(project);
         dialog->accept();
@@ -66,6 +66,18 @@ void exportThroughWindow(const QString &base, const QString &pictures, const QSt
     QCOMPARE(window.thumbsCount(), list->count() - 1);
     control<QTabWidget>(&window, "PageControl")->setCurrentIndex(1);
     window.btnStartClick();
+}
+
+// The options of pictavel-build that turn on the window's check boxes.
+QStringList toolOptions(const QStringList &checkBoxes)
+{
+    const QMap<QString, QString> flags{{"chbSmoothThumbs", "--smooth-thumbnails"},
+                                       {"chbKeepOriginals", "--keep-originals"},
+                                       {"chbModernPage", "--modern-page"}};
+    QStringList options;
+    for (const QString &box : checkBoxes)
+        options << flags.value(box);
+    return options;
 }
 
 // Chooses `project` in the folder dialog of the project box.
@@ -128,14 +140,17 @@ void TestWindowVsTool::initTestCase()
 
 void TestWindowVsTool::toolWritesWhatStartWrites_data()
 {
-    QTest::addColumn<bool>("options");
-    QTest::newRow("as described") << false;
-    QTest::newRow("smooth thumbnails, kept originals") << true;
+    // The window's check boxes, each turned on in the tool by its option.
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("as described") << QStringList();
+    QTest::newRow("smooth thumbnails, kept originals")
+        << QStringList{"chbSmoothThumbs", "chbKeepOriginals"};
+    QTest::newRow("modern page") << QStringList{"chbModernPage"};
 }
 
 void TestWindowVsTool::toolWritesWhatStartWrites()
 {
-    QFETCH(bool, options);
+    QFETCH(QStringList, options);
     QTemporaryDir dir;
     const QString pictures = dir.filePath(QStringLiteral("src"));
     QVERIFY(QDir().mkpath(pictures));
@@ -173,9 +188,11 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     QVERIFY(QFileInfo::exists(ini));
     QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/window.jpg"));
     QVERIFY(written.value(QStringLiteral("~thumbs.html")).contains("gal/wide_2.jpg"));
-    // A picture and a thumbnail for each source, and the page.
-    QCOMPARE(written.size(), 2 * count + 1);
-    if (options) {
+    // A picture and a thumbnail for each source (and for the modern page a
+    // screen-sized copy and a thumbnail of twice the pixels), and the page.
+    const bool modern = options.contains("chbModernPage");
+    QCOMPARE(written.size(), (modern ? 4 : 2) * count + 1);
+    if (options.contains("chbKeepOriginals")) {
         // The JPEG source as it is, and a thumbnail averaged from the picture
         // that libjpeg reduced for it.
         QCOMPARE(written.value("gal/wide_2.jpg"),
@@ -192,10 +209,9 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     for (const char *jobs : {"1", "2"}) {
         const QString toolProject = dir.filePath(QStringLiteral("tool") + QLatin1String(jobs));
         QProcess tool;
-        tool.start(
-            QStringLiteral(PICTAVEL_BUILD_TOOL),
-            QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures} +
-                (options ? QStringList{"--smooth-thumbnails", "--keep-originals"} : QStringList()));
+        tool.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
+                   QStringList{"--ini", ini, "--jobs", jobs, "--quiet", toolProject, pictures} +
+                       toolOptions(options));
         QVERIFY(tool.waitForFinished(120000));
         const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
         QCOMPARE(errors.count(u'\n'), 1);
