@@ -1,4 +1,5 @@
 #include "html/colour_text.h"
+#include "html/modern_page.h"
 #include "html/page_generator.h"
 #include "project/gallery_settings.h"
 #include "project/project_folders.h"
@@ -83,6 +84,7 @@ private slots:
     void folderTextsGiveRelativeAddresses();
     void folderSpellingsOfOneFolder_data();
     void folderSpellingsOfOneFolder();
+    void modernPageEscapesAndSizesItsThumbnails();
     void colourTexts_data();
     void colourTexts();
 };
@@ -399,6 +401,42 @@ void TestPageGenerator::folderSpellingsOfOneFolder()
     settings.resolver()(QStringLiteral("edtGalerFolder.Text"))->set(a);
     settings.resolver()(QStringLiteral("edtThumbsFolder.Text"))->set(b);
     QCOMPARE(settings.naming().renaming, same);
+}
+
+void TestPageGenerator::modernPageEscapesAndSizesItsThumbnails()
+{
+    PageSettings s = defaultSettings();
+    s.title = QStringLiteral("</title><script>alert(1)</script> %2 & \"Trip\"");
+    s.header = QStringLiteral("<b>Наш</b> год");
+    s.href = QStringLiteral("gal/");
+    s.src = QStringLiteral("thumb \"x/");
+    s.bgColorPage = QStringLiteral("red;}body{display:none");
+    QList<ModernPageCell> cells;
+    for (int i = 0; i < 14; ++i)
+        cells.append({{QStringLiteral("a%1 #?.jpg").arg(i), QStringLiteral("b%1.jpg").arg(i)},
+                      QStringLiteral("<img onerror=x>%1").arg(i),
+                      QSize(110, 70 + i)});
+    const QStringList page = generateModernPage(s, cells, QStringLiteral("ru"));
+    const QString text = page.join(u'\n');
+    QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>\n<html lang=\"ru\">")));
+    // No setting text adds markup, a script or a style rule of its own.
+    QCOMPARE(text.count(QStringLiteral("<script")), 1);
+    QCOMPARE(text.count(QStringLiteral("<img")), 15);
+    QVERIFY(!text.contains(QStringLiteral("red;}")));
+    QVERIFY(text.contains(
+        QStringLiteral("<title>&lt;/title&gt;&lt;script&gt;alert(1)&lt;/script&gt; %2 &amp; "
+                       "&quot;Trip&quot;</title>")));
+    QVERIFY(text.contains(QStringLiteral("<h1>&lt;b&gt;Наш&lt;/b&gt; год</h1>")));
+    // Each thumbnail: its link, its copy, its size, its double and its text;
+    // those after the first screen load as they come into view.
+    const QString cell = lineStartingWith(page, "<a href=\"gal/a13");
+    QCOMPARE(cell, QStringLiteral("<a href=\"gal/a13 %23%3F.jpg\" id=\"p14\" "
+                                  "data-v=\"view/a13 %23%3F.jpg\" data-c=\"&lt;img "
+                                  "onerror=x&gt;13\"><img src=\"thumb &quot;x/b13.jpg\" "
+                                  "srcset=\"thumb%20&quot;x/b13@2x.jpg 2x\" width=\"110\" "
+                                  "height=\"83\" alt=\"&lt;img onerror=x&gt;13\" "
+                                  "loading=\"lazy\" decoding=\"async\"></a>"));
+    QVERIFY(!lineStartingWith(page, "<a href=\"gal/a0 ").contains(QStringLiteral("lazy")));
 }
 
 void TestPageGenerator::colourTexts_data()
