@@ -100,7 +100,7 @@ QString styleSheet(const PageSettings &s, int boxWidth)
                     s.underline ? QStringLiteral("underline") : QStringLiteral("none")) +
            QStringLiteral(
                "#g{display:grid;grid-template-columns:repeat(auto-fill,minmax(min(%1,100%),1fr));"
-               "gap:%2;max-width:calc(%3 * %1 + %4 * %2);margin:0 auto;"
+               "gap:%2;max-width:calc(%3 * %1 + %4 * %2 + 16px);margin:0 auto;"
                "justify-content:%5;justify-items:center;align-items:end;padding:8px}"
                "#g a{display:block;padding:%6;border:%7 solid %8;background:%9;"
                "max-width:100%}")
