@@ -353,6 +353,9 @@ private:
     // The set as its one value type, and back into the cells' records.
     static SetPicture setPictureOf(const TThumbsCollection &thumb);
     QList<SetPicture> setPictures() const;
+    // The modern page of the set, as the settings make it, and its further
+    // pages.
+    QList<QStringList> modernPages() const;
     void showSetPictures(const QList<SetPicture> &pictures);
     void showThumbCount();
     void enableSetButtons(bool enabled);

@@ -53,8 +53,12 @@ void TFormMain::btnStartClick()
     }
     ExportJob job =
         galleryExportJob(galleryLayout(), setPictures(), cellPixels, CL->lines(), jobCount());
-    if (Settings.modernPage())
+    // The source pane holds the modern page itself; its further pages follow
+    // from the set.
+    if (Settings.modernPage()) {
         planModernExport(job);
+        job.morePages = modernPages().mid(1);
+    }
     QStringList notices;
     job.onNotice = [&notices](const QString &notice) {
         notices << notice;

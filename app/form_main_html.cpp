@@ -32,12 +32,17 @@ void TFormMain::GenerateHtml()
         CL->setLines(galleryPage(Settings.pageSettings(), Settings.naming(), setPictures()));
         return;
     }
+    CL->setLines(modernPages().constFirst());
+}
+
+QList<QStringList> TFormMain::modernPages() const
+{
     QList<QSize> thumbSizes;
     for (int i = 0; i < ThumbsCount; ++i)
         thumbSizes << QSize(Thumbs.at(i).ThumbImage->bitmap().width(),
                             Thumbs.at(i).ThumbImage->bitmap().height());
-    CL->setLines(modernGalleryPage(Settings.pageSettings(),
-                                   galleryNames(Settings.naming(), setPictures()), thumbSizes));
+    return modernGalleryPages(Settings.pageSettings(),
+                              galleryNames(Settings.naming(), setPictures()), thumbSizes);
 }
 
 bool TFormMain::PickColor(ColourPanel *panel, QLineEdit *edit)

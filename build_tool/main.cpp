@@ -116,12 +116,16 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
             break;
         }
     }
-    const QString page = joinPath(layout.projectFolder, QString::fromLatin1(kPageFileName));
+    if (settings.modernPage()) {
+        QList<QStringList> pages = sourcesModernPages(settings.pageSettings(), outcomes);
+        job.pageLines = pages.takeFirst();
+        job.morePages = pages;
+    } else {
+        job.pageLines = sourcesPage(settings.pageSettings(), outcomes);
+    }
+    QString page;
     try {
-        if (settings.modernPage())
-            writeTextFileUtf8(page, sourcesModernPage(settings.pageSettings(), outcomes));
-        else
-            writeTextFile1251(page, sourcesPage(settings.pageSettings(), outcomes));
+        page = writeGalleryPages(job);
     } catch (const PictavelError &error) {
         report(error.message());
         return kSomePictureFailed;

@@ -625,11 +625,20 @@ void exportGallery(const ExportJob &job, const ExportProgress &onProgress)
         if (outcomes.at(i).kind == ExportOutcome::Kind::SourceMissing)
             passedOver << &job.items.at(i);
     }
+    writeGalleryPages(job);
+    if (!passedOver.isEmpty())
+        throw PictavelError(passedOverMessage(passedOver));
+}
+
+QString writeGalleryPages(const ExportJob &job)
+{
     const QString page = joinPath(job.projectFolder, QString::fromLatin1(kPageFileName));
     if (job.pageInUtf8)
         writeTextFileUtf8(page, job.pageLines);
     else
         writeTextFile1251(page, job.pageLines);
-    if (!passedOver.isEmpty())
-        throw PictavelError(passedOverMessage(passedOver));
+    for (qsizetype i = 0; i < job.morePages.size(); ++i)
+        writeTextFileUtf8(joinPath(job.projectFolder, morePageFileName(int(i) + 2)),
+                          job.morePages.at(i));
+    return page;
 }

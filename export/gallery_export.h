@@ -20,9 +20,6 @@ class SourceFiles;
 // pixels, and is never larger than the picture.
 inline constexpr int kScreenCopyLongSide = 2048;
 
-// The page's file name in the project folder.
-inline constexpr char kPageFileName[] = "~thumbs.html";
-
 // The two ways beyond the described export of making the files, the
 // options of the window's check boxes chbSmoothThumbs and chbKeepOriginals.
 struct ExportOptions
@@ -83,6 +80,9 @@ struct ExportJob
     QString pictureFolderText;
     QString thumbFolderText;
     QStringList pageLines;
+    // Further pages after it, written beside it as morePageFileName(2), (3)
+    // and so on.
+    QList<QStringList> morePages;
     QList<ExportItem> items;
     // The pictures made at a time, each on its own thread.
     int jobs = 1;
@@ -192,6 +192,11 @@ void refuseReplacingSource(const SourceFiles &sources, const QString &output, Ou
 // be written, a picture that cannot be decoded) raises PictavelError at once:
 // the files written so far stay and the page is not written.
 void exportGallery(const ExportJob &job, const ExportProgress &onProgress = {});
+
+// Writes the job's page as kPageFileName in the project folder, in its code
+// page, and its further pages beside it; each replaces an older one only
+// once it is complete. Returns the page's path.
+QString writeGalleryPages(const ExportJob &job);
 
 // The decode and thumbnail areas one exporting thread keeps from picture to
 // picture, and the steps of writing one item.

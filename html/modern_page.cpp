@@ -123,29 +123,46 @@ QString styleSheet(const PageSettings &s, int boxWidth)
                "#v button{position:absolute;width:3rem;height:3rem;border:0;border-radius:50%;"
                "background:#222;color:#fff;font-size:1.8rem;line-height:1;cursor:pointer}"
                "#vp{left:.5rem;top:calc(50% - 1.5rem)}#vq{right:.5rem;top:calc(50% - 1.5rem)}"
-               "#vx{right:.5rem;top:.5rem}body.vo{overflow:hidden}");
+               "#vx{right:.5rem;top:.5rem}body.vo{overflow:hidden}"
+               "#m{text-align:center;padding:1em}#m a{color:inherit}");
 }
 
 // The viewer: the hash names the picture on show, so that Back closes it and
-// a shared link opens it; previous and next replace the hash.
+// a shared link opens it; previous and next replace the hash. The thumbnails
+// of further pages are fetched into the grid as its end scrolls into view,
+// and when the viewer steps or is sent past those already there; when that
+// fails, the link to the next page stays for the visitor.
 const char kScript[] =
-    "(function(){var d=document,L=[].slice.call(d.querySelectorAll('#g a')),"
-    "V=d.getElementById('v'),I=d.getElementById('vi'),C=d.getElementById('vc'),"
-    "P=d.getElementById('vn'),F=d.getElementById('vf'),cur=-1,pushed=false,ahead=new Image();"
+    "(function(){var d=document,G=d.getElementById('g'),L=[].slice.call(G.querySelectorAll('a')),"
+    "N=G.getAttribute('data-n'),M=d.getElementById('m'),V=d.getElementById('v'),"
+    "I=d.getElementById('vi'),C=d.getElementById('vc'),P=d.getElementById('vn'),"
+    "F=d.getElementById('vf'),cur=-1,pushed=false,busy=null,ahead=new Image(),seen=null;"
     "if(!L.length)return;"
+    "function hook(a){a.addEventListener('click',function(e){if(e.button||e.ctrlKey||"
+    "e.metaKey||e.shiftKey||e.altKey)return;e.preventDefault();pushed=true;location.hash=a.id})}"
+    "function more(){if(busy)return busy;if(!M)return Promise.resolve(false);"
+    "var m=M.querySelector('a');busy=fetch(m.href).then(function(r){if(!r.ok)throw r;"
+    "return r.text()}).then(function(t){var o=new DOMParser().parseFromString(t,'text/html');"
+    "o.querySelectorAll('#g a').forEach(function(a){a=d.importNode(a,true);G.appendChild(a);"
+    "hook(a);L.push(a)});"
+    "var n=o.querySelector('#m a');if(n)m.href=n.href;else{M.remove();M=null}"
+    "busy=null;return true},function(){busy=null;if(seen)seen.disconnect();return false});"
+    "return busy}"
     "function at(h){for(var i=0;i<L.length;i++)if(L[i].id===h)return i;return -1}"
-    "function show(){var n=at(location.hash.slice(1));if(n<0){V.hidden=true;"
+    "function show(){var h=location.hash.slice(1),n=at(h);if(n<0&&M&&/^p\\d+$/.test(h)){"
+    "more().then(function(ok){if(ok)show()});return}if(n<0){V.hidden=true;"
     "d.body.classList.remove('vo');if(cur>=0)L[cur].focus();cur=-1;return}"
     "cur=n;var a=L[n];I.src=a.getAttribute('data-v');I.alt=a.getAttribute('data-c');"
-    "C.textContent=a.getAttribute('data-c');P.textContent=(n+1)+' / '+L.length;"
+    "C.textContent=a.getAttribute('data-c');P.textContent=a.id.slice(1)+' / '+N;"
     "F.href=a.getAttribute('href');V.hidden=false;d.body.classList.add('vo');"
-    "ahead.src=L[(n+1)%L.length].getAttribute('data-v');d.getElementById('vx').focus()}"
-    "function step(k){location.replace('#'+L[(cur+k+L.length)%L.length].id)}"
+    "if(n+1<L.length)ahead.src=L[n+1].getAttribute('data-v');else if(M)more();"
+    "d.getElementById('vx').focus()}"
+    "function go(n){location.replace('#'+L[(n+L.length)%L.length].id)}"
+    "function step(k){var n=cur+k;if(n<0&&M)return;if(n>=L.length&&M)more().then(function(){"
+    "go(n)});else go(n)}"
     "function close(){if(pushed){pushed=false;history.back()}else{history.replaceState(null,'',"
     "location.pathname+location.search);show()}}"
-    "L.forEach(function(a){a.addEventListener('click',function(e){if(e.button||e.ctrlKey||"
-    "e.metaKey||e.shiftKey||e.altKey)return;e.preventDefault();pushed=true;location.hash=a.id})});"
-    "window.addEventListener('hashchange',show);"
+    "L.forEach(hook);window.addEventListener('hashchange',show);"
     "d.getElementById('vp').onclick=function(){step(-1)};"
     "d.getElementById('vq').onclick=function(){step(1)};"
     "d.getElementById('vx').onclick=close;"
@@ -154,6 +171,9 @@ const char kScript[] =
     "var x0=null;V.addEventListener('touchstart',function(e){x0=e.touches[0].clientX},"
     "{passive:true});V.addEventListener('touchend',function(e){if(x0===null)return;"
     "var dx=e.changedTouches[0].clientX-x0;x0=null;if(Math.abs(dx)>40)step(dx<0?1:-1)});"
+    "if(M&&window.IntersectionObserver){seen=new IntersectionObserver(function(e){"
+    "if(e[0].isIntersecting)more().then(function(ok){if(ok&&M){seen.unobserve(M);"
+    "seen.observe(M)}})},{rootMargin:'800px'});seen.observe(M)}"
     "show()})();";
 
 // An address inside srcset, where blanks and commas would end it.
@@ -192,8 +212,13 @@ QString thumbnail2xName(const QString &thumbName)
                    : thumbName.left(dot) + QStringLiteral("@2x") + thumbName.mid(dot);
 }
 
-QStringList generateModernPage(const PageSettings &settings, const QList<ModernPageCell> &cells,
-                               const QString &language)
+QString morePageFileName(int number)
+{
+    return QStringLiteral("~thumbs-") + QString::number(number) + QStringLiteral(".html");
+}
+
+QList<QStringList> generateModernPages(const PageSettings &settings,
+                                       const QList<ModernPageCell> &cells, const QString &language)
 {
     int boxWidth = 0;
     for (const ModernPageCell &cell : cells)
@@ -202,35 +227,47 @@ QStringList generateModernPage(const PageSettings &settings, const QList<ModernP
     const QString heading = settings.header.isEmpty() ? title : escaped(settings.header);
     const QString description = settings.title + QStringLiteral(": ") +
                                 QString::number(cells.size()) + QStringLiteral(" pictures");
-    QStringList page{QStringLiteral("<!DOCTYPE html>"),
-                     QStringLiteral("<html lang=\"%1\">").arg(escaped(language)),
-                     QStringLiteral("<head>"),
-                     QStringLiteral("<meta charset=\"utf-8\">"),
-                     QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, "
-                                    "initial-scale=1\">"),
-                     QStringLiteral("<title>") + title + QStringLiteral("</title>"),
-                     QStringLiteral("<meta name=\"description\" content=\"") +
-                         escaped(description) + u'"' + u'>',
-                     QStringLiteral("<link rel=\"icon\" href=\"data:,\">"),
-                     QStringLiteral("<style>") + styleSheet(settings, std::max(boxWidth, 1)) +
-                         QStringLiteral("</style>"),
-                     QStringLiteral("</head>"),
-                     QStringLiteral("<body>"),
-                     QStringLiteral("<h1>") + heading + QStringLiteral("</h1>"),
-                     QStringLiteral("<main id=\"g\">")};
-    for (int i = 0; i < cells.size(); ++i)
-        page << cellLine(settings, cells.at(i), i);
-    page << QStringLiteral("</main>")
-         << QStringLiteral(
-                "<div id=\"v\" role=\"dialog\" aria-modal=\"true\" aria-label=\"Picture\" "
-                "hidden><figure><img id=\"vi\" alt=\"\"><figcaption><span id=\"vc\">"
-                "</span> <span id=\"vn\"></span><a id=\"vf\" href=\"#\">Full size</a>"
-                "</figcaption></figure>"
-                "<button id=\"vp\" type=\"button\" aria-label=\"Previous\">&#8249;"
-                "</button><button id=\"vq\" type=\"button\" aria-label=\"Next\">"
-                "&#8250;</button><button id=\"vx\" type=\"button\" "
-                "aria-label=\"Close\">&#215;</button></div>")
-         << QStringLiteral("<script>") + QLatin1String(kScript) + QStringLiteral("</script>")
-         << QStringLiteral("</body>") << QStringLiteral("</html>");
-    return page;
+    const QStringList head{QStringLiteral("<!DOCTYPE html>"),
+                           QStringLiteral("<html lang=\"") + escaped(language) +
+                               QStringLiteral("\">"),
+                           QStringLiteral("<head>"),
+                           QStringLiteral("<meta charset=\"utf-8\">"),
+                           QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, "
+                                          "initial-scale=1\">"),
+                           QStringLiteral("<title>") + title + QStringLiteral("</title>"),
+                           QStringLiteral("<meta name=\"description\" content=\"") +
+                               escaped(description) + u'"' + u'>',
+                           QStringLiteral("<link rel=\"icon\" href=\"data:,\">"),
+                           QStringLiteral("<style>") + styleSheet(settings, std::max(boxWidth, 1)) +
+                               QStringLiteral("</style>"),
+                           QStringLiteral("</head>"),
+                           QStringLiteral("<body>"),
+                           QStringLiteral("<h1>") + heading + QStringLiteral("</h1>"),
+                           QStringLiteral("<main id=\"g\" data-n=\"") +
+                               QString::number(cells.size()) + QStringLiteral("\">")};
+    const QStringList tail{
+        QStringLiteral("<div id=\"v\" role=\"dialog\" aria-modal=\"true\" aria-label=\"Picture\" "
+                       "hidden><figure><img id=\"vi\" alt=\"\"><figcaption><span id=\"vc\">"
+                       "</span> <span id=\"vn\"></span><a id=\"vf\" href=\"#\">Full size</a>"
+                       "</figcaption></figure>"
+                       "<button id=\"vp\" type=\"button\" aria-label=\"Previous\">&#8249;"
+                       "</button><button id=\"vq\" type=\"button\" aria-label=\"Next\">"
+                       "&#8250;</button><button id=\"vx\" type=\"button\" "
+                       "aria-label=\"Close\">&#215;</button></div>"),
+        QStringLiteral("<script>") + QLatin1String(kScript) + QStringLiteral("</script>"),
+        QStringLiteral("</body>"), QStringLiteral("</html>")};
+    QList<QStringList> pages;
+    for (int first = 0; first == 0 || first < cells.size(); first += kCellsPerModernPage) {
+        QStringList page = head;
+        const int end = std::min<int>(first + kCellsPerModernPage, cells.size());
+        for (int i = first; i < end; ++i)
+            page << cellLine(settings, cells.at(i), i);
+        page << QStringLiteral("</main>");
+        if (end < cells.size())
+            page << QStringLiteral("<p id=\"m\"><a href=\"") +
+                        morePageFileName(int(pages.size()) + 2) +
+                        QStringLiteral("\">More pictures</a></p>");
+        pages << page + tail;
+    }
+    return pages;
 }

@@ -24,6 +24,14 @@ struct ModernPageCell
     QSize thumbSize;
 };
 
+// The thumbnails one modern page holds, so that its first load stays small
+// for any set; a larger set goes on in further pages.
+inline constexpr int kCellsPerModernPage = 240;
+
+// The file name of the modern page's further page `number` (2, 3, ...),
+// beside the page: "~thumbs-2.html".
+QString morePageFileName(int number);
+
 // The modern page: HTML5 in UTF-8 for phones and desktops alike. A fluid grid
 // of the thumbnails (each a link to its full-size picture, so that the page
 // works without scripts, with a thumbnail of twice the pixels for screens of
@@ -33,5 +41,11 @@ struct ModernPageCell
 // The title, header, colours, fonts, borders, spacing and alignment of the
 // settings apply where they make sense; every setting text is escaped.
 // `language` is the page's lang.
-QStringList generateModernPage(const PageSettings &settings, const QList<ModernPageCell> &cells,
-                               const QString &language);
+//
+// The page holds the first kCellsPerModernPage thumbnails and links the
+// further pages one after the other, each with the next thumbnails in the
+// same grid; the page's script fetches them into its own grid as its end
+// scrolls into view, so that to a visitor with scripts it stays one page.
+// The first of the pages is the page itself; there is always one.
+QList<QStringList> generateModernPages(const PageSettings &settings,
+                                       const QList<ModernPageCell> &cells, const QString &language);

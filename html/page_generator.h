@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// The page's file name in the project folder.
+inline constexpr char kPageFileName[] = "~thumbs.html";
+
 // The text of a spin edit as it is shown, with the lowest value of its range:
 // a text that is empty or not a number counts as that minimum.
 struct SpinEditText

@@ -124,16 +124,18 @@ QList<const ExportOutcome *> writtenOutcomes(const QList<ExportOutcome> &outcome
 
 } // namespace
 
-QStringList modernGalleryPage(const PageSettings &page, const QList<ThumbOutputNames> &names,
-                              const QList<QSize> &thumbSizes)
+QList<QStringList> modernGalleryPages(const PageSettings &page,
+                                      const QList<ThumbOutputNames> &names,
+                                      const QList<QSize> &thumbSizes)
 {
     QList<ModernPageCell> cells;
     for (qsizetype i = 0; i < names.size(); ++i)
         cells.append({names.at(i), names.at(i).pictureName, thumbSizes.value(i)});
-    return generateModernPage(page, cells, QLocale::system().bcp47Name());
+    return generateModernPages(page, cells, QLocale::system().bcp47Name());
 }
 
-QStringList sourcesModernPage(const PageSettings &page, const QList<ExportOutcome> &outcomes)
+QList<QStringList> sourcesModernPages(const PageSettings &page,
+                                      const QList<ExportOutcome> &outcomes)
 {
     QList<ThumbOutputNames> names;
     QList<QSize> sizes;
@@ -141,7 +143,7 @@ QStringList sourcesModernPage(const PageSettings &page, const QList<ExportOutcom
         names << outcome->names;
         sizes << outcome->thumbSize;
     }
-    return modernGalleryPage(page, names, sizes);
+    return modernGalleryPages(page, names, sizes);
 }
 
 void planModernExport(ExportJob &job)

@@ -50,12 +50,14 @@ ExportJob galleryExportJob(const GalleryLayout &layout, const QList<SetPicture> 
 ExportJob sourcesExportJob(const GalleryLayout &layout, const QStringList &sources, int jobs);
 QStringList sourcesPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
 
-// The modern page of thumbnails under these names, of these sizes, in the
-// language of the system, and the same of what an export of sources named
-// and wrote.
-QStringList modernGalleryPage(const PageSettings &page, const QList<ThumbOutputNames> &names,
-                              const QList<QSize> &thumbSizes);
-QStringList sourcesModernPage(const PageSettings &page, const QList<ExportOutcome> &outcomes);
+// The modern page and its further pages (generateModernPages) of thumbnails
+// under these names, of these sizes, in the language of the system, and the
+// same of what an export of sources named and wrote.
+QList<QStringList> modernGalleryPages(const PageSettings &page,
+                                      const QList<ThumbOutputNames> &names,
+                                      const QList<QSize> &thumbSizes);
+QList<QStringList> sourcesModernPages(const PageSettings &page,
+                                      const QList<ExportOutcome> &outcomes);
 
 // What an export writes for the modern page besides its files: the
 // screen-sized copies in the project folder's view folder, and the page in

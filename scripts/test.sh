@@ -15,4 +15,5 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_sup
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # The exported page in a real browser.
 "$root/scripts/check-gallery-in-browser.sh" "$build"
+"$root/scripts/check-large-modern-page.sh" "$build"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -85,6 +85,7 @@ private slots:
     void folderSpellingsOfOneFolder_data();
     void folderSpellingsOfOneFolder();
     void modernPageEscapesAndSizesItsThumbnails();
+    void largeSetGoesOnInFurtherPages();
     void colourTexts_data();
     void colourTexts();
 };
@@ -416,7 +417,7 @@ void TestPageGenerator::modernPageEscapesAndSizesItsThumbnails()
         cells.append({{QStringLiteral("a%1 #?.jpg").arg(i), QStringLiteral("b%1.jpg").arg(i)},
                       QStringLiteral("<img onerror=x>%1").arg(i),
                       QSize(110, 70 + i)});
-    const QStringList page = generateModernPage(s, cells, QStringLiteral("ru"));
+    const QStringList page = generateModernPages(s, cells, QStringLiteral("ru")).constFirst();
     const QString text = page.join(u'\n');
     QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>\n<html lang=\"ru\">")));
     // No setting text adds markup, a script or a style rule of its own.
@@ -437,6 +438,35 @@ void TestPageGenerator::modernPageEscapesAndSizesItsThumbnails()
                                   "height=\"83\" alt=\"&lt;img onerror=x&gt;13\" "
                                   "loading=\"lazy\" decoding=\"async\"></a>"));
     QVERIFY(!lineStartingWith(page, "<a href=\"gal/a0 ").contains(QStringLiteral("lazy")));
+}
+
+void TestPageGenerator::largeSetGoesOnInFurtherPages()
+{
+    // 2,000 pictures under the default names: the page a visitor loads first
+    // stays small, and the further pages link on, numbering on.
+    const PageSettings s = defaultSettings();
+    QList<ModernPageCell> cells;
+    for (int i = 0; i < 2000; ++i) {
+        const QString name = QStringLiteral("A_%1.jpg").arg(i + 1, 4, 10, QLatin1Char('0'));
+        cells.append({{name, u'B' + name.mid(1)}, name, QSize(150, 113)});
+    }
+    const QList<QStringList> pages = generateModernPages(s, cells, QStringLiteral("en"));
+    QCOMPARE(pages.size(), (2000 + kCellsPerModernPage - 1) / kCellsPerModernPage);
+    QVERIFY(pages.constFirst().join(QStringLiteral("\r\n")).toUtf8().size() < 100'000);
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        const QStringList &page = pages.at(p);
+        QVERIFY(page.contains(QStringLiteral("<main id=\"g\" data-n=\"2000\">")));
+        const int first = int(p) * kCellsPerModernPage + 1;
+        QVERIFY(
+            lineStartingWith(page, "<a href=").contains(QStringLiteral("id=\"p%1\"").arg(first)));
+        const QString more = lineStartingWith(page, "<p id=\"m\">");
+        QCOMPARE(more.isEmpty(), p + 1 == pages.size());
+        if (!more.isEmpty())
+            QVERIFY(more.contains(u'"' + morePageFileName(int(p) + 2) + u'"'));
+    }
+    const QList<ModernPageCell> few = cells.mid(0, kCellsPerModernPage);
+    QCOMPARE(generateModernPages(s, few, QStringLiteral("en")).size(), 1);
+    QCOMPARE(generateModernPages(s, {}, QStringLiteral("en")).size(), 1);
 }
 
 void TestPageGenerator::colourTexts_data()
