@@ -193,6 +193,22 @@ std::optional<StatStamp> writeFileAtomically(const QString &path, const QByteArr
     return file.stamp();
 }
 
+bool writeFileUnlessSame(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info
+    {
+    };
+    if (::lstat(name.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size == bytes.size()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.read(bytes.size() + 1) == bytes)
+            return false;
+    }
+    writeFileAtomically(path, bytes);
+    return true;
+}
+
 void setAfterRenameHookForTests(void (*hook)(const QByteArray &path))
 {
     afterRenameHook = hook;

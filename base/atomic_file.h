@@ -69,3 +69,7 @@ void removeAbandonedTemporaries(const QString &folder);
 // Writes `bytes` as the whole file at `path` through AtomicFile; raises its
 // error. The stamp of the file written.
 std::optional<StatStamp> writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+// writeFileAtomically() unless `path` is a regular file that holds `bytes`
+// already, which is then left as it is, untouched; whether it was written.
+bool writeFileUnlessSame(const QString &path, const QByteArray &bytes);

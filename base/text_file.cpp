@@ -20,12 +20,17 @@ void writeTextFile1251(const QString &path, const QStringList &lines)
     writeFileAtomically(path, encodeTextFile1251(lines));
 }
 
-void writeTextFileUtf8(const QString &path, const QStringList &lines)
+QByteArray encodeTextFileUtf8(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + "\r\n";
-    writeFileAtomically(path, bytes);
+    return bytes;
+}
+
+void writeTextFileUtf8(const QString &path, const QStringList &lines)
+{
+    writeFileAtomically(path, encodeTextFileUtf8(lines));
 }
 
 QStringList readTextFile1251(const QString &path)

@@ -326,8 +326,9 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         record.forget(picture);
         QString notKept;
         if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
+            const std::optional<QByteArrayView> source = work.sourceBytes(item.sourcePath);
             const std::optional<StatStamp> written =
-                WriteKeptOriginal(item.sourcePath, picture, notKept);
+                source ? WriteKeptOriginal(*source, picture, notKept) : std::nullopt;
             if (written) {
                 record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
                 outcome.wroteFiles = true;
@@ -470,8 +471,12 @@ bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &b
     // own source alone. The area goes back to the pixel pool, from which the
     // decoder takes it again.
     m_picture.setSize(0, 0);
+    m_filePath.clear();
     try {
-        LoadPictureForThumbnail(path, m_picture, box, &m_warning);
+        LoadPictureForThumbnail(path, m_picture, box, &m_warning, &m_file);
+        // A missing file is not read at all.
+        if (!m_picture.empty())
+            m_filePath = path;
     } catch (const PictavelError &error) {
         // The decoders' own texts do not say which file they were reading.
         if (error.message().contains(path))
@@ -479,6 +484,17 @@ bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &b
         throw PictavelError(path + QStringLiteral(": ") + error.message());
     }
     return !m_picture.empty();
+}
+
+std::optional<QByteArrayView> ExportWorkspace::sourceBytes(const QString &path)
+{
+    if (path != m_filePath) {
+        m_filePath.clear();
+        if (!m_file.read(path))
+            return std::nullopt;
+        m_filePath = path;
+    }
+    return m_file.bytes();
 }
 
 const TBitmap32 &ExportWorkspace::makeThumbnail(const QSize &box, TStretchFilter filter,
@@ -632,13 +648,20 @@ void exportGallery(const ExportJob &job, const ExportProgress &onProgress)
 
 QString writeGalleryPages(const ExportJob &job)
 {
+    // A page whose text is the same is left as it is, like the pictures, so
+    // that an unchanged gallery is published again with nothing to copy;
+    // a full export writes it all the same.
+    const auto write = [&job](const QString &path, const QByteArray &bytes) {
+        if (job.full)
+            writeFileAtomically(path, bytes);
+        else
+            writeFileUnlessSame(path, bytes);
+    };
     const QString page = joinPath(job.projectFolder, QString::fromLatin1(kPageFileName));
-    if (job.pageInUtf8)
-        writeTextFileUtf8(page, job.pageLines);
-    else
-        writeTextFile1251(page, job.pageLines);
+    write(page, job.pageInUtf8 ? encodeTextFileUtf8(job.pageLines)
+                               : encodeTextFile1251(job.pageLines));
     for (qsizetype i = 0; i < job.morePages.size(); ++i)
-        writeTextFileUtf8(joinPath(job.projectFolder, morePageFileName(int(i) + 2)),
-                          job.morePages.at(i));
+        write(joinPath(job.projectFolder, morePageFileName(int(i) + 2)),
+              encodeTextFileUtf8(job.morePages.at(i)));
     return page;
 }

@@ -3,6 +3,7 @@
 #include "base/stat_stamp.h"
 #include "html/page_generator.h"
 #include "imaging/bitmap32.h"
+#include "imaging/picture_file.h"
 
 #include <QList>
 #include <QSize>
@@ -195,7 +196,8 @@ void exportGallery(const ExportJob &job, const ExportProgress &onProgress = {});
 
 // Writes the job's page as kPageFileName in the project folder, in its code
 // page, and its further pages beside it; each replaces an older one only
-// once it is complete. Returns the page's path.
+// once it is complete, and one that holds the same text already is left
+// untouched unless the job is full. Returns the page's path.
 QString writeGalleryPages(const ExportJob &job);
 
 // The decode and thumbnail areas one exporting thread keeps from picture to
@@ -211,6 +213,10 @@ public:
     bool loadSourceForThumbnail(const QString &path, const QSize &box);
     // What the decoder noticed in the last source without failing.
     const QString &sourceWarning() const { return m_warning; }
+    // The bytes of the file at `path`: those the last load read when it was
+    // this file, so that a file is read once for all its uses, else read
+    // now; nothing when it cannot be read. Valid until the next load or read.
+    std::optional<QByteArrayView> sourceBytes(const QString &path);
 
     // The loaded picture fitted into `box` with `filter`, or averaged when
     // `smooth`, valid until the next call.
@@ -223,6 +229,9 @@ public:
     std::optional<StatStamp> writePicture(const QString &path) const;
 
 private:
+    PictureBytes m_file;
+    // The path m_file holds the bytes of.
+    QString m_filePath;
     TBitmap32 m_picture;
     TBitmap32 m_thumb;
     TBitmap32 m_screenCopy;

@@ -4,8 +4,6 @@
 #include "imaging/exif_orientation.h"
 #include "imaging/picture_decoders.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <memory>
 
@@ -27,13 +25,38 @@ bool startsWith(const uint8_t *data, size_t size, const char *tag, size_t tagSiz
     return size >= tagSize && std::equal(tag, tag + tagSize, data);
 }
 
+// Pieces of a file in their order, neighbours joined.
+class Pieces
+{
+public:
+    void append(const char *data, size_t size)
+    {
+        if (!m_views.empty() && m_views.back().data() + m_views.back().size() == data)
+            m_views.back() = QByteArrayView(m_views.back().data(), m_views.back().size() + size);
+        else
+            m_views.emplace_back(data, qsizetype(size));
+    }
+    const std::vector<QByteArrayView> &views() const { return m_views; }
+    QByteArray joined() const
+    {
+        QByteArray bytes;
+        for (const QByteArrayView view : m_views)
+            bytes += view;
+        return bytes;
+    }
+
+private:
+    std::vector<QByteArrayView> m_views;
+};
+
 // The markers of a JPEG file, read up to its first end of picture.
 struct MarkerWalk
 {
-    // The file with every metadata marker left out and nothing after its end.
-    QByteArray kept;
+    // The file with every metadata marker left out and nothing after its end,
+    // as pieces of the file.
+    Pieces kept;
     // The colour profile's markers, whole, in their order, when kept.
-    QByteArray profile;
+    Pieces profile;
     int orientation = 1;
     // Whether the file holds profile markers, kept or not.
     bool hasProfile = false;
@@ -97,14 +120,14 @@ bool isProfileMarker(uint8_t marker, const uint8_t *payload, size_t size)
     return marker == kApp2 && startsWith(payload, size, "ICC_PROFILE\0", 12);
 }
 
-MarkerWalk walkMarkers(const QByteArray &file, bool keepProfile)
+MarkerWalk walkMarkers(QByteArrayView file, bool keepProfile)
 {
     MarkerWalk walk;
-    const auto *data = reinterpret_cast<const uint8_t *>(file.constData());
+    const auto *data = reinterpret_cast<const uint8_t *>(file.data());
     const size_t size = size_t(file.size());
     if (size < 4 || data[0] != 0xFF || data[1] != kSoi)
         return walk;
-    walk.kept.append(file.constData(), 2);
+    walk.kept.append(file.data(), 2);
     size_t at = 2;
     while (at + 1 < size) {
         if (data[at] != 0xFF)
@@ -115,7 +138,7 @@ MarkerWalk walkMarkers(const QByteArray &file, bool keepProfile)
             continue;
         }
         if (marker == kEoi) {
-            walk.kept.append(file.constData() + at, 2);
+            walk.kept.append(file.data() + at, 2);
             walk.complete = true;
             return walk;
         }
@@ -150,9 +173,9 @@ MarkerWalk walkMarkers(const QByteArray &file, bool keepProfile)
             walk.hasProfile = true;
         if (use == MarkerUse::Keep ||
             keepsApplicationMarker(marker, payload, payloadSize, keepProfile)) {
-            walk.kept.append(file.constData() + at, qsizetype(end - at));
+            walk.kept.append(file.data() + at, end - at);
             if (marker == kApp2)
-                walk.profile.append(file.constData() + at, qsizetype(end - at));
+                walk.profile.append(file.data() + at, end - at);
         }
         at = end;
     }
@@ -192,7 +215,7 @@ struct TurboBufferFree
 
 // The picture turned by libjpeg-turbo without decoding, with no markers of
 // its own but those the encoder writes; empty when the turn is not exact.
-QByteArray turned(const QByteArray &file, int orientation)
+QByteArray turned(QByteArrayView file, int orientation)
 {
     const std::unique_ptr<void, TransformerCloser> handle(tjInitTransform());
     if (!handle)
@@ -203,7 +226,7 @@ QByteArray turned(const QByteArray &file, int orientation)
     unsigned char *out = nullptr;
     unsigned long outSize = 0;
     const int result =
-        tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(file.constData()),
+        tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(file.data()),
                     static_cast<unsigned long>(file.size()), 1, &out, &outSize, &transform, 0);
     const std::unique_ptr<unsigned char, TurboBufferFree> owned(out);
     if (result != 0 || !out)
@@ -224,38 +247,55 @@ QByteArray withProfile(const QByteArray &jpeg, const QByteArray &profile)
 
 } // namespace
 
-KeptOriginal keptOriginal(const QByteArray &source)
+KeptOriginal keptOriginal(QByteArrayView source)
 {
     MarkerWalk walk = walkMarkers(source, true);
     if (!walk.complete)
         return {{},
+                {},
                 QStringLiteral("its markers cannot all be accounted for, so it was encoded "
                                "anew instead of published as it is")};
     // A profile the decoder turned down is not the one the thumbnails and
     // pictures were converted with, and may be anything.
-    if (walk.hasProfile && !jpegProfileInUse(reinterpret_cast<const uint8_t *>(source.constData()),
-                                             size_t(source.size())))
+    if (walk.hasProfile &&
+        !jpegProfileInUse(reinterpret_cast<const uint8_t *>(source.data()), size_t(source.size())))
         walk = walkMarkers(source, false);
     if (walk.orientation == 1)
-        return {walk.kept, {}};
+        return {walk.kept.views(), {}, {}};
     const QByteArray upright = turned(source, walk.orientation);
     if (upright.isEmpty())
         return {};
     const MarkerWalk clean = walkMarkers(upright, false);
     if (!clean.complete)
         return {};
-    return {withProfile(clean.kept, walk.profile), {}};
+    KeptOriginal kept;
+    kept.made = withProfile(clean.kept.joined(), walk.profile.joined());
+    kept.pieces = {QByteArrayView(kept.made)};
+    return kept;
 }
 
-std::optional<StatStamp> WriteKeptOriginal(const QString &sourcePath, const QString &path,
+QByteArray KeptOriginal::bytes() const
+{
+    QByteArray joined;
+    for (const QByteArrayView piece : pieces)
+        joined += piece;
+    return joined;
+}
+
+std::optional<StatStamp> WriteKeptOriginal(QByteArrayView source, const QString &path,
                                            QString &warning)
 {
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const KeptOriginal kept = keptOriginal(source.readAll());
+    const KeptOriginal kept = keptOriginal(source);
     warning = kept.warning;
-    if (kept.bytes.isEmpty())
+    if (kept.pieces.empty())
         return std::nullopt;
-    return writeFileAtomically(path, kept.bytes);
+    AtomicFile file(path);
+    if (!file.open())
+        throw file.error();
+    for (const QByteArrayView piece : kept.pieces)
+        if (!file.write(piece.data(), size_t(piece.size())))
+            throw file.error();
+    if (!file.commit())
+        throw file.error();
+    return file.stamp();
 }

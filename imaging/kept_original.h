@@ -6,14 +6,21 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 struct KeptOriginal
 {
-    // Empty when the source cannot be published as it is.
-    QByteArray bytes;
+    // The file to publish as pieces, in order, of the source it was made from
+    // or of `made`; none when the source cannot be published as it is.
+    std::vector<QByteArrayView> pieces;
+    // A picture turned upright is made anew here.
+    QByteArray made;
     // Why not, when that is worth telling: markers the walk cannot account
     // for, behind which anything may hide.
     QString warning;
+
+    // The pieces joined.
+    QByteArray bytes() const;
 };
 
 // The full-size picture of a JPEG source published as the source's own
@@ -24,14 +31,16 @@ struct KeptOriginal
 // comments, or previews embedded in markers or appended after the picture's
 // end. Markers without a length (TEM, stray restarts) are stepped over.
 //
-// Empty bytes mean it cannot be done exactly (not a JPEG file whose markers
+// No pieces mean it cannot be done exactly (not a JPEG file whose markers
 // can all be followed, or a turn that does not come out in whole blocks):
-// the picture is then encoded as usual.
-KeptOriginal keptOriginal(const QByteArray &source);
+// the picture is then encoded as usual. The pieces point into `source`,
+// which must outlive them, unless the picture was turned.
+KeptOriginal keptOriginal(QByteArrayView source);
 
-// Writes keptOriginal() of the file `sourcePath` as `path` through
-// AtomicFile, and gives the written file's stamp; nothing, writing nothing,
-// when it is empty, with `warning` saying why when that is worth telling.
-// Raises PictavelError naming the file when it cannot be written.
-std::optional<StatStamp> WriteKeptOriginal(const QString &sourcePath, const QString &path,
+// Writes keptOriginal() of the file's bytes `source` as `path` through
+// AtomicFile, straight from those bytes, and gives the written file's stamp;
+// nothing, writing nothing, when it has no pieces, with `warning` saying why
+// when that is worth telling. Raises PictavelError naming the file when it
+// cannot be written.
+std::optional<StatStamp> WriteKeptOriginal(QByteArrayView source, const QString &path,
                                            QString &warning);

@@ -10,25 +10,6 @@
 
 namespace {
 
-// The compressed file stays in one buffer kept between loads: a few MB per
-// photo that would otherwise be mapped and faulted in afresh every time.
-class FileBuffer
-{
-public:
-    uint8_t *reserve(size_t size)
-    {
-        if (size > m_capacity) {
-            m_data = std::make_unique_for_overwrite<uint8_t[]>(size);
-            m_capacity = size;
-        }
-        return m_data.get();
-    }
-
-private:
-    std::unique_ptr<uint8_t[]> m_data;
-    size_t m_capacity = 0;
-};
-
 enum class Decoder { None, Bmp, Jpeg, Gif };
 
 // The decoder a file name's extension chooses, without regard to case.
@@ -60,7 +41,8 @@ bool isJpegPath(const QString &path)
 
 namespace {
 
-void loadPicture(const QString &path, TBitmap32 &bitmap, QString *warning, QSize thumbnailBox)
+void loadPicture(const QString &path, TBitmap32 &bitmap, QString *warning, QSize thumbnailBox,
+                 PictureBytes *file)
 {
     if (warning)
         warning->clear();
@@ -75,15 +57,12 @@ void loadPicture(const QString &path, TBitmap32 &bitmap, QString *warning, QSize
     if (decoder == Decoder::None)
         throw PictavelError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    thread_local PictureBytes ownBuffer;
+    PictureBytes &buffer = file ? *file : ownBuffer;
+    if (!buffer.read(path))
         throw PictavelError(QStringLiteral("Cannot open file %1").arg(path));
-    const qint64 size = file.size();
-    thread_local FileBuffer buffer;
-    uint8_t *data = buffer.reserve(size_t(std::max<qint64>(size, 1)));
-    if (size < 0 || file.read(reinterpret_cast<char *>(data), size) != size)
-        throw PictavelError(QStringLiteral("Cannot open file %1").arg(path));
-    file.close();
+    const auto *data = reinterpret_cast<const uint8_t *>(buffer.bytes().data());
+    const qsizetype size = buffer.bytes().size();
 
     switch (decoder) {
     case Decoder::Bmp:
@@ -102,12 +81,35 @@ void loadPicture(const QString &path, TBitmap32 &bitmap, QString *warning, QSize
 
 } // namespace
 
-void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
+bool PictureBytes::read(const QString &path)
 {
-    loadPicture(path, bitmap, warning, QSize());
+    m_size = 0;
+    // Opening a pipe would wait for a writer that never comes.
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size < 0)
+        return false;
+    if (size_t(size) > m_capacity || !m_data) {
+        m_capacity = std::max<size_t>(size_t(size), 1);
+        m_data = std::make_unique_for_overwrite<char[]>(m_capacity);
+    }
+    if (file.read(m_data.get(), size) != size)
+        return false;
+    m_size = size_t(size);
+    return true;
 }
 
-void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box, QString *warning)
+void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning)
 {
-    loadPicture(path, bitmap, warning, box);
+    loadPicture(path, bitmap, warning, QSize(), nullptr);
+}
+
+void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box, QString *warning,
+                             PictureBytes *file)
+{
+    loadPicture(path, bitmap, warning, box, file);
 }

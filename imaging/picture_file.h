@@ -6,7 +6,28 @@
 #include <QSize>
 #include <QString>
 
+#include <QByteArrayView>
+
+#include <memory>
 #include <optional>
+
+// A picture file read whole into a buffer that is kept from file to file: a
+// few MB per photo that would otherwise be mapped and faulted in afresh each
+// time.
+class PictureBytes
+{
+public:
+    // Reads the file at `path`; false, holding nothing, when it cannot be
+    // opened or read.
+    bool read(const QString &path);
+    // The file as read last, valid until the next read.
+    QByteArrayView bytes() const { return QByteArrayView(m_data.get(), qsizetype(m_size)); }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    size_t m_capacity = 0;
+    size_t m_size = 0;
+};
 
 // Reads a BMP, JPEG or GIF file into `bitmap`, the decoder chosen by the
 // extension. A missing file leaves the bitmap as it is; an error raised before
@@ -18,11 +39,12 @@
 void LoadPicture(const QString &path, TBitmap32 &bitmap, QString *warning = nullptr);
 
 // LoadPicture for a picture that is wanted only for a thumbnail fitted into
-// `box`: a JPEG file is reduced by libjpeg while it is decoded, as far as it
-// keeps at least twice the thumbnail's size each way; other files are loaded
-// whole.
+// `box` (an empty box for the whole picture): a JPEG file is reduced by
+// libjpeg while it is decoded, as far as it keeps at least twice the
+// thumbnail's size each way; other files are loaded whole. The file is read
+// into `file` when given, where it stays for other uses of the same bytes.
 void LoadPictureForThumbnail(const QString &path, TBitmap32 &bitmap, QSize box,
-                             QString *warning = nullptr);
+                             QString *warning = nullptr, PictureBytes *file = nullptr);
 
 // The width and height a JPEG file's header gives; an empty size when the
 // file cannot be read or its header is not whole in its first 64 KB.

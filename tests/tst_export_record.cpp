@@ -267,8 +267,7 @@ void TestExportRecord::incrementalEqualsFull()
     QCOMPARE(filesUnder(project), full);
     if (allKept) {
         for (auto it = before.cbegin(); it != before.cend(); ++it)
-            if (it.key() != QString::fromLatin1(kPageFileName))
-                QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
         // Nor is a record that says the same written again.
         QVERIFY(recordBefore && statStamp(exportRecordPath(project)) == recordBefore);
     }
@@ -296,8 +295,11 @@ void TestExportRecord::foreignOrDamagedRecordWritesEverything()
     const QMap<QString, StatStamp> before = stamps(project);
     exportInto(project, state, false);
     const QMap<QString, StatStamp> after = stamps(project);
+    // Only the page, which is compared with what it would be, stays.
     for (auto it = before.cbegin(); it != before.cend(); ++it)
-        QVERIFY2(!(after.value(it.key()) == it.value()), qPrintable(it.key()));
+        QVERIFY2((after.value(it.key()) == it.value()) ==
+                     (it.key() == QString::fromLatin1(kPageFileName)),
+                 qPrintable(it.key()));
     // And the record is written afresh, so that the next export skips.
     exportInto(project, state, false);
     QCOMPARE(stamps(project).value("gal/A_01.jpg"), after.value("gal/A_01.jpg"));
