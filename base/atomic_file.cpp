@@ -1,6 +1,7 @@
 #include "base/atomic_file.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 
 #include <cctype>
@@ -79,7 +80,10 @@ bool isAbandonedTemporary(QByteArrayView name, const struct stat &info, time_t n
 
 } // namespace
 
-AtomicFile::AtomicFile(const QString &path) : m_path(path), m_finalName(QFile::encodeName(path)) {}
+AtomicFile::AtomicFile(const QString &path, AtomicBatch *batch)
+    : m_path(path), m_batch(batch), m_finalName(QFile::encodeName(path))
+{
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -144,6 +148,21 @@ bool AtomicFile::commit()
 {
     if (m_fd < 0)
         return false;
+    if (m_batch) {
+        struct stat info
+        {
+        };
+        if (::fstat(m_fd, &info) != 0 || ::close(m_fd) != 0) {
+            m_errno = errno;
+            m_fd = -1;
+            cancel();
+            return false;
+        }
+        m_fd = -1;
+        m_batch->add({m_path, m_tempName, m_finalName, quint64(info.st_dev), quint64(info.st_ino)});
+        m_tempName.clear();
+        return true;
+    }
     // A full disk may show itself only when the data reaches it.
     if (::fsync(m_fd) != 0 && errno != EINVAL && errno != ENOTSUP)
         return fail();
@@ -207,6 +226,74 @@ bool writeFileUnlessSame(const QString &path, const QByteArray &bytes)
     }
     writeFileAtomically(path, bytes);
     return true;
+}
+
+AtomicBatch::~AtomicBatch()
+{
+    for (const Pending &pending : m_pending)
+        ::unlink(pending.tempName.constData());
+}
+
+void AtomicBatch::add(Pending pending)
+{
+    const std::lock_guard lock(m_mutex);
+    m_pending.push_back(std::move(pending));
+}
+
+bool AtomicBatch::empty() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_pending.empty();
+}
+
+std::vector<AtomicBatch::Published> AtomicBatch::publish()
+{
+    std::vector<Pending> pending;
+    {
+        const std::lock_guard lock(m_mutex);
+        pending.swap(m_pending);
+    }
+    // One sync of each file system the files lie on, through the folder of
+    // the first file on it; what it cannot sync is not published.
+    QHash<quint64, int> syncErrors;
+    for (const Pending &file : pending) {
+        if (syncErrors.contains(file.device))
+            continue;
+        const int folder =
+            ::open(folderOf(file.tempName).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int error = folder < 0 ? errno : 0;
+        if (folder >= 0) {
+            if (::syncfs(folder) != 0)
+                error = errno;
+            ::close(folder);
+        }
+        syncErrors.insert(file.device, error);
+    }
+    std::vector<Published> published;
+    published.reserve(pending.size());
+    for (const Pending &file : pending) {
+        int error = syncErrors.value(file.device);
+        if (error == 0 && ::rename(file.tempName.constData(), file.finalName.constData()) != 0)
+            error = errno;
+        if (error != 0) {
+            ::unlink(file.tempName.constData());
+            published.push_back(
+                {file.path, std::nullopt,
+                 QStringLiteral("Cannot write file %1: %2")
+                     .arg(file.path, QString::fromLocal8Bit(std::strerror(error)))});
+            continue;
+        }
+        if (afterRenameHook)
+            afterRenameHook(file.finalName);
+        // The rename changes the status-change time, so the stamp is taken
+        // after it; a file that is no longer the one renamed there is not
+        // taken for it.
+        std::optional<StatStamp> stamp = statStamp(file.path);
+        if (stamp && stamp->inode != file.inode)
+            stamp.reset();
+        published.push_back({file.path, stamp, {}});
+    }
+    return published;
 }
 
 void setAfterRenameHookForTests(void (*hook)(const QByteArray &path))

@@ -7,6 +7,11 @@
 #include <QString>
 
 #include <cstddef>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class AtomicBatch;
 
 // A file written in full under a temporary name in its folder and renamed over
 // its final name only once every write and the flush to disk have succeeded,
@@ -17,10 +22,13 @@
 //
 // The calls do not throw, so that a C library's callbacks may write through
 // them; error() then tells the caller what to raise.
+//
+// Given a batch, commit() leaves the complete file under its temporary name
+// for the batch to publish together with others.
 class AtomicFile
 {
 public:
-    explicit AtomicFile(const QString &path);
+    explicit AtomicFile(const QString &path, AtomicBatch *batch = nullptr);
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -28,11 +36,12 @@ public:
     // Creates the temporary file.
     bool open();
     bool write(const void *data, size_t size);
-    // Flushes, renames and closes; false leaves the old file.
+    // Flushes, renames and closes; false leaves the old file. With a batch,
+    // hands the closed file to it instead.
     bool commit();
-    // After commit(): the stamp of the file this writer made, taken from its
-    // descriptor, so that a file another writer put at the path after the
-    // rename is not taken for it.
+    // After commit() without a batch: the stamp of the file this writer made,
+    // taken from its descriptor, so that a file another writer put at the
+    // path after the rename is not taken for it.
     const std::optional<StatStamp> &stamp() const { return m_stamp; }
     // Gives up: the temporary file goes, the old file stays.
     void cancel();
@@ -47,12 +56,63 @@ private:
     bool fail();
 
     QString m_path;
+    AtomicBatch *m_batch;
     QByteArray m_finalName;
     QByteArray m_tempName;
     int m_fd = -1;
     bool m_opened = false;
     int m_errno = 0;
     std::optional<StatStamp> m_stamp;
+};
+
+// Files written through AtomicFile whose durability is paid for together:
+// committed into the batch, each lies complete under its temporary name, and
+// its final name keeps the old file. publish() makes the data of them all
+// durable with one sync of each file system they lie on, and only then
+// renames each over its final name, in the order they were committed. So
+// after a crash, a kill or a full disk, every final name holds the old file
+// or the whole new one, as with files committed one by one, at the cost of
+// one sync instead of one per file. A batch destroyed unpublished removes
+// its temporary files. Files are committed into it from any thread.
+class AtomicBatch
+{
+public:
+    AtomicBatch() = default;
+    ~AtomicBatch();
+    AtomicBatch(const AtomicBatch &) = delete;
+    AtomicBatch &operator=(const AtomicBatch &) = delete;
+
+    // What became of one file of the batch.
+    struct Published
+    {
+        QString path;
+        // The stamp of the file as published, when it is still the one the
+        // batch renamed there.
+        std::optional<StatStamp> stamp;
+        // Why it was not published ("Cannot write file ...: reason"); the old
+        // file stays. Empty when it was.
+        QString error;
+    };
+
+    // Publishes every file committed so far, in order, and empties the batch.
+    std::vector<Published> publish();
+    // Whether no file waits to be published.
+    bool empty() const;
+
+private:
+    friend class AtomicFile;
+    struct Pending
+    {
+        QString path;
+        QByteArray tempName;
+        QByteArray finalName;
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+    void add(Pending pending);
+
+    mutable std::mutex m_mutex;
+    std::vector<Pending> m_pending;
 };
 
 // For tests: runs right after every rename of a committed file, with its

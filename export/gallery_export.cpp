@@ -244,10 +244,55 @@ QString folderTextOf(const ExportJob &job, OutputFolder folder)
 // What the export needs of the files on the side of the items: the record
 // of what earlier exports wrote, and the set's sources, which no file of the
 // export may replace.
+// The files written, waiting to be published together with one sync, and
+// what the record is to say of each once it is.
+class WrittenFiles
+{
+public:
+    AtomicBatch batch;
+
+    // After `path` was committed into the batch for `item`.
+    void wrote(int item, const QString &path, const QByteArray &inputs, const QByteArray &source,
+               const QString &warning)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_records.insert(path, {item, inputs, source, warning});
+    }
+
+    // Publishes the files: the record learns of each one published; an item
+    // whose file could not be published fails with the reason.
+    void publish(ExportRecord &record, QList<ExportOutcome> &outcomes)
+    {
+        for (const AtomicBatch::Published &file : batch.publish()) {
+            const Record made = m_records.value(file.path);
+            if (file.error.isEmpty()) {
+                record.wrote(file.path, made.inputs, file.stamp, made.source, made.warning);
+            } else if (outcomes[made.item].kind != ExportOutcome::Kind::Failed) {
+                outcomes[made.item].kind = ExportOutcome::Kind::Failed;
+                outcomes[made.item].reason = file.error;
+            }
+        }
+    }
+
+private:
+    struct Record
+    {
+        int item = 0;
+        QByteArray inputs;
+        QByteArray source;
+        QString warning;
+    };
+    std::mutex m_mutex;
+    // By path: a file that several items write is published last as the
+    // last of them wrote it.
+    QHash<QString, Record> m_records;
+};
+
 struct ExportFiles
 {
     ExportRecord &record;
     const SourceFiles &sources;
+    WrittenFiles &written;
 
     // Raises PictavelError when `path` is a source: a name that moved with
     // a picture that could not be read may still fall on one.
@@ -306,10 +351,10 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         const TBitmap32 &pixels =
             madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs)
                      : *item.thumbPixels;
-        const std::optional<StatStamp> written = WriteJpegFile(thumb, pixels, kExportJpegQuality);
+        WriteJpegFile(thumb, pixels, kExportJpegQuality, &files.written.batch);
         outcome.thumbSize = QSize(pixels.width(), pixels.height());
-        record.wrote(thumb, inputs.thumb, written, madeHere ? inputs.source : QByteArray(),
-                     outcome.warning);
+        files.written.wrote(index, thumb, inputs.thumb, madeHere ? inputs.source : QByteArray(),
+                            outcome.warning);
         outcome.wroteFiles = true;
     } else {
         outcome.thumbSize = JpegFileSize(thumb);
@@ -327,10 +372,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         QString notKept;
         if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
             const std::optional<QByteArrayView> source = work.sourceBytes(item.sourcePath);
-            const std::optional<StatStamp> written =
-                source ? WriteKeptOriginal(*source, picture, notKept) : std::nullopt;
-            if (written) {
-                record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+            if (source && WriteKeptOriginal(*source, picture, notKept, &files.written.batch)) {
+                files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
                 outcome.wroteFiles = true;
                 return ExportOutcome::Kind::Written;
             }
@@ -341,8 +384,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         if (!notKept.isEmpty())
             outcome.warning +=
                 (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
-        const std::optional<StatStamp> written = work.writePicture(picture);
-        record.wrote(picture, inputs.picture, written, inputs.source, outcome.warning);
+        work.writePicture(picture, files.written.batch);
+        files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
         outcome.wroteFiles = true;
         return ExportOutcome::Kind::Written;
     };
@@ -368,8 +411,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
                                const TBitmap32 &pixels) {
         files.checkSpares(job, path, folder);
         record.forget(path);
-        const std::optional<StatStamp> written = WriteJpegFile(path, pixels, kExportJpegQuality);
-        record.wrote(path, made, written, inputs.source, outcome.warning);
+        WriteJpegFile(path, pixels, kExportJpegQuality, &files.written.batch);
+        files.written.wrote(index, path, made, inputs.source, outcome.warning);
         outcome.wroteFiles = true;
     };
     if (!copyDone) {
@@ -516,9 +559,9 @@ const TBitmap32 &ExportWorkspace::makeScreenCopy()
     return m_screenCopy;
 }
 
-std::optional<StatStamp> ExportWorkspace::writePicture(const QString &path) const
+void ExportWorkspace::writePicture(const QString &path, AtomicBatch &batch) const
 {
-    return WriteJpegFile(path, m_picture, kExportJpegQuality);
+    WriteJpegFile(path, m_picture, kExportJpegQuality, &batch);
 }
 
 void refuseReplacingSource(const SourceFiles &sources, const QString &output, OutputFolder folder,
@@ -576,7 +619,8 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
                                    : ExportRecord::load(job.projectFolder, &recordProblem);
     notify(job, recordProblem);
     const SourceFiles sources(setSources(job));
-    const ExportFiles files{record, sources};
+    WrittenFiles written;
+    const ExportFiles files{record, sources, written};
     if (!job.nameReadable)
         board.nameAll();
     std::atomic<int> next{0};
@@ -604,6 +648,7 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
         }
     }
     QList<ExportOutcome> outcomes = board.take();
+    written.publish(record, outcomes);
     // A stopped export leaves the earlier page, which may link the files of
     // earlier names.
     const bool stopped =
@@ -658,8 +703,8 @@ QString writeGalleryPages(const ExportJob &job)
             writeFileUnlessSame(path, bytes);
     };
     const QString page = joinPath(job.projectFolder, QString::fromLatin1(kPageFileName));
-    write(page, job.pageInUtf8 ? encodeTextFileUtf8(job.pageLines)
-                               : encodeTextFile1251(job.pageLines));
+    write(page,
+          job.pageInUtf8 ? encodeTextFileUtf8(job.pageLines) : encodeTextFile1251(job.pageLines));
     for (qsizetype i = 0; i < job.morePages.size(); ++i)
         write(joinPath(job.projectFolder, morePageFileName(int(i) + 2)),
               encodeTextFileUtf8(job.morePages.at(i)));

@@ -15,6 +15,7 @@
 // Every JPEG file of the export is written at this quality.
 constexpr int kExportJpegQuality = 90;
 
+class AtomicBatch;
 class SourceFiles;
 
 // A screen-sized copy of a picture has a long side of at most this many
@@ -225,8 +226,8 @@ public:
     // kScreenCopyLongSide, valid until the next call.
     const TBitmap32 &makeScreenCopy();
 
-    // The loaded picture at full size; the stamp of the file written.
-    std::optional<StatStamp> writePicture(const QString &path) const;
+    // The loaded picture at full size, committed into `batch`.
+    void writePicture(const QString &path, AtomicBatch &batch) const;
 
 private:
     PictureBytes m_file;

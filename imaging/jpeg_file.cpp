@@ -468,13 +468,14 @@ bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
 
 } // namespace
 
-std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality)
+std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality,
+                                       AtomicBatch *batch)
 {
     // A JPEG file holds at least one pixel; an empty one would only look
     // like a picture.
     if (bitmap.empty())
         throw PictavelError(QStringLiteral("Cannot write file %1: the picture is empty").arg(path));
-    AtomicFile file(path);
+    AtomicFile file(path, batch);
     if (!file.open())
         throw file.error();
     thread_local std::vector<uint8_t> buffer(256 * 1024);

@@ -282,14 +282,14 @@ QByteArray KeptOriginal::bytes() const
     return joined;
 }
 
-std::optional<StatStamp> WriteKeptOriginal(QByteArrayView source, const QString &path,
-                                           QString &warning)
+bool WriteKeptOriginal(QByteArrayView source, const QString &path, QString &warning,
+                       AtomicBatch *batch)
 {
     const KeptOriginal kept = keptOriginal(source);
     warning = kept.warning;
     if (kept.pieces.empty())
-        return std::nullopt;
-    AtomicFile file(path);
+        return false;
+    AtomicFile file(path, batch);
     if (!file.open())
         throw file.error();
     for (const QByteArrayView piece : kept.pieces)
@@ -297,5 +297,5 @@ std::optional<StatStamp> WriteKeptOriginal(QByteArrayView source, const QString 
             throw file.error();
     if (!file.commit())
         throw file.error();
-    return file.stamp();
+    return true;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "base/stat_stamp.h"
-
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
 #include <vector>
+
+class AtomicBatch;
 
 struct KeptOriginal
 {
@@ -38,9 +37,9 @@ struct KeptOriginal
 KeptOriginal keptOriginal(QByteArrayView source);
 
 // Writes keptOriginal() of the file's bytes `source` as `path` through
-// AtomicFile, straight from those bytes, and gives the written file's stamp;
-// nothing, writing nothing, when it has no pieces, with `warning` saying why
+// AtomicFile, straight from those bytes, committed into `batch` when given;
+// false, writing nothing, when it has no pieces, with `warning` saying why
 // when that is worth telling. Raises PictavelError naming the file when it
 // cannot be written.
-std::optional<StatStamp> WriteKeptOriginal(QByteArrayView source, const QString &path,
-                                           QString &warning);
+bool WriteKeptOriginal(QByteArrayView source, const QString &path, QString &warning,
+                       AtomicBatch *batch = nullptr);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class AtomicBatch;
+
 // A picture file read whole into a buffer that is kept from file to file: a
 // few MB per photo that would otherwise be mapped and faulted in afresh each
 // time.
@@ -56,5 +58,7 @@ bool isJpegPath(const QString &path);
 // Writes `bitmap` as a baseline colour JPEG of the given quality through
 // AtomicFile: the file is replaced only once the new one is complete, and a
 // failure names the file and the system's reason. An empty bitmap is refused.
-// The stamp of the file written.
-std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality);
+// The stamp of the file written; with a batch, the file is committed into
+// it and waits there to be published.
+std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality,
+                                       AtomicBatch *batch = nullptr);

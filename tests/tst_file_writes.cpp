@@ -82,6 +82,7 @@ private slots:
     void linkAtThePathIsReplaced_data();
     void linkAtThePathIsReplaced();
     void abandonedTemporariesAreRemoved();
+    void batchPublishesTogether();
 };
 
 void TestFileWrites::failedWriteKeepsTheOldFile_data()
@@ -187,6 +188,51 @@ void TestFileWrites::abandonedTemporariesAreRemoved()
         QVERIFY2(QFileInfo::exists(dir.filePath(QString::fromLatin1(file.name))) != file.removed,
                  file.name.constData());
     QVERIFY(QFileInfo(dir.filePath(".pictavel-" + ended + "-1a2c.part")).isDir());
+}
+
+void TestFileWrites::batchPublishesTogether()
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    const auto write = [&](AtomicBatch &batch, const QString &name, const QByteArray &bytes) {
+        AtomicFile file(folder.filePath(name), &batch);
+        QVERIFY(file.open() && file.write(bytes.constData(), size_t(bytes.size())) &&
+                file.commit());
+    };
+    const QStringList names{"a", "b", "c"};
+    for (const QString &name : names)
+        writeBytes(folder.filePath(name), "old " + name.toLatin1());
+    {
+        // Unpublished, the old files stay and the new ones go.
+        AtomicBatch batch;
+        for (const QString &name : names)
+            write(batch, name, "new " + name.toLatin1());
+        QVERIFY(!batch.empty());
+        QCOMPARE(readBytes(folder.filePath("a")), QByteArray("old a"));
+    }
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), names);
+
+    AtomicBatch batch;
+    for (const QString &name : names)
+        write(batch, name, "new " + name.toLatin1());
+    // "b" cannot be published any more: a folder stands at its name.
+    QVERIFY(QFile::remove(folder.filePath("b")) && folder.mkdir("b"));
+    const std::vector<AtomicBatch::Published> published = batch.publish();
+    QVERIFY(batch.empty());
+    QCOMPARE(published.size(), size_t(3));
+    for (const AtomicBatch::Published &file : published) {
+        const bool blocked = file.path.endsWith(u'b');
+        QCOMPARE(file.error.isEmpty(), !blocked);
+        QCOMPARE(file.stamp.has_value(), !blocked);
+        if (blocked) {
+            QVERIFY2(file.error.startsWith(QStringLiteral("Cannot write file ") + file.path),
+                     qPrintable(file.error));
+        } else {
+            QCOMPARE(file.stamp, statStamp(file.path));
+            QVERIFY(readBytes(file.path).startsWith("new "));
+        }
+    }
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), (QStringList{"a", "c"}));
 }
 
 QTEST_APPLESS_MAIN(TestFileWrites)
