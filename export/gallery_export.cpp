@@ -356,7 +356,8 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         files.written.wrote(index, thumb, inputs.thumb, madeHere ? inputs.source : QByteArray(),
                             outcome.warning);
         outcome.wroteFiles = true;
-    } else {
+    } else if (!job.screenCopyFolder.isEmpty()) {
+        // Only the modern page gives its thumbnails' sizes.
         outcome.thumbSize = JpegFileSize(thumb);
     }
     // The full-size picture, unless the edited copy is it already.

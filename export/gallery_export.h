@@ -124,7 +124,8 @@ struct ExportOutcome
     // Whether any of its files was written; a Written item without is one
     // whose files were all up to date.
     bool wroteFiles = false;
-    // The size of its thumbnail file, once written or found up to date.
+    // The size of its thumbnail file once written, or found up to date when
+    // the job writes screen-sized copies (whose page gives the sizes).
     QSize thumbSize;
 };
 

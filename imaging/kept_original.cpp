@@ -5,6 +5,7 @@
 #include "imaging/picture_decoders.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include <turbojpeg.h>
@@ -162,12 +163,21 @@ MarkerWalk walkMarkers(QByteArrayView file, bool keepProfile)
             walk.orientation = exifOrientation(payload, payloadSize);
         if (marker == kSos) {
             // The entropy-coded data runs to the next marker that is neither
-            // a stuffed 0xFF nor a restart.
-            while (end + 1 < size && !(data[end] == 0xFF && data[end + 1] != 0x00 &&
-                                       !(data[end + 1] >= 0xD0 && data[end + 1] <= 0xD7)))
+            // a stuffed 0xFF nor a restart; memchr finds each 0xFF many bytes
+            // at a time.
+            while (true) {
+                if (end + 1 >= size)
+                    return walk;
+                const auto *ff =
+                    static_cast<const uint8_t *>(std::memchr(data + end, 0xFF, size - 1 - end));
+                if (!ff)
+                    return walk;
+                end = size_t(ff - data);
+                const uint8_t next = data[end + 1];
+                if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                    break;
                 ++end;
-            if (end + 1 >= size)
-                return walk;
+            }
         }
         if (isProfileMarker(marker, payload, payloadSize))
             walk.hasProfile = true;
