@@ -57,11 +57,12 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     const cmsTagSignature curveTags[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
     const auto *srgbCurve =
         static_cast<const cmsToneCurve *>(cmsReadTag(srgb.get(), cmsSigRedTRCTag));
-    const LcmsCurve encode(srgbCurve ? cmsReverseToneCurve(srgbCurve) : nullptr);
-    if (!encode)
+    const LcmsCurve encodeCurve(srgbCurve ? cmsReverseToneCurve(srgbCurve) : nullptr);
+    if (!encodeCurve)
         return nullptr;
 
-    std::unique_ptr<MatrixShaperToSrgb> m(new MatrixShaperToSrgb);
+    // Each share of linear light, by input channel, level and output channel.
+    std::array<std::array<std::array<int32_t, 3>, 256>, 3> shares{};
     for (int in = 0; in < 3; ++in) {
         const auto *curve = static_cast<const cmsToneCurve *>(cmsReadTag(profile, curveTags[in]));
         if (!curve)
@@ -72,36 +73,90 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
                 double share = 0;
                 for (int k = 0; k < 3; ++k)
                     share += fromXyz[out][k] * toXyz[k][in];
-                m->m_shares[size_t(in)][size_t(level)][size_t(out)] =
+                shares[size_t(in)][size_t(level)][size_t(out)] =
                     int32_t(std::lround(share * linear * kSteps));
             }
         }
     }
+    // The bias of each input channel's shares in each output channel: what
+    // makes the lowest of them 0, and for the red input whatever more makes
+    // the three output channels' biases add up alike.
+    std::array<std::array<int64_t, 3>, 3> bias{};
+    std::array<int64_t, 3> total{}, highest{};
+    for (size_t in = 0; in < 3; ++in)
+        for (size_t out = 0; out < 3; ++out) {
+            int64_t low = 0, high = 0;
+            for (const auto &level : shares[in]) {
+                low = std::min<int64_t>(low, level[out]);
+                high = std::max<int64_t>(high, level[out]);
+            }
+            bias[in][out] = -low;
+            total[out] += -low;
+            highest[out] += high - low;
+        }
+    const int64_t commonBias = *std::max_element(total.begin(), total.end());
+    for (size_t out = 0; out < 3; ++out) {
+        bias[0][out] += commonBias - total[out];
+        highest[out] += commonBias - total[out];
+    }
+    const int64_t largestSum = *std::max_element(highest.begin(), highest.end());
+    // A profile whose sums would not fit 16 bits is left to lcms.
+    if (largestSum > 0xFFFF)
+        return nullptr;
+
+    std::unique_ptr<MatrixShaperToSrgb> m(new MatrixShaperToSrgb);
+    for (size_t in = 0; in < 3; ++in)
+        for (size_t level = 0; level < 256; ++level) {
+            uint64_t packed = 0;
+            for (size_t out = 0; out < 3; ++out)
+                packed |= uint64_t(shares[in][level][out] + bias[in][out]) << (16 * out);
+            m->m_packed[in][level] = packed;
+        }
+    std::array<uint8_t, kSteps + 1> encode{};
     for (int step = 0; step <= kSteps; ++step) {
         const double v =
-            cmsEvalToneCurveFloat(encode.get(), cmsFloat32Number(double(step) / kSteps));
-        m->m_encode[size_t(step)] = uint8_t(std::clamp(std::lround(v * 255.0), 0L, 255L));
+            cmsEvalToneCurveFloat(encodeCurve.get(), cmsFloat32Number(double(step) / kSteps));
+        encode[size_t(step)] = uint8_t(std::clamp(std::lround(v * 255.0), 0L, 255L));
     }
+    m->m_encode.resize(size_t(largestSum) + 1);
+    for (int64_t sum = 0; sum <= largestSum; ++sum)
+        m->m_encode[size_t(sum)] = encode[size_t(std::clamp<int64_t>(sum - commonBias, 0, kSteps))];
     return m;
 }
 
+namespace {
+
+// The pixel's sRGB blue, green and red levels for a packed sum of its shares,
+// as the low three bytes of a little-endian BGRA word.
+inline uint64_t encodedLevels(const uint8_t *encode, uint64_t sum)
+{
+    return uint64_t(encode[(sum >> 32) & 0xFFFF]) | uint64_t(encode[(sum >> 16) & 0xFFFF]) << 8 |
+           uint64_t(encode[sum & 0xFFFF]) << 16;
+}
+
+} // namespace
+
 void MatrixShaperToSrgb::convertRow(uint8_t *row, size_t width) const noexcept
 {
-    // One vector per level's shares: the three sums and their clamping are
-    // one instruction each instead of three.
-    using Shares = int32_t __attribute__((vector_size(16)));
-    const Shares zero = {0, 0, 0, 0};
-    const Shares top = {kSteps, kSteps, kSteps, kSteps};
-    for (uint8_t *p = row, *end = row + width * 4; p != end; p += 4) {
-        Shares b, g, r;
-        std::memcpy(&b, m_shares[2][p[0]].data(), sizeof b);
-        std::memcpy(&g, m_shares[1][p[1]].data(), sizeof g);
-        std::memcpy(&r, m_shares[0][p[2]].data(), sizeof r);
-        Shares linear = r + g + b;
-        linear = linear < zero ? zero : linear;
-        linear = linear > top ? top : linear;
-        p[0] = m_encode[size_t(linear[2])];
-        p[1] = m_encode[size_t(linear[1])];
-        p[2] = m_encode[size_t(linear[0])];
+    // Pixels are read and written two at a time, whole: byte stores would
+    // each wait for the table loads before them.
+    const uint8_t *encode = m_encode.data();
+    const auto &blue = m_packed[2], &green = m_packed[1], &red = m_packed[0];
+    const auto sumOf = [&](uint64_t pixel) {
+        return blue[pixel & 0xFF] + green[(pixel >> 8) & 0xFF] + red[(pixel >> 16) & 0xFF];
+    };
+    size_t i = 0;
+    for (; i + 2 <= width; i += 2) {
+        uint64_t two;
+        std::memcpy(&two, row + 4 * i, sizeof two);
+        two = (two & 0xFF000000FF000000ull) | encodedLevels(encode, sumOf(two)) |
+              encodedLevels(encode, sumOf(two >> 32)) << 32;
+        std::memcpy(row + 4 * i, &two, sizeof two);
+    }
+    if (i < width) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + 4 * i, sizeof pixel);
+        pixel = (pixel & 0xFF000000u) | uint32_t(encodedLevels(encode, sumOf(pixel)));
+        std::memcpy(row + 4 * i, &pixel, sizeof pixel);
     }
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // The conversion of an RGB matrix-shaper profile's numbers (per-channel tone
 // curves, then a 3 x 3 matrix to the profile connection space) to sRGB,
@@ -27,10 +28,12 @@ public:
 private:
     MatrixShaperToSrgb() = default;
 
-    // For each input channel (R, G, B) and level: its share of the linear
-    // sRGB R, G and B (scaled to kSteps, rounded), and a fourth unused slot
-    // so that a level's shares are one aligned vector.
-    alignas(16) std::array<std::array<std::array<int32_t, 4>, 256>, 3> m_shares{};
-    // sRGB's 8-bit level for each step of linear light.
-    std::array<uint8_t, kSteps + 1> m_encode{};
+    // For each input channel (R, G, B) and level: its shares of the linear
+    // sRGB R, G and B (scaled to kSteps, rounded), each raised by a bias that
+    // keeps it positive, packed 16 bits apart, so that one 64-bit addition
+    // sums all three without a carry from one into the next.
+    std::array<std::array<uint64_t, 256>, 3> m_packed{};
+    // sRGB's 8-bit level for each packed sum: the level of its linear light
+    // (the sum less the biases, clamped to 0 ... kSteps).
+    std::vector<uint8_t> m_encode;
 };
