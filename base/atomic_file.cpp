@@ -97,18 +97,40 @@ bool AtomicFile::fail()
     return false;
 }
 
-bool AtomicFile::open()
+AtomicFile::AtomicFile(const NamedLater &place, AtomicBatch *batch)
+    : m_path(place.folder), m_batch(batch), m_named(false)
 {
-    // A folder stands where the file should go: say so before writing.
+}
+
+bool AtomicFile::finalNameIsNoFolder()
+{
     struct stat existing
     {
     };
-    const bool exists = ::lstat(m_finalName.constData(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
+    if (::lstat(m_finalName.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
         m_errno = EISDIR;
         return false;
     }
-    const QByteArray folder = folderOf(m_finalName);
+    return true;
+}
+
+bool AtomicFile::keepPermissions()
+{
+    struct stat existing
+    {
+    };
+    if (::lstat(m_finalName.constData(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ::fchmod(m_fd, existing.st_mode & 07777) != 0)
+        return fail();
+    return true;
+}
+
+bool AtomicFile::open()
+{
+    // A folder stands where the file should go: say so before writing.
+    if (m_named && !finalNameIsNoFolder())
+        return false;
+    const QByteArray folder = m_named ? folderOf(m_finalName) : QFile::encodeName(m_path);
     for (int attempt = 0; attempt < 16; ++attempt) {
         m_tempName = temporaryName(folder);
         m_fd = ::open(m_tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -121,9 +143,21 @@ bool AtomicFile::open()
         return false;
     }
     m_opened = true;
-    if (exists && S_ISREG(existing.st_mode) && ::fchmod(m_fd, existing.st_mode & 07777) != 0)
-        return fail();
-    return true;
+    return !m_named || keepPermissions();
+}
+
+bool AtomicFile::name(const QString &path)
+{
+    if (m_fd < 0)
+        return false;
+    m_path = path;
+    m_finalName = QFile::encodeName(path);
+    m_named = true;
+    if (!finalNameIsNoFolder()) {
+        cancel();
+        return false;
+    }
+    return keepPermissions();
 }
 
 bool AtomicFile::write(const void *data, size_t size)
@@ -148,6 +182,11 @@ bool AtomicFile::commit()
 {
     if (m_fd < 0)
         return false;
+    if (!m_named) {
+        m_errno = EINVAL;
+        cancel();
+        return false;
+    }
     if (m_batch) {
         struct stat info
         {

@@ -29,6 +29,13 @@ class AtomicFile
 {
 public:
     explicit AtomicFile(const QString &path, AtomicBatch *batch = nullptr);
+    // A file whose name comes later (name()), written meanwhile under a
+    // temporary name in `folder`.
+    struct NamedLater
+    {
+        QString folder;
+    };
+    explicit AtomicFile(const NamedLater &place, AtomicBatch *batch = nullptr);
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -36,6 +43,9 @@ public:
     // Creates the temporary file.
     bool open();
     bool write(const void *data, size_t size);
+    // Gives a file made NamedLater its path, in the same folder, before
+    // commit(); false, giving up, when a folder stands there.
+    bool name(const QString &path);
     // Flushes, renames and closes; false leaves the old file. With a batch,
     // hands the closed file to it instead.
     bool commit();
@@ -54,6 +64,10 @@ public:
 
 private:
     bool fail();
+    // Fails when a folder stands at the final name; false after a failure.
+    bool finalNameIsNoFolder();
+    // Gives the temporary file the permissions of the file it will replace.
+    bool keepPermissions();
 
     QString m_path;
     AtomicBatch *m_batch;
@@ -61,6 +75,8 @@ private:
     QByteArray m_tempName;
     int m_fd = -1;
     bool m_opened = false;
+    // False for a file made NamedLater until name() is called.
+    bool m_named = true;
     int m_errno = 0;
     std::optional<StatStamp> m_stamp;
 };

@@ -59,6 +59,13 @@ public:
 
     // Waits for the items before `index` to be named or passed over, then
     // names it with job.nameReadable; false when the set stopped meanwhile.
+    // Whether nameInTurn() would wait for an earlier item.
+    bool turnToCome(int index)
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_named < index && m_stopAt >= index;
+    }
+
     bool nameInTurn(int index, ThumbOutputNames &names)
     {
         std::unique_lock lock(m_mutex);
@@ -303,6 +310,24 @@ struct ExportFiles
     }
 };
 
+// The JPEG file of `pixels`, written into `folder` under a temporary name
+// until commitAs() names it.
+std::unique_ptr<AtomicFile> encodedNamedLater(const QString &folder, const TBitmap32 &pixels,
+                                              AtomicBatch &batch)
+{
+    auto file = std::make_unique<AtomicFile>(AtomicFile::NamedLater{folder}, &batch);
+    if (!file->open())
+        throw file->error();
+    EncodeJpegInto(*file, pixels, kExportJpegQuality);
+    return file;
+}
+
+void commitAs(AtomicFile &file, const QString &path)
+{
+    if (!file.name(path) || !file.commit())
+        throw file.error();
+}
+
 // Writes one item's files, each after the earlier items that write the same
 // file, unless the record shows it up to date; NotStarted when the set
 // stopped before the item meanwhile.
@@ -334,6 +359,24 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     // unread; any other is read first, as only readable ones are named.
     if (madeHere && !record.knowsSource(inputs.source) && !load(true))
         return ExportOutcome::Kind::SourceMissing;
+    // A source just read has none of its files up to date. When its turn to
+    // be named is still to come (an earlier, larger picture is still being
+    // read), its thumbnail and picture are made meanwhile under temporary
+    // names.
+    std::unique_ptr<AtomicFile> thumbMade, pictureMade;
+    QSize thumbMadeSize;
+    if (job.nameReadable && loaded && board.turnToCome(index)) {
+        ensureFolder(job.thumbFolder);
+        const TBitmap32 &pixels =
+            work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs);
+        thumbMade = encodedNamedLater(job.thumbFolder, pixels, files.written.batch);
+        thumbMadeSize = QSize(pixels.width(), pixels.height());
+        if (!item.edited && !reduced &&
+            !(job.options.keepOriginals && isJpegPath(item.sourcePath))) {
+            ensureFolder(job.pictureFolder);
+            pictureMade = work.encodePictureNamedLater(job.pictureFolder, files.written.batch);
+        }
+    }
     if (!job.nameReadable)
         outcome.names = {item.pictureName, item.thumbName};
     else if (!board.nameInTurn(index, outcome.names))
@@ -348,11 +391,16 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
             return ExportOutcome::Kind::SourceMissing;
         files.checkSpares(job, thumb, OutputFolder::Thumbnails);
         record.forget(thumb);
-        const TBitmap32 &pixels =
-            madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs)
-                     : *item.thumbPixels;
-        WriteJpegFile(thumb, pixels, kExportJpegQuality, &files.written.batch);
-        outcome.thumbSize = QSize(pixels.width(), pixels.height());
+        if (thumbMade) {
+            commitAs(*thumbMade, thumb);
+            outcome.thumbSize = thumbMadeSize;
+        } else {
+            const TBitmap32 &pixels = madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter,
+                                                                    job.options.smoothThumbs)
+                                               : *item.thumbPixels;
+            WriteJpegFile(thumb, pixels, kExportJpegQuality, &files.written.batch);
+            outcome.thumbSize = QSize(pixels.width(), pixels.height());
+        }
         files.written.wrote(index, thumb, inputs.thumb, madeHere ? inputs.source : QByteArray(),
                             outcome.warning);
         outcome.wroteFiles = true;
@@ -385,7 +433,10 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         if (!notKept.isEmpty())
             outcome.warning +=
                 (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
-        work.writePicture(picture, files.written.batch);
+        if (pictureMade)
+            commitAs(*pictureMade, picture);
+        else
+            work.writePicture(picture, files.written.batch);
         files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
         outcome.wroteFiles = true;
         return ExportOutcome::Kind::Written;
@@ -563,6 +614,12 @@ const TBitmap32 &ExportWorkspace::makeScreenCopy()
 void ExportWorkspace::writePicture(const QString &path, AtomicBatch &batch) const
 {
     WriteJpegFile(path, m_picture, kExportJpegQuality, &batch);
+}
+
+std::unique_ptr<AtomicFile> ExportWorkspace::encodePictureNamedLater(const QString &folder,
+                                                                     AtomicBatch &batch) const
+{
+    return encodedNamedLater(folder, m_picture, batch);
 }
 
 void refuseReplacingSource(const SourceFiles &sources, const QString &output, OutputFolder folder,

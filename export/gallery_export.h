@@ -10,12 +10,14 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Every JPEG file of the export is written at this quality.
 constexpr int kExportJpegQuality = 90;
 
 class AtomicBatch;
+class AtomicFile;
 class SourceFiles;
 
 // A screen-sized copy of a picture has a long side of at most this many
@@ -229,6 +231,9 @@ public:
 
     // The loaded picture at full size, committed into `batch`.
     void writePicture(const QString &path, AtomicBatch &batch) const;
+    // The same, written into `folder` to be named later.
+    std::unique_ptr<AtomicFile> encodePictureNamedLater(const QString &folder,
+                                                        AtomicBatch &batch) const;
 
 private:
     PictureBytes m_file;

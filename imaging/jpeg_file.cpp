@@ -478,6 +478,14 @@ std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bit
     AtomicFile file(path, batch);
     if (!file.open())
         throw file.error();
+    EncodeJpegInto(file, bitmap, quality);
+    if (!file.commit())
+        throw file.error();
+    return file.stamp();
+}
+
+void EncodeJpegInto(AtomicFile &file, const TBitmap32 &bitmap, int quality)
+{
     thread_local std::vector<uint8_t> buffer(256 * 1024);
     JpegEncoder e;
     e.dest.file = &file;
@@ -488,7 +496,4 @@ std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bit
             throw file.error();
         throw jpegError(e.err);
     }
-    if (!file.commit())
-        throw file.error();
-    return file.stamp();
 }

@@ -12,6 +12,7 @@
 #include <optional>
 
 class AtomicBatch;
+class AtomicFile;
 
 // A picture file read whole into a buffer that is kept from file to file: a
 // few MB per photo that would otherwise be mapped and faulted in afresh each
@@ -62,3 +63,8 @@ bool isJpegPath(const QString &path);
 // it and waits there to be published.
 std::optional<StatStamp> WriteJpegFile(const QString &path, const TBitmap32 &bitmap, int quality,
                                        AtomicBatch *batch = nullptr);
+
+// The same JPEG file written into `file`, which is open and is committed by
+// the caller; raises PictavelError naming the file when it cannot be made,
+// and gives the file up.
+void EncodeJpegInto(AtomicFile &file, const TBitmap32 &bitmap, int quality);

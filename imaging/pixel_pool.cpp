@@ -85,6 +85,13 @@ std::vector<Block> &keptBlocks()
     return kept.blocks;
 }
 
+// The largest block mapped so far, in pixels.
+size_t &largestMapped()
+{
+    static size_t largest = 0;
+    return largest;
+}
+
 size_t bytesOf(const std::vector<Block> &blocks)
 {
     size_t total = 0;
@@ -112,6 +119,7 @@ Block acquire(size_t pixels)
         void *p = std::malloc(pixels * sizeof(uint32_t));
         return p ? Block{static_cast<uint32_t *>(p), pixels} : Block{};
     }
+    size_t mapped = 0;
     {
         std::lock_guard lock(poolMutex());
         auto &blocks = keptBlocks();
@@ -130,11 +138,17 @@ Block acquire(size_t pixels)
         }
         // None does, so a new block is mapped, and the smallest kept one
         // goes first: the pool then never holds more blocks than were in use
-        // at one time, each no larger than the largest picture.
+        // at one time, each no larger than the largest picture. The new
+        // block is as large as the largest one before it: only the pages a
+        // picture touches are faulted in, so a smaller picture costs no
+        // more, and the larger pictures that follow it (from another thread
+        // as well) find their block instead of faulting in a new one.
         if (!blocks.empty())
             freeSmallest(blocks);
+        largestMapped() = std::max(largestMapped(), pixels);
+        mapped = largestMapped();
     }
-    const Block b = mapBlock(pixels);
+    const Block b = mapBlock(mapped);
     if (b.data)
         handOut(b, pixels);
     return b;
@@ -165,6 +179,7 @@ void trim()
     for (const Block &b : keptBlocks())
         freeBlock(b);
     keptBlocks().clear();
+    largestMapped() = 0;
 }
 
 } // namespace PixelPool

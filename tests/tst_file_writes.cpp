@@ -233,6 +233,21 @@ void TestFileWrites::batchPublishesTogether()
         }
     }
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), (QStringList{"a", "c"}));
+
+    // A file written before its name is known takes it when committed, and
+    // gives up when a folder stands there.
+    AtomicFile later(AtomicFile::NamedLater{dir.path()}, &batch);
+    QVERIFY(later.open() && later.write("later", 5));
+    QVERIFY(!later.commit());
+    AtomicFile named(AtomicFile::NamedLater{dir.path()}, &batch);
+    QVERIFY(named.open() && named.write("named", 5) && named.name(folder.filePath("c")) &&
+            named.commit());
+    AtomicFile blocked(AtomicFile::NamedLater{dir.path()}, &batch);
+    QVERIFY(blocked.open() && !blocked.name(folder.filePath("b")));
+    QVERIFY(blocked.error().message().endsWith(QStringLiteral(": Is a directory")));
+    QCOMPARE(batch.publish().size(), size_t(1));
+    QCOMPARE(readBytes(folder.filePath("c")), QByteArray("named"));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), (QStringList{"a", "c"}));
 }
 
 QTEST_APPLESS_MAIN(TestFileWrites)
