@@ -194,13 +194,17 @@ bool AtomicFile::commit()
         struct stat info
         {
         };
-        if (::fstat(m_fd, &info) != 0 || ::close(m_fd) != 0) {
+        const bool stated = ::fstat(m_fd, &info) == 0;
+        if (!stated)
             m_errno = errno;
-            m_fd = -1;
+        const bool closed = ::close(m_fd) == 0;
+        if (stated && !closed)
+            m_errno = errno;
+        m_fd = -1;
+        if (!stated || !closed) {
             cancel();
             return false;
         }
-        m_fd = -1;
         m_batch->add({m_path, m_tempName, m_finalName, quint64(info.st_dev), quint64(info.st_ino)});
         m_tempName.clear();
         return true;

@@ -57,8 +57,6 @@ public:
         }
     }
 
-    // Waits for the items before `index` to be named or passed over, then
-    // names it with job.nameReadable; false when the set stopped meanwhile.
     // Whether nameInTurn() would wait for an earlier item.
     bool turnToCome(int index)
     {
@@ -66,6 +64,8 @@ public:
         return m_named < index && m_stopAt >= index;
     }
 
+    // Waits for the items before `index` to be named or passed over, then
+    // names it with job.nameReadable; false when the set stopped meanwhile.
     bool nameInTurn(int index, ThumbOutputNames &names)
     {
         std::unique_lock lock(m_mutex);
@@ -248,9 +248,6 @@ QString folderTextOf(const ExportJob &job, OutputFolder folder)
     return job.pictureFolderText;
 }
 
-// What the export needs of the files on the side of the items: the record
-// of what earlier exports wrote, and the set's sources, which no file of the
-// export may replace.
 // The files written, waiting to be published together with one sync, and
 // what the record is to say of each once it is.
 class WrittenFiles
@@ -295,6 +292,9 @@ private:
     QHash<QString, Record> m_records;
 };
 
+// What the export needs of the files on the side of the items: the record
+// of what earlier exports wrote, the set's sources, which no file of the
+// export may replace, and the files written so far.
 struct ExportFiles
 {
     ExportRecord &record;
