@@ -22,6 +22,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -69,12 +72,12 @@ public:
     bool nameInTurn(int index, ThumbOutputNames &names)
     {
         std::unique_lock lock(m_mutex);
-        m_turn.wait(lock, [&] { return m_named == index || m_stopAt < index; });
+        waitFinishingParked(lock, [&] { return m_named == index || m_stopAt < index; });
         if (m_named != index)
             return false;
         names = m_job.nameReadable(index);
         name(index, names);
-        m_turn.notify_all();
+        m_changed.notify_all();
         return true;
     }
 
@@ -82,11 +85,31 @@ public:
     void passTurn(int index)
     {
         std::unique_lock lock(m_mutex);
-        m_turn.wait(lock, [&] { return m_named >= index || m_stopAt < index; });
+        waitFinishingParked(lock, [&] { return m_named >= index || m_stopAt < index; });
         if (m_named == index) {
             ++m_named;
-            m_turn.notify_all();
+            m_changed.notify_all();
         }
+    }
+
+    // Keeps the rest of item `index`, made as far as it can be before its
+    // turn to be named, for whichever thread sees that turn come, so that
+    // its own thread goes on with the next item; false, keeping nothing,
+    // when the turn has come meanwhile or too many items wait already.
+    bool park(int index, std::function<void()> rest)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_named >= index || m_stopAt < index || m_parked.size() >= kMaxParked)
+            return false;
+        m_parked.emplace(index, std::move(rest));
+        return true;
+    }
+
+    // Finishes parked items as their turns come, until none is left.
+    void finishParked()
+    {
+        std::unique_lock lock(m_mutex);
+        waitFinishingParked(lock, [&] { return m_parked.empty(); });
     }
 
     EarlierWriters earlierWriters(int index)
@@ -110,14 +133,13 @@ public:
             if (stopsTheSet)
                 m_stopAt = std::min(m_stopAt, index);
         }
-        m_settled.notify_all();
-        m_turn.notify_all();
+        m_changed.notify_all();
     }
 
     const ExportOutcome &waitFor(int index)
     {
         std::unique_lock lock(m_mutex);
-        m_settled.wait(lock, [&] { return settled(index); });
+        m_changed.wait(lock, [&] { return settled(index); });
         return m_outcomes[size_t(index)];
     }
 
@@ -128,7 +150,7 @@ public:
         if (earlier < 0)
             return true;
         std::unique_lock lock(m_mutex);
-        m_settled.wait(lock, [&] { return settled(earlier) || m_stopAt < index; });
+        waitFinishingParked(lock, [&] { return settled(earlier) || m_stopAt < index; });
         return m_stopAt > index;
     }
 
@@ -139,9 +161,39 @@ public:
     }
 
 private:
+    // The items parked at once at most: each holds its files open.
+    static constexpr size_t kMaxParked = 32;
+
     bool settled(int index) const
     {
         return m_outcomes[size_t(index)].kind != ExportOutcome::Kind::NotStarted;
+    }
+
+    // Whether the first parked item's turn has come, or the set stopped
+    // before it.
+    bool parkedInTurn() const
+    {
+        if (m_parked.empty())
+            return false;
+        const int first = m_parked.begin()->first;
+        return m_named == first || m_stopAt < first;
+    }
+
+    // Waits, holding `lock`, until `done`; a thread that waits finishes the
+    // parked items whose turns come meanwhile, which may be what it waits
+    // for.
+    template <class Done> void waitFinishingParked(std::unique_lock<std::mutex> &lock, Done done)
+    {
+        for (;;) {
+            m_changed.wait(lock, [&] { return done() || parkedInTurn(); });
+            if (done())
+                return;
+            const std::function<void()> rest = std::move(m_parked.begin()->second);
+            m_parked.erase(m_parked.begin());
+            lock.unlock();
+            rest();
+            lock.lock();
+        }
     }
 
     // Holds the lock or runs before the threads: plans the item's writes
@@ -167,8 +219,10 @@ private:
 
     const ExportJob &m_job;
     std::mutex m_mutex;
-    std::condition_variable m_settled;
-    std::condition_variable m_turn;
+    // Told of every item named, passed over or settled.
+    std::condition_variable m_changed;
+    // The rest of each parked item, by its index.
+    std::map<int, std::function<void()>> m_parked;
     std::vector<ExportOutcome> m_outcomes;
     std::vector<EarlierWriters> m_plan;
     QHash<QString, int> m_lastWriter;
@@ -328,55 +382,104 @@ void commitAs(AtomicFile &file, const QString &path)
         throw file.error();
 }
 
-// Writes one item's files, each after the earlier items that write the same
-// file, unless the record shows it up to date; NotStarted when the set
-// stopped before the item meanwhile.
-ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int index,
-                               OutcomeBoard &board, const ExportFiles &files,
-                               ExportOutcome &outcome)
+// An item on its way: what its export needs from its reading to its end,
+// which may come on another thread once the item is parked.
+struct ItemInProgress
+{
+    int index = 0;
+    ExportOutcome outcome;
+    ItemInputs inputs;
+    bool madeHere = false;
+    bool reduced = false;
+    // Whether the workspace that read it holds its source.
+    bool loaded = false;
+    // Its thumbnail and picture, made before it was named, to be named.
+    std::unique_ptr<AtomicFile> thumbMade;
+    std::unique_ptr<AtomicFile> pictureMade;
+    QSize thumbMadeSize;
+};
+
+// Reads the item's source into `work`, whole or reduced for its thumbnail;
+// false when the file does not exist.
+bool load(ExportWorkspace &work, const ExportJob &job, ItemInProgress &s, bool forThumbnail)
+{
+    const ExportItem &item = job.items.at(s.index);
+    s.loaded = forThumbnail && s.reduced
+                   ? work.loadSourceForThumbnail(item.sourcePath, item.thumbBox)
+                   : work.loadSource(item.sourcePath);
+    s.outcome.warning = work.sourceWarning();
+    return s.loaded;
+}
+
+// Reads the item's source when it must be, and makes what it can before it
+// is named; an outcome when the item ends there.
+std::optional<ExportOutcome::Kind> startItem(ExportWorkspace &work, const ExportJob &job,
+                                             OutcomeBoard &board, const ExportFiles &files,
+                                             ItemInProgress &s)
 {
     ExportRecord &record = files.record;
-    const ExportItem &item = job.items.at(index);
+    const ExportItem &item = job.items.at(s.index);
     // A thumbnail made here needs the source first; ready pixels are written
     // before the source is read, as the grid shows them whatever the file.
-    const bool madeHere = !item.thumbPixels || job.nameReadable;
-    const bool reduced =
-        madeHere && thumbnailFromReducedSource(job.options, item.edited, item.sourcePath);
+    s.madeHere = !item.thumbPixels || job.nameReadable;
+    s.reduced = s.madeHere && thumbnailFromReducedSource(job.options, item.edited, item.sourcePath);
     // Taken before the source is read, so that a change during the read
     // shows next time.
-    const ItemInputs inputs = itemInputs(job, item, madeHere, reduced);
+    s.inputs = itemInputs(job, item, s.madeHere, s.reduced);
     // A source left unread is reported as it was when it was read.
-    outcome.warning = record.sourceWarning(inputs.source);
-    bool loaded = false;
-    const auto load = [&](bool forThumbnail) {
-        loaded = forThumbnail && reduced
-                     ? work.loadSourceForThumbnail(item.sourcePath, item.thumbBox)
-                     : work.loadSource(item.sourcePath);
-        outcome.warning = work.sourceWarning();
-        return loaded;
-    };
+    s.outcome.warning = record.sourceWarning(s.inputs.source);
     // A source recorded unchanged was readable and takes its name in turn
     // unread; any other is read first, as only readable ones are named.
-    if (madeHere && !record.knowsSource(inputs.source) && !load(true))
+    if (s.madeHere && !record.knowsSource(s.inputs.source) && !load(work, job, s, true))
         return ExportOutcome::Kind::SourceMissing;
     // A source just read has none of its files up to date. When its turn to
     // be named is still to come (an earlier, larger picture is still being
     // read), its thumbnail and picture are made meanwhile under temporary
     // names.
-    std::unique_ptr<AtomicFile> thumbMade, pictureMade;
-    QSize thumbMadeSize;
-    if (job.nameReadable && loaded && board.turnToCome(index)) {
+    if (job.nameReadable && s.loaded && board.turnToCome(s.index)) {
         ensureFolder(job.thumbFolder);
         const TBitmap32 &pixels =
             work.makeThumbnail(item.thumbBox, item.thumbFilter, job.options.smoothThumbs);
-        thumbMade = encodedNamedLater(job.thumbFolder, pixels, files.written.batch);
-        thumbMadeSize = QSize(pixels.width(), pixels.height());
-        if (!item.edited && !reduced &&
+        s.thumbMade = encodedNamedLater(job.thumbFolder, pixels, files.written.batch);
+        s.thumbMadeSize = QSize(pixels.width(), pixels.height());
+        if (!item.edited && !s.reduced &&
             !(job.options.keepOriginals && isJpegPath(item.sourcePath))) {
             ensureFolder(job.pictureFolder);
-            pictureMade = work.encodePictureNamedLater(job.pictureFolder, files.written.batch);
+            s.pictureMade = work.encodePictureNamedLater(job.pictureFolder, files.written.batch);
         }
     }
+    return std::nullopt;
+}
+
+// Whether nothing the rest of the item does needs its source any more: it
+// may then be parked, and its thread may read the next one.
+bool parkable(const ExportJob &job, const ItemInProgress &s)
+{
+    const ExportItem &item = job.items.at(s.index);
+    return s.thumbMade && (item.edited || s.pictureMade) && job.screenCopyFolder.isEmpty();
+}
+
+// Names the item in its turn and writes its files, each after the earlier
+// items that write the same file, unless the record shows it up to date;
+// NotStarted when the set stopped before the item meanwhile. `work` holds
+// the item's source as read, or is null for a parked item.
+ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, OutcomeBoard &board,
+                               const ExportFiles &files, ItemInProgress &s)
+{
+    ExportRecord &record = files.record;
+    const int index = s.index;
+    const ExportItem &item = job.items.at(index);
+    ExportOutcome &outcome = s.outcome;
+    const ItemInputs &inputs = s.inputs;
+    const bool madeHere = s.madeHere;
+    const bool reduced = s.reduced;
+    const bool &loaded = s.loaded;
+    const auto workspace = [work]() -> ExportWorkspace & {
+        if (!work)
+            throw PictavelError(
+                QStringLiteral("a parked picture needed its source again; export it anew"));
+        return *work;
+    };
     if (!job.nameReadable)
         outcome.names = {item.pictureName, item.thumbName};
     else if (!board.nameInTurn(index, outcome.names))
@@ -387,17 +490,18 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         return ExportOutcome::Kind::NotStarted;
     const QString thumb = joinPath(job.thumbFolder, outcome.names.thumbName);
     if (!record.upToDate(thumb, inputs.thumb)) {
-        if (madeHere && !loaded && !load(true))
+        if (madeHere && !loaded && !load(workspace(), job, s, true))
             return ExportOutcome::Kind::SourceMissing;
         files.checkSpares(job, thumb, OutputFolder::Thumbnails);
         record.forget(thumb);
-        if (thumbMade) {
-            commitAs(*thumbMade, thumb);
-            outcome.thumbSize = thumbMadeSize;
+        if (s.thumbMade) {
+            commitAs(*s.thumbMade, thumb);
+            outcome.thumbSize = s.thumbMadeSize;
         } else {
-            const TBitmap32 &pixels = madeHere ? work.makeThumbnail(item.thumbBox, item.thumbFilter,
-                                                                    job.options.smoothThumbs)
-                                               : *item.thumbPixels;
+            const TBitmap32 &pixels =
+                madeHere ? workspace().makeThumbnail(item.thumbBox, item.thumbFilter,
+                                                     job.options.smoothThumbs)
+                         : *item.thumbPixels;
             WriteJpegFile(thumb, pixels, kExportJpegQuality, &files.written.batch);
             outcome.thumbSize = QSize(pixels.width(), pixels.height());
         }
@@ -420,7 +524,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
         record.forget(picture);
         QString notKept;
         if (job.options.keepOriginals && isJpegPath(item.sourcePath)) {
-            const std::optional<QByteArrayView> source = work.sourceBytes(item.sourcePath);
+            const std::optional<QByteArrayView> source = workspace().sourceBytes(item.sourcePath);
             if (source && WriteKeptOriginal(*source, picture, notKept, &files.written.batch)) {
                 files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
                 outcome.wroteFiles = true;
@@ -428,15 +532,15 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
             }
         }
         // A picture reduced for its thumbnail is no full-size picture.
-        if ((!loaded || reduced) && !load(false))
+        if ((!loaded || reduced) && !load(workspace(), job, s, false))
             return ExportOutcome::Kind::SourceMissing;
         if (!notKept.isEmpty())
             outcome.warning +=
                 (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
-        if (pictureMade)
-            commitAs(*pictureMade, picture);
+        if (s.pictureMade)
+            commitAs(*s.pictureMade, picture);
         else
-            work.writePicture(picture, files.written.batch);
+            workspace().writePicture(picture, files.written.batch);
         files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
         outcome.wroteFiles = true;
         return ExportOutcome::Kind::Written;
@@ -457,7 +561,7 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     const bool thumb2xDone = item.thumbBox.isEmpty() || record.upToDate(thumb2x, inputs.thumb2x);
     if (copyDone && thumb2xDone)
         return ExportOutcome::Kind::Written;
-    if ((!loaded || reduced) && !load(false))
+    if ((!loaded || reduced) && !load(workspace(), job, s, false))
         return ExportOutcome::Kind::SourceMissing;
     const auto writeMade = [&](const QString &path, const QByteArray &made, OutputFolder folder,
                                const TBitmap32 &pixels) {
@@ -469,20 +573,20 @@ ExportOutcome::Kind exportItem(ExportWorkspace &work, const ExportJob &job, int 
     };
     if (!copyDone) {
         ensureFolder(job.screenCopyFolder);
-        writeMade(screenCopy, inputs.screenCopy, OutputFolder::ScreenCopies, work.makeScreenCopy());
+        writeMade(screenCopy, inputs.screenCopy, OutputFolder::ScreenCopies,
+                  workspace().makeScreenCopy());
     }
     if (!thumb2xDone)
         writeMade(thumb2x, inputs.thumb2x, OutputFolder::Thumbnails,
-                  work.makeThumbnail(item.thumbBox * 2, sfLinear, true));
+                  workspace().makeThumbnail(item.thumbBox * 2, sfLinear, true));
     return ExportOutcome::Kind::Written;
 }
 
-ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board,
-                        const ExportFiles &files)
+// Runs `step` of an item's export, taking what it raises as its failure.
+template <class Step> void guarded(ExportOutcome &outcome, Step step)
 {
-    ExportOutcome outcome;
     try {
-        outcome.kind = exportItem(work, job, index, board, files, outcome);
+        step();
     } catch (const PictavelError &error) {
         outcome.kind = ExportOutcome::Kind::Failed;
         outcome.reason = error.message();
@@ -490,10 +594,46 @@ ExportOutcome exportOne(ExportWorkspace &work, const ExportJob &job, int index, 
         outcome.kind = ExportOutcome::Kind::Failed;
         outcome.reason = QString::fromLocal8Bit(error.what());
     }
-    // An item that was not named lets the next one take its turn.
+}
+
+// Settles the item, unless the set stopped before it, once an item that was
+// not named has let the next one take its turn.
+void conclude(const ExportJob &job, OutcomeBoard &board, OnFailure rule, ItemInProgress &s)
+{
     if (job.nameReadable)
-        board.passTurn(index);
-    return outcome;
+        board.passTurn(s.index);
+    if (s.outcome.kind == ExportOutcome::Kind::NotStarted)
+        return;
+    const bool stops = rule == OnFailure::Stop && s.outcome.kind == ExportOutcome::Kind::Failed;
+    board.settle(s.index, std::move(s.outcome), stops);
+}
+
+// Exports item `index`, or parks it once made as far as it can be before
+// its turn to be named, for the thread that sees the turn come; false when
+// the set stopped before it.
+bool exportOne(ExportWorkspace &work, const ExportJob &job, int index, OutcomeBoard &board,
+               const ExportFiles &files, OnFailure rule)
+{
+    const auto s = std::make_shared<ItemInProgress>();
+    s->index = index;
+    bool started = false;
+    guarded(s->outcome, [&] {
+        const std::optional<ExportOutcome::Kind> ended = startItem(work, job, board, files, *s);
+        if (ended)
+            s->outcome.kind = *ended;
+        started = !ended;
+    });
+    if (started && parkable(job, *s) && board.park(index, [&job, &board, &files, rule, s] {
+            guarded(s->outcome,
+                    [&] { s->outcome.kind = finishItem(nullptr, job, board, files, *s); });
+            conclude(job, board, rule, *s);
+        }))
+        return true;
+    if (started)
+        guarded(s->outcome, [&] { s->outcome.kind = finishItem(&work, job, board, files, *s); });
+    const bool reached = s->outcome.kind != ExportOutcome::Kind::NotStarted;
+    conclude(job, board, rule, *s);
+    return reached;
 }
 
 // The files of the whole set by their cleaned paths, once every item is
@@ -687,14 +827,10 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
         for (int w = 0; w < std::min(std::max(job.jobs, 1), total); ++w) {
             workers.emplace_back([&] {
                 ExportWorkspace work;
-                for (int i = next++; i < total && board.mayStart(i); i = next++) {
-                    ExportOutcome outcome = exportOne(work, job, i, board, files);
-                    if (outcome.kind == ExportOutcome::Kind::NotStarted)
+                for (int i = next++; i < total && board.mayStart(i); i = next++)
+                    if (!exportOne(work, job, i, board, files, rule))
                         break;
-                    const bool stops =
-                        rule == OnFailure::Stop && outcome.kind == ExportOutcome::Kind::Failed;
-                    board.settle(i, std::move(outcome), stops);
-                }
+                board.finishParked();
             });
         }
         for (int i = 0; i < total; ++i) {
