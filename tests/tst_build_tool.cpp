@@ -351,16 +351,25 @@ void TestBuildTool::buildsWithoutAnySettingsFile()
 void TestBuildTool::anyJobCountGivesTheSameFiles()
 {
     // Two sources with one stem each keep a file of their own, whichever
-    // thread makes the earlier, larger one.
+    // thread makes the earlier, larger one; a damaged picture between small
+    // ones, read while the large one is, moves the names after it the same.
     TBitmap32 large;
     fill(large, 1600, 1200, 0xFF101010u);
     WriteJpegFile(path("big.jpg"), large, 90);
     QImage small(24, 24, QImage::Format_RGB32);
     small.fill(QColor(250, 5, 5));
     QVERIFY(small.save(path("big.bmp"), "BMP"));
-    const QStringList pictures{"big.jpg", "big.bmp", "src", "z.jpg", "src/b.bmp", "z.jpg"};
-    QCOMPARE(run(QStringList{"--jobs", "1", "--quiet", "one"} + pictures).exitCode, 0);
-    QCOMPARE(run(QStringList{"--jobs", "2", "--quiet", "two"} + pictures).exitCode, 0);
+    writeBytes(path("bad.jpg"), "not a picture");
+    const QStringList pictures{"big.jpg", "big.bmp",   "bad.jpg", "src",
+                               "z.jpg",   "src/b.bmp", "z.jpg"};
+    writeIni(
+        {"[PropertyProject]", "NameProp=Default|", "[DefaultDefault]", "chbRenameF.Checked=1"});
+    QCOMPARE(run(QStringList{"--jobs", "1", "--quiet", "numbered"} + pictures).exitCode, 1);
+    QCOMPARE(run(QStringList{"--jobs", "2", "--quiet", "numbered2"} + pictures).exitCode, 1);
+    compareTrees("numbered2", "numbered");
+    writeIni({"[PropertyProject]", "NameProp=Default|"});
+    QCOMPARE(run(QStringList{"--jobs", "1", "--quiet", "one"} + pictures).exitCode, 1);
+    QCOMPARE(run(QStringList{"--jobs", "2", "--quiet", "two"} + pictures).exitCode, 1);
     QCOMPARE(readBytes(path("two/gal/big.jpg")), expectedFile(path("big.jpg")));
     QCOMPARE(readBytes(path("two/gal/big_2.jpg")), expectedFile(path("big.bmp")));
     QCOMPARE(readBytes(path("two/thumb/big_2.jpg")),
