@@ -284,14 +284,6 @@ KeptOriginal keptOriginal(QByteArrayView source)
     return kept;
 }
 
-QByteArray KeptOriginal::bytes() const
-{
-    QByteArray joined;
-    for (const QByteArrayView piece : pieces)
-        joined += piece;
-    return joined;
-}
-
 bool WriteKeptOriginal(QByteArrayView source, const QString &path, QString &warning,
                        AtomicBatch *batch)
 {

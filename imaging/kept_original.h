@@ -17,9 +17,6 @@ struct KeptOriginal
     // Why not, when that is worth telling: markers the walk cannot account
     // for, behind which anything may hide.
     QString warning;
-
-    // The pieces joined.
-    QByteArray bytes() const;
 };
 
 // The full-size picture of a JPEG source published as the source's own

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "imaging/bitmap32.h"
+#include "imaging/kept_original.h"
 #include "imaging/picture_file.h"
+
+#include <QByteArray>
 
 #include <QString>
 
@@ -20,4 +23,13 @@ inline void writeTestJpeg(const QString &path, int width, int height, uint32_t s
                             0xFF000000u | uint32_t((uint32_t(x) * seed) % 256) << 16 |
                                 uint32_t((y * 3 + x) % 256) << 8 | uint32_t((x ^ y) % 256));
     WriteJpegFile(path, bitmap, quality);
+}
+
+// The file a kept original publishes: its pieces joined.
+inline QByteArray keptBytes(const KeptOriginal &kept)
+{
+    QByteArray bytes;
+    for (const QByteArrayView piece : kept.pieces)
+        bytes += piece;
+    return bytes;
 }
