@@ -26,6 +26,14 @@ bool colorants(cmsHPROFILE p, Matrix &m)
     return true;
 }
 
+// The pixel's sRGB blue, green and red levels for a packed sum of its shares,
+// as the low three bytes of a little-endian BGRA word.
+inline uint64_t encodedLevels(const uint8_t *encode, uint64_t sum)
+{
+    return uint64_t(encode[(sum >> 32) & 0xFFFF]) | uint64_t(encode[(sum >> 16) & 0xFFFF]) << 8 |
+           uint64_t(encode[sum & 0xFFFF]) << 16;
+}
+
 bool invert(const Matrix &a, Matrix &inv)
 {
     const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
@@ -100,6 +108,12 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
         highest[out] += commonBias - total[out];
     }
     const int64_t largestSum = *std::max_element(highest.begin(), highest.end());
+    const auto feedsNone = [&](size_t in, size_t out) {
+        return std::all_of(shares[in].begin(), shares[in].end(),
+                           [out](const auto &level) { return level[out] == 0; });
+    };
+    const bool ownChannelsOnly =
+        feedsNone(0, 1) && feedsNone(0, 2) && feedsNone(2, 0) && feedsNone(2, 1);
     // A profile whose sums would not fit 16 bits is left to lcms.
     if (largestSum > 0xFFFF)
         return nullptr;
@@ -121,23 +135,56 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     m->m_encode.resize(size_t(largestSum) + 1);
     for (int64_t sum = 0; sum <= largestSum; ++sum)
         m->m_encode[size_t(sum)] = encode[size_t(std::clamp<int64_t>(sum - commonBias, 0, kSteps))];
+    if (ownChannelsOnly)
+        m->makePairTables();
     return m;
 }
 
-namespace {
-
-// The pixel's sRGB blue, green and red levels for a packed sum of its shares,
-// as the low three bytes of a little-endian BGRA word.
-inline uint64_t encodedLevels(const uint8_t *encode, uint64_t sum)
+void MatrixShaperToSrgb::makePairTables()
 {
-    return uint64_t(encode[(sum >> 32) & 0xFFFF]) | uint64_t(encode[(sum >> 16) & 0xFFFF]) << 8 |
-           uint64_t(encode[sum & 0xFFFF]) << 16;
+    // A red or blue input that feeds no other channel adds nothing but its
+    // constant bias there, so level 0 stands for every level of it.
+    const uint8_t *encode = m_encode.data();
+    m_greenRedByGreenRed.resize(size_t(1) << 16);
+    m_blueByBlueGreen.resize(size_t(1) << 16);
+    for (size_t high = 0; high < 256; ++high)
+        for (size_t low = 0; low < 256; ++low) {
+            const size_t pair = low | high << 8;
+            const uint64_t redGreen = m_packed[0][high] + m_packed[1][low] + m_packed[2][0];
+            m_greenRedByGreenRed[pair] = uint16_t(encodedLevels(encode, redGreen) >> 8);
+            const uint64_t greenBlue = m_packed[0][0] + m_packed[1][high] + m_packed[2][low];
+            m_blueByBlueGreen[pair] = uint8_t(encodedLevels(encode, greenBlue));
+        }
 }
 
-} // namespace
+void MatrixShaperToSrgb::convertRowByPairs(uint8_t *row, size_t width) const noexcept
+{
+    const uint16_t *greenRed = m_greenRedByGreenRed.data();
+    const uint8_t *blue = m_blueByBlueGreen.data();
+    const auto levelsOf = [&](uint64_t pixel) {
+        return uint64_t(blue[pixel & 0xFFFF]) | uint64_t(greenRed[(pixel >> 8) & 0xFFFF]) << 8;
+    };
+    size_t i = 0;
+    for (; i + 2 <= width; i += 2) {
+        uint64_t two;
+        std::memcpy(&two, row + 4 * i, sizeof two);
+        two = (two & 0xFF000000FF000000ull) | levelsOf(two) | levelsOf(two >> 32) << 32;
+        std::memcpy(row + 4 * i, &two, sizeof two);
+    }
+    if (i < width) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + 4 * i, sizeof pixel);
+        pixel = (pixel & 0xFF000000u) | uint32_t(levelsOf(pixel));
+        std::memcpy(row + 4 * i, &pixel, sizeof pixel);
+    }
+}
 
 void MatrixShaperToSrgb::convertRow(uint8_t *row, size_t width) const noexcept
 {
+    if (!m_blueByBlueGreen.empty()) {
+        convertRowByPairs(row, width);
+        return;
+    }
     // Pixels are read and written two at a time, whole: byte stores would
     // each wait for the table loads before them.
     const uint8_t *encode = m_encode.data();

@@ -36,4 +36,15 @@ private:
     // sRGB's 8-bit level for each packed sum: the level of its linear light
     // (the sum less the biases, clamped to 0 ... kSteps).
     std::vector<uint8_t> m_encode;
+    // When red and blue light each feed only their own sRGB channel (as with
+    // Adobe RGB, whose red and blue primaries are sRGB's), every output level
+    // is a function of two adjacent bytes of the BGRA word, so two lookups
+    // give a pixel: sRGB green and red (low and high byte) by the word's
+    // green and red bytes, sRGB blue by its blue and green bytes. Empty for
+    // other profiles. They hold the same levels as the sums, only sooner.
+    std::vector<uint16_t> m_greenRedByGreenRed;
+    std::vector<uint8_t> m_blueByBlueGreen;
+
+    void makePairTables();
+    void convertRowByPairs(uint8_t *row, size_t width) const noexcept;
 };
