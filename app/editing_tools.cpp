@@ -64,10 +64,10 @@ QWidget *EditingTools::buildBars()
     auto *bars = new QWidget(this);
     auto *layout = new QHBoxLayout(bars);
     layout->setContentsMargins(0, 0, 0, 0);
-    zoomBar = makeTrackBar(bars, QStringLiteral("ZoomBar"),
-                           QStringLiteral("Reduction scale of the image"), -100, 1, 1);
-    scaleBar = makeTrackBar(bars, QStringLiteral("ScaleBar"),
-                            QStringLiteral("Change size of the image"), -100, 100, -1);
+    zoomBar = makeTrackBar(bars, QStringLiteral("ZoomBar"), tr("Reduction scale of the image"),
+                           -100, 1, 1);
+    scaleBar = makeTrackBar(bars, QStringLiteral("ScaleBar"), tr("Change size of the image"), -100,
+                            100, -1);
     layout->addWidget(makeBarBox(bars, QStringLiteral("Z"), QStringLiteral("zoom"), zoomBar));
     QGroupBox *scale = makeBarBox(bars, QStringLiteral("S"), QStringLiteral("size"), scaleBar);
     static_cast<QVBoxLayout *>(scale->layout())
@@ -85,30 +85,29 @@ QWidget *EditingTools::buildCropTools()
     auto *grid = new QGridLayout(tools);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(1);
-    cropMode = makeToggleButton(tools, QStringLiteral("btnLL"), QStringLiteral("On crop"),
+    cropMode = makeToggleButton(tools, QStringLiteral("btnLL"), tr("On crop"),
                                 QStringLiteral("crop_mode"));
-    frameWhole = makeFlatButton(tools, QStringLiteral("btnSizeI"), QStringLiteral("Go crop"),
+    frameWhole = makeFlatButton(tools, QStringLiteral("btnSizeI"), tr("Go crop"),
                                 QStringLiteral("crop_whole"));
     frameWhole->setEnabled(false);
-    scaleToFrame = makeFlatButton(tools, QStringLiteral("btnSizeIm"), QStringLiteral("Selecy crop"),
+    scaleToFrame = makeFlatButton(tools, QStringLiteral("btnSizeIm"), tr("Selecy crop"),
                                   QStringLiteral("crop_select"));
     scaleToFrame->setEnabled(false);
-    frameWidth = makeSpinEdit(tools, QStringLiteral("spinW"),
-                              QStringLiteral("size of area vertical scraps"));
-    turnFrame = makeToggleButton(tools, QStringLiteral("btnVH"), QStringLiteral("circl 90 "),
-                                 QStringLiteral("rotate"));
-    frameHeight = makeSpinEdit(tools, QStringLiteral("spinH"),
-                               QStringLiteral("size of area gorisontal scraps"));
-    edgeFrame = makeToggleButton(tools, QStringLiteral("btnKant"), QStringLiteral("Cant"),
-                                 QStringLiteral("frame"));
-    cropAndSave = makeFlatButton(tools, QStringLiteral("btnCutImage"),
-                                 QStringLiteral("Crop and save"), QStringLiteral("crop_save"));
-    restore = makeFlatButton(tools, QStringLiteral("btnRestoreImage"),
-                             QStringLiteral("Incert origin imahe"), QStringLiteral("restore"));
-    previous = makeFlatButton(tools, QStringLiteral("btnPrevious"),
-                              QStringLiteral("Prevuouse image"), QStringLiteral("previous"));
-    next = makeFlatButton(tools, QStringLiteral("btnNext"), QStringLiteral("Next image"),
-                          QStringLiteral("next"));
+    frameWidth = makeSpinEdit(tools, QStringLiteral("spinW"), tr("size of area vertical scraps"));
+    turnFrame =
+        makeToggleButton(tools, QStringLiteral("btnVH"), tr("circl 90 "), QStringLiteral("rotate"));
+    frameHeight =
+        makeSpinEdit(tools, QStringLiteral("spinH"), tr("size of area gorisontal scraps"));
+    edgeFrame =
+        makeToggleButton(tools, QStringLiteral("btnKant"), tr("Cant"), QStringLiteral("frame"));
+    cropAndSave = makeFlatButton(tools, QStringLiteral("btnCutImage"), tr("Crop and save"),
+                                 QStringLiteral("crop_save"));
+    restore = makeFlatButton(tools, QStringLiteral("btnRestoreImage"), tr("Incert origin imahe"),
+                             QStringLiteral("restore"));
+    previous = makeFlatButton(tools, QStringLiteral("btnPrevious"), tr("Prevuouse image"),
+                              QStringLiteral("previous"));
+    next =
+        makeFlatButton(tools, QStringLiteral("btnNext"), tr("Next image"), QStringLiteral("next"));
     grid->addWidget(cropMode, 0, 0);
     grid->addWidget(frameWhole, 0, 1);
     grid->addWidget(scaleToFrame, 1, 0, 1, 2, Qt::AlignHCenter);

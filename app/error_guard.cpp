@@ -2,6 +2,7 @@
 
 #include "base/pictavel_error.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QWidget>
 #include <exception>
@@ -21,7 +22,7 @@ void runGuarded(QWidget *parent, const std::function<void()> &handler)
     } catch (const PictavelError &error) {
         showErrorMessage(parent, error.message());
     } catch (const std::bad_alloc &) {
-        showErrorMessage(parent, QStringLiteral("Out of memory"));
+        showErrorMessage(parent, QCoreApplication::translate("ErrorGuard", "Out of memory"));
     } catch (const std::exception &error) {
         showErrorMessage(parent, QString::fromLocal8Bit(error.what()));
     }

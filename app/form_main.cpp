@@ -166,7 +166,7 @@ void TFormMain::FormShow()
         cmbPropProj->setCurrentIndex(0);
     }
     cmbPropProjChange();
-    lblCountThubs->setText(QStringLiteral("Миниатюр: ") + QString::number(ThumbsCount));
+    lblCountThubs->setText(tr("Миниатюр: ") + QString::number(ThumbsCount));
     chbRenameFClick();
     FileListBoxClick();
     btnMiddleClick();
@@ -264,8 +264,8 @@ bool TFormMain::acceptProfileName(const QString &name)
     if (!name.contains(u'|') && !name.contains(u'\n') && !name.contains(u'\r'))
         return true;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Pictavel"),
-                    QStringLiteral("Имя профиля не может содержать символ «|» или перевод строки. "
-                                   "Параметры не сохранены."),
+                    tr("Имя профиля не может содержать символ «|» или перевод строки. "
+                       "Параметры не сохранены."),
                     QMessageBox::Ok, this);
     box.exec();
     return false;
@@ -274,8 +274,8 @@ bool TFormMain::acceptProfileName(const QString &name)
 void TFormMain::btnSavePropProjClick()
 {
     QInputDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Сохранение параметров проекта"));
-    dialog.setLabelText(QStringLiteral("Сохранить параметры как..."));
+    dialog.setWindowTitle(tr("Сохранение параметров проекта"));
+    dialog.setLabelText(tr("Сохранить параметры как..."));
     // Wide enough for the window manager to show the whole title beside its
     // buttons.
     dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) * 3 / 2 +

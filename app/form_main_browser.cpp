@@ -79,9 +79,8 @@ void TFormMain::FileListBoxChange()
 
 void TFormMain::FileListBoxClick()
 {
-    stpSelCount->setText(QStringLiteral("Выбрано: %1 из %2")
-                             .arg(FileListBox->selectedItems().size())
-                             .arg(FileCount));
+    stpSelCount->setText(
+        tr("Выбрано: %1 из %2").arg(FileListBox->selectedItems().size()).arg(FileCount));
     const QListWidgetItem *focused = FileListBox->currentItem();
     ShowPreview(focused && focused->isSelected() ? joinPath(FileFolder, focused->text())
                                                  : QString());

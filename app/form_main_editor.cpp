@@ -163,8 +163,7 @@ void TFormMain::btnCutImageClick()
     const int h = spinNumber(spinH);
     // An empty frame would write an empty picture over the edited copy.
     if (w <= 0 || h <= 0)
-        throw PictavelError(
-            QStringLiteral("Рамка обрезки пуста: задайте ей ширину и высоту больше нуля."));
+        throw PictavelError(tr("Рамка обрезки пуста: задайте ей ширину и высоту больше нуля."));
     const TCutPlan plan = PlanCut(ImgR->FitSize(), ImgR->BitmapRect(), RubberBand->band(), w, h,
                                   qMin(spinW->maximum(), spinH->maximum()), ZoomFactor);
     btnLL->setChecked(false);

@@ -132,25 +132,24 @@ void TFormMain::buildHtmlTab()
     limeOnBlack.setColor(QPalette::Mid, Qt::gray);
     ProgressBar->setPalette(limeOnBlack);
 
-    btnStart = new QPushButton(QIcon(QStringLiteral(":/icons/start.png")), QStringLiteral("Start"),
-                               TabSheet_SetHTML);
+    btnStart =
+        new QPushButton(QIcon(QStringLiteral(":/icons/start.png")), tr("Start"), TabSheet_SetHTML);
     btnStart->setObjectName(QStringLiteral("btnStart"));
     btnStart->setFlat(true);
     btnStart->setGeometry(254, 455, 150, 23);
-    chbKeepOriginals = new QCheckBox(QStringLiteral("Keep originals"), TabSheet_SetHTML);
+    chbKeepOriginals = new QCheckBox(tr("Keep originals"), TabSheet_SetHTML);
     chbKeepOriginals->setObjectName(QStringLiteral("chbKeepOriginals"));
-    chbKeepOriginals->setToolTip(
-        QStringLiteral("JPEG originals as they are: turned upright, no camera data"));
+    chbKeepOriginals->setToolTip(tr("JPEG originals as they are: turned upright, no camera data"));
     chbKeepOriginals->setGeometry(406, 456, 102, 21);
-    btnPreview = new QPushButton(QIcon(QStringLiteral(":/icons/view.png")), QStringLiteral("view"),
-                                 TabSheet_SetHTML);
+    btnPreview =
+        new QPushButton(QIcon(QStringLiteral(":/icons/view.png")), tr("view"), TabSheet_SetHTML);
     btnPreview->setObjectName(QStringLiteral("btnPreview"));
     btnPreview->setFlat(true);
     btnPreview->setGeometry(620, 455, 143, 23);
-    chbModernPage = new QCheckBox(QStringLiteral("Modern page"), TabSheet_SetHTML);
+    chbModernPage = new QCheckBox(tr("Modern page"), TabSheet_SetHTML);
     chbModernPage->setObjectName(QStringLiteral("chbModernPage"));
     chbModernPage->setToolTip(
-        QStringLiteral("A page for phones and desktops, with a viewer and screen-sized copies"));
+        tr("A page for phones and desktops, with a viewer and screen-sized copies"));
     chbModernPage->setGeometry(509, 456, 110, 21);
     for (QWidget *bottom : std::initializer_list<QWidget *>{ProgressBar, btnStart, chbKeepOriginals,
                                                             chbModernPage, btnPreview})
@@ -161,51 +160,45 @@ void TFormMain::buildHtmlTab()
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
     ColorDialog->setModal(true);
 
-    PageControl->addTab(TabSheet_SetHTML, QStringLiteral("HTML editor"));
+    PageControl->addTab(TabSheet_SetHTML, tr("HTML editor"));
 }
 
 void TFormMain::buildHtmlOptionGroups(QWidget *tab)
 {
-    QGroupBox *page = makeOptionGroup(tab, QStringLiteral("grbPages"),
-                                      QStringLiteral("Page properties"), QRect(1, 1, 563, 57));
-    addCaption(page, QStringLiteral("Title"), 6, false);
-    edtTitle =
-        makeOptionEdit(page, QStringLiteral("edtTitle"), QStringLiteral("Page header"), 6, 170);
+    QGroupBox *page = makeOptionGroup(tab, QStringLiteral("grbPages"), tr("Page properties"),
+                                      QRect(1, 1, 563, 57));
+    addCaption(page, tr("Title"), 6, false);
+    edtTitle = makeOptionEdit(page, QStringLiteral("edtTitle"), tr("Page header"), 6, 170);
     addCaption(page, QStringLiteral("bgcolor="), 184);
-    pnlBGColorPage = makeColourPair(
-        page, QStringLiteral("pnlBGColorPage"), QStringLiteral("Background color"),
-        QStringLiteral("edtBGColorPage"), QStringLiteral("Background color"), 184, edtBGColorPage);
+    pnlBGColorPage = makeColourPair(page, QStringLiteral("pnlBGColorPage"), tr("Background color"),
+                                    QStringLiteral("edtBGColorPage"), tr("Background color"), 184,
+                                    edtBGColorPage);
     addCaption(page, QStringLiteral("text="), 276);
-    pnlTextColorPage =
-        makeColourPair(page, QStringLiteral("pnlTextColorPage"), QStringLiteral("Fonts color"),
-                       QStringLiteral("edtTextColorPage"), QStringLiteral("Page fonts color"), 276,
-                       edtTextColorPage);
+    pnlTextColorPage = makeColourPair(page, QStringLiteral("pnlTextColorPage"), tr("Fonts color"),
+                                      QStringLiteral("edtTextColorPage"), tr("Page fonts color"),
+                                      276, edtTextColorPage);
     addCaption(page, QStringLiteral("leftmargin="), 370);
-    spinLeftMargin =
-        makeOptionSpin(page, QStringLiteral("spinLeftMargin"), QStringLiteral("left Space"), 370);
+    spinLeftMargin = makeOptionSpin(page, QStringLiteral("spinLeftMargin"), tr("left Space"), 370);
     addCaption(page, QStringLiteral("topmargin="), 450);
-    spinTopMargin =
-        makeOptionSpin(page, QStringLiteral("spinTopMargin"), QStringLiteral("Top space"), 450);
+    spinTopMargin = makeOptionSpin(page, QStringLiteral("spinTopMargin"), tr("Top space"), 450);
 
-    QGroupBox *link = makeOptionGroup(tab, QStringLiteral("grbA"), QStringLiteral("Edit <a>"),
-                                      QRect(568, 1, 195, 57));
+    QGroupBox *link =
+        makeOptionGroup(tab, QStringLiteral("grbA"), tr("Edit <a>"), QRect(568, 1, 195, 57));
     addCaption(link, QStringLiteral("href="), 6);
-    edtHref =
-        makeOptionEdit(link, QStringLiteral("edtHref"), QStringLiteral("Link to original"), 6, 90);
+    edtHref = makeOptionEdit(link, QStringLiteral("edtHref"), tr("Link to original"), 6, 90);
     addCaption(link, QStringLiteral("target="), 102);
-    cmbTarget = makeOptionList(link, QStringLiteral("cmbTarget"),
-                               QStringLiteral("Original path load"), 102, 86,
+    cmbTarget = makeOptionList(link, QStringLiteral("cmbTarget"), tr("Original path load"), 102, 86,
                                {QStringLiteral("_blank"), QStringLiteral("_parent"),
                                 QStringLiteral("_self"), QStringLiteral("_top")});
 
-    QGroupBox *header = makeOptionGroup(tab, QStringLiteral("grbHeader"),
-                                        QStringLiteral("Thumbs header"), QRect(1, 60, 564, 57));
-    addCaption(header, QStringLiteral("header text"), 6, false);
-    edtHeader = makeOptionEdit(header, QStringLiteral("edtHeader"),
-                               QStringLiteral("Text of header thumbs"), 6, 150);
+    QGroupBox *header = makeOptionGroup(tab, QStringLiteral("grbHeader"), tr("Thumbs header"),
+                                        QRect(1, 60, 564, 57));
+    addCaption(header, tr("header text"), 6, false);
+    edtHeader =
+        makeOptionEdit(header, QStringLiteral("edtHeader"), tr("Text of header thumbs"), 6, 150);
     addCaption(header, QStringLiteral("font face="), 162);
     cmbFontHeader = makeOptionList(header, QStringLiteral("cmbFontHeader"),
-                                   QStringLiteral("Font of header thumbs"), 162, 150,
+                                   tr("Font of header thumbs"), 162, 150,
                                    {QStringLiteral("Arial, Helvetica, sans-serif"),
                                     QStringLiteral("Times New Roman, Times, serif"),
                                     QStringLiteral("Courier New, Courier, mono"),
@@ -218,73 +211,70 @@ void TFormMain::buildHtmlOptionGroups(QWidget *tab)
         for (int size = 1; size <= 7; ++size)
             sizes << QString::fromLatin1(prefix) + QString::number(size);
     }
-    cmbFontSize = makeOptionList(header, QStringLiteral("cmbFontSize"),
-                                 QStringLiteral("thumbs fonts size"), 318, 50, sizes);
+    cmbFontSize = makeOptionList(header, QStringLiteral("cmbFontSize"), tr("thumbs fonts size"),
+                                 318, 50, sizes);
     addCaption(header, QStringLiteral("color="), 376);
-    pnlColorFont = makeColourPair(header, QStringLiteral("pnlColorFont"),
-                                  QStringLiteral("Fonts Color"), QStringLiteral("edtColorFont"),
-                                  QStringLiteral("Fonts color"), 376, edtColorFont);
-    chbBold = makeStyleCheck(header, QStringLiteral("chbBold"), QStringLiteral("B"),
-                             QStringLiteral("Semibold"), 466);
+    pnlColorFont =
+        makeColourPair(header, QStringLiteral("pnlColorFont"), tr("Fonts Color"),
+                       QStringLiteral("edtColorFont"), tr("Fonts color"), 376, edtColorFont);
+    chbBold =
+        makeStyleCheck(header, QStringLiteral("chbBold"), QStringLiteral("B"), tr("Semibold"), 466);
     chbBold->setStyleSheet(QStringLiteral("font-weight: bold;"));
     chbItalic = makeStyleCheck(header, QStringLiteral("chbItalic"), QStringLiteral("I"),
-                               QStringLiteral("Italics"), 498);
+                               tr("Italics"), 498);
     chbItalic->setStyleSheet(QStringLiteral("font-weight: bold; font-style: italic;"));
     chbUnderline = makeStyleCheck(header, QStringLiteral("chbUnderline"), QStringLiteral("U"),
-                                  QStringLiteral("Underline"), 530);
+                                  tr("Underline"), 530);
     chbUnderline->setStyleSheet(QStringLiteral("font-weight: bold; text-decoration: underline;"));
 
-    QGroupBox *image = makeOptionGroup(tab, QStringLiteral("grbImg"), QStringLiteral("Edit <img>"),
-                                       QRect(568, 60, 195, 57));
+    QGroupBox *image =
+        makeOptionGroup(tab, QStringLiteral("grbImg"), tr("Edit <img>"), QRect(568, 60, 195, 57));
     addCaption(image, QStringLiteral("src="), 6);
-    edtSrc = makeOptionEdit(image, QStringLiteral("edtSrc"), QStringLiteral("Thumbs path"), 6, 110);
+    edtSrc = makeOptionEdit(image, QStringLiteral("edtSrc"), tr("Thumbs path"), 6, 110);
     addCaption(image, QStringLiteral("border="), 124);
-    spinBorderImg = makeOptionSpin(image, QStringLiteral("spinBorderImg"),
-                                   QStringLiteral("Thumb border size"), 124);
+    spinBorderImg =
+        makeOptionSpin(image, QStringLiteral("spinBorderImg"), tr("Thumb border size"), 124);
 
-    QGroupBox *table = makeOptionGroup(tab, QStringLiteral("grbTable"),
-                                       QStringLiteral("Edit <table>"), QRect(1, 119, 564, 57));
+    QGroupBox *table = makeOptionGroup(tab, QStringLiteral("grbTable"), tr("Edit <table>"),
+                                       QRect(1, 119, 564, 57));
     addCaption(table, QStringLiteral("border="), 6);
-    spinBorder =
-        makeOptionSpin(table, QStringLiteral("spinBorder"), QStringLiteral("table border size"), 6);
+    spinBorder = makeOptionSpin(table, QStringLiteral("spinBorder"), tr("table border size"), 6);
     addCaption(table, QStringLiteral("cellpadding="), 62);
-    spinCellPad = makeOptionSpin(table, QStringLiteral("spinCellPad"),
-                                 QStringLiteral("Distance between cells"), 62);
+    spinCellPad =
+        makeOptionSpin(table, QStringLiteral("spinCellPad"), tr("Distance between cells"), 62);
     addCaption(table, QStringLiteral("cellspacing="), 134);
-    spinCellSpac =
-        makeOptionSpin(table, QStringLiteral("spinCellSpac"), QStringLiteral("cells border"), 134);
+    spinCellSpac = makeOptionSpin(table, QStringLiteral("spinCellSpac"), tr("cells border"), 134);
     addCaption(table, QStringLiteral("bgcolor="), 206);
-    pnlBgColor = makeColourPair(
-        table, QStringLiteral("pnlBgColor"), QStringLiteral("cells backgroubd color"),
-        QStringLiteral("edtBgColor"), QStringLiteral("cells backgroubd color"), 206, edtBgColor);
+    pnlBgColor =
+        makeColourPair(table, QStringLiteral("pnlBgColor"), tr("cells backgroubd color"),
+                       QStringLiteral("edtBgColor"), tr("cells backgroubd color"), 206, edtBgColor);
     addCaption(table, QStringLiteral("bordercolor="), 294);
-    pnlBordColor = makeColourPair(table, QStringLiteral("pnlBordColor"),
-                                  QStringLiteral("border color"), QStringLiteral("edtBordColor"),
-                                  QStringLiteral("border color"), 294, edtBordColor);
+    pnlBordColor =
+        makeColourPair(table, QStringLiteral("pnlBordColor"), tr("border color"),
+                       QStringLiteral("edtBordColor"), tr("border color"), 294, edtBordColor);
     addCaption(table, QStringLiteral("bordercolordark="), 382);
-    pnlBordColorD = makeColourPair(
-        table, QStringLiteral("pnlBordColorD"),
-        QStringLiteral("Color of the dark side of a border"), QStringLiteral("edtBordColorD"),
-        QStringLiteral("Color of the dark side of a border"), 382, edtBordColorD);
+    pnlBordColorD =
+        makeColourPair(table, QStringLiteral("pnlBordColorD"),
+                       tr("Color of the dark side of a border"), QStringLiteral("edtBordColorD"),
+                       tr("Color of the dark side of a border"), 382, edtBordColorD);
     addCaption(table, QStringLiteral("bordercolorlight="), 472);
-    pnlBordColorL = makeColourPair(
-        table, QStringLiteral("pnlBordColorL"),
-        QStringLiteral("Color of the lite side of a border"), QStringLiteral("edtBordColorL"),
-        QStringLiteral("Color of the light side of a border"), 472, edtBordColorL);
+    pnlBordColorL =
+        makeColourPair(table, QStringLiteral("pnlBordColorL"),
+                       tr("Color of the lite side of a border"), QStringLiteral("edtBordColorL"),
+                       tr("Color of the light side of a border"), 472, edtBordColorL);
 
-    rdbAlignTab = new RadioGroup(
-        QStringLiteral("Aligment"),
-        {QStringLiteral("Left     "), QStringLiteral("Center     "), QStringLiteral("Right")}, tab);
+    rdbAlignTab =
+        new RadioGroup(tr("Aligment"), {tr("Left     "), tr("Center     "), tr("Right")}, tab);
     rdbAlignTab->setObjectName(QStringLiteral("rdbAlignTab"));
-    rdbAlignTab->setToolTip(QStringLiteral("Cells arrangement"));
+    rdbAlignTab->setToolTip(tr("Cells arrangement"));
     rdbAlignTab->setGeometry(568, 119, 195, 57);
     rdbAlignTab->setItemIndex(settingSpec(u"rdbAlignTab.ItemIndex").number);
 }
 
 void TFormMain::buildSourceGroup(QWidget *tab)
 {
-    QGroupBox *source = makeOptionGroup(tab, QStringLiteral("grbCode"), QStringLiteral("Cod HTML"),
-                                        QRect(1, 178, 762, 274));
+    QGroupBox *source =
+        makeOptionGroup(tab, QStringLiteral("grbCode"), tr("Cod HTML"), QRect(1, 178, 762, 274));
     const struct
     {
         QToolButton *&button;
@@ -292,16 +282,15 @@ void TFormMain::buildSourceGroup(QWidget *tab)
         const char *hint;
         const char *icon;
     } buttons[] = {
-        {btnDelSelText, "btnDelSelText", "Delete", "text_delete"},
-        {btnCutSelText, "btnCutSelText", "crop", "text_cut"},
-        {btnCopySelText, "btnCopySelText", "Copy", "text_copy"},
-        {btnPasteText, "btnPasteText", "Insert", "text_paste"},
+        {btnDelSelText, "btnDelSelText", QT_TR_NOOP("Delete"), "text_delete"},
+        {btnCutSelText, "btnCutSelText", QT_TR_NOOP("crop"), "text_cut"},
+        {btnCopySelText, "btnCopySelText", QT_TR_NOOP("Copy"), "text_copy"},
+        {btnPasteText, "btnPasteText", QT_TR_NOOP("Insert"), "text_paste"},
     };
     int top = 16;
     for (const auto &entry : buttons) {
-        entry.button =
-            makeFlatButton(source, QString::fromLatin1(entry.name), QString::fromLatin1(entry.hint),
-                           QString::fromLatin1(entry.icon));
+        entry.button = makeFlatButton(source, QString::fromLatin1(entry.name), tr(entry.hint),
+                                      QString::fromLatin1(entry.icon));
         entry.button->setGeometry(3, top, 22, 22);
         top += 24;
     }

@@ -35,7 +35,9 @@ QLineEdit *makeFolderSetting(QGroupBox *group, const QString &name, const QStrin
 
 QLineEdit *makePrefixEdit(QGroupBox *group, const QString &name, const QString &text, int left)
 {
-    return makeLineEdit(group, name, QStringLiteral("Thumbs folder"), text,
+    // The prefix boxes carry the folder box's hint; the comment lets a
+    // translation say what they hold instead.
+    return makeLineEdit(group, name, TFormMain::tr("Thumbs folder", "renaming prefix"), text,
                         QRect(left, 15, 35, 20));
 }
 
@@ -52,47 +54,46 @@ void TFormMain::buildProjectPanel()
     pnlDir->setObjectName(QStringLiteral("pnlDir"));
     pnlDir->setGeometry(0, 0, 772, 43);
 
-    QGroupBox *save = makeProjectGroup(pnlDir, QStringLiteral("Save project"), 0, 203);
+    QGroupBox *save = makeProjectGroup(pnlDir, tr("Save project"), 0, 203);
     cmbPropProj = new QComboBox(save);
     cmbPropProj->setObjectName(QStringLiteral("cmbPropProj"));
     cmbPropProj->setGeometry(4, 15, 149, 20);
     cmbPropProj->addItem(defaultProfileName());
-    btnSavePropProj =
-        makeFlatButton(save, QStringLiteral("btnSavePropProj"),
-                       QStringLiteral("Save parameters as.."), QStringLiteral("save"));
+    btnSavePropProj = makeFlatButton(save, QStringLiteral("btnSavePropProj"),
+                                     tr("Save parameters as.."), QStringLiteral("save"));
     btnSavePropProj->setGeometry(156, 13, 22, 22);
-    btnDeletePropProj = makeFlatButton(save, QStringLiteral("btnDeletePropProj"),
-                                       QStringLiteral("Delete current parameters from list"),
-                                       QStringLiteral("delete"));
+    btnDeletePropProj =
+        makeFlatButton(save, QStringLiteral("btnDeletePropProj"),
+                       tr("Delete current parameters from list"), QStringLiteral("delete"));
     btnDeletePropProj->setGeometry(178, 13, 22, 22);
     btnDeletePropProj->setEnabled(false);
 
-    QGroupBox *project = makeProjectGroup(pnlDir, QStringLiteral("Project path"), 203, 203);
-    bteDirProject = makeFolderEdit(project, QStringLiteral("bteDirProject"),
-                                   QStringLiteral("Project path"), QString());
+    QGroupBox *project = makeProjectGroup(pnlDir, tr("Project path"), 203, 203);
+    bteDirProject =
+        makeFolderEdit(project, QStringLiteral("bteDirProject"), tr("Project path"), QString());
     bteDirProject->setReadOnly(true);
     QAction *browse = bteDirProject->addAction(QIcon(QStringLiteral(":/icons/folder.png")),
                                                QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("bteDirProjectButton"));
     DirDialogProject = new ProjectFolderDialog(this);
 
-    QGroupBox *gallery = makeProjectGroup(pnlDir, QStringLiteral("gal. path"), 406, 77);
+    QGroupBox *gallery = makeProjectGroup(pnlDir, tr("gal. path"), 406, 77);
     edtGalerFolder = makeFolderSetting(gallery, QStringLiteral("edtGalerFolder"),
-                                       QStringLiteral("Thumbs folder"));
+                                       tr("Thumbs folder", "pictures folder"));
 
-    QGroupBox *thumbs = makeProjectGroup(pnlDir, QStringLiteral("thumbs path"), 483, 77);
+    QGroupBox *thumbs = makeProjectGroup(pnlDir, tr("thumbs path"), 483, 77);
     edtThumbsFolder = makeFolderSetting(thumbs, QStringLiteral("edtThumbsFolder"),
-                                        QStringLiteral("Папка для сохранения миниатюр"));
+                                        tr("Папка для сохранения миниатюр"));
 
-    QGroupBox *rename = makeProjectGroup(pnlDir, QStringLiteral("Rename files"), 560, 167);
+    QGroupBox *rename = makeProjectGroup(pnlDir, tr("Rename files"), 560, 167);
     chbRenameF = new QCheckBox(rename);
     chbRenameF->setObjectName(QStringLiteral("chbRenameF"));
     chbRenameF->setGeometry(3, 17, 16, 16);
-    lblOrigPref = makeLabel(rename, QStringLiteral("Original"), QStringLiteral("lblOrigPref"));
+    lblOrigPref = makeLabel(rename, tr("Original"), QStringLiteral("lblOrigPref"));
     lblOrigPref->setGeometry(19, 18, 44, 14);
     edtOrigPref = makePrefixEdit(rename, QStringLiteral("edtOrigPref"),
                                  QString::fromLatin1(kStartPicturePrefix), 63);
-    lblThumbPref = makeLabel(rename, QStringLiteral("Min."), QStringLiteral("lblThumbPref"));
+    lblThumbPref = makeLabel(rename, tr("Min."), QStringLiteral("lblThumbPref"));
     lblThumbPref->setGeometry(104, 18, 22, 14);
     edtThumbPref = makePrefixEdit(rename, QStringLiteral("edtThumbPref"),
                                   QString::fromLatin1(kStartThumbnailPrefix), 127);
@@ -101,7 +102,7 @@ void TFormMain::buildProjectPanel()
 
     QGroupBox *clear = makeProjectGroup(pnlDir, QString(), 727, 41);
     btnClearAllProject = makeFlatButton(clear, QStringLiteral("btnClearAllProject"),
-                                        QStringLiteral("Delete project"), QStringLiteral("clear"));
+                                        tr("Delete project"), QStringLiteral("clear"));
     btnClearAllProject->setGeometry(3, 8, 35, 28);
     btnClearAllProject->setIconSize(QSize(24, 24));
 }

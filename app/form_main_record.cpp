@@ -139,7 +139,7 @@ void TFormMain::reopenSet(const GalleryRecord &record)
     if (!CloseRequested)
         recordSet();
     if (!leftOut.isEmpty())
-        showErrorMessage(this, QStringLiteral("These pictures could not be reopened and were "
-                                              "left out of the set:\n") +
+        showErrorMessage(this, tr("These pictures could not be reopened and were "
+                                  "left out of the set:\n") +
                                    leftOut.join(u'\n'));
 }

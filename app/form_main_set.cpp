@@ -72,7 +72,7 @@ ProjectFolders TFormMain::projectFolders() const
 
 void TFormMain::showThumbCount()
 {
-    lblCountThubs->setText(QStringLiteral("Миниатюр: ") + QString::number(ThumbsCount));
+    lblCountThubs->setText(tr("Миниатюр: ") + QString::number(ThumbsCount));
 }
 
 void TFormMain::enableSetButtons(bool enabled)
@@ -174,9 +174,8 @@ void TFormMain::btnADDThumbClick()
     }
     recordSet();
     if (!unreadable.isEmpty())
-        throw PictavelError(
-            QStringLiteral("These pictures could not be read and were not added:\n") +
-            unreadable.join(u'\n'));
+        throw PictavelError(tr("These pictures could not be read and were not added:\n") +
+                            unreadable.join(u'\n'));
 }
 
 void TFormMain::btnClearSelecthumbClick()
@@ -275,9 +274,9 @@ void TFormMain::bteDirProjectButtonClick()
 
 void TFormMain::AskProjectFolder()
 {
-    DirDialogProject->setWindowTitle(QStringLiteral("Укажите путь для сохранения проекта."));
+    DirDialogProject->setWindowTitle(tr("Укажите путь для сохранения проекта."));
     const auto titled =
-        qScopeGuard([this] { DirDialogProject->setWindowTitle(QStringLiteral("Обзор папок")); });
+        qScopeGuard([this] { DirDialogProject->setWindowTitle(tr("Обзор папок")); });
     if (!DirDialogProject->execute())
         return;
     takeProjectFolder();

@@ -111,7 +111,7 @@ void TFormMain::buildThumbsTab()
     splitBack->setStretchFactor(0, 3);
     splitBack->setStretchFactor(1, 1);
 
-    PageControl->addTab(TabSheet_Thumbs, QStringLiteral("Thumbs"));
+    PageControl->addTab(TabSheet_Thumbs, tr("Thumbs"));
 }
 
 void TFormMain::buildThumbsLeftPart(QWidget *parent)
@@ -152,7 +152,7 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     // The preview: the picture fitted into the pane, centred, drawn smoothly.
     ImageDest = new TImage32(upper);
     ImageDest->setObjectName(QStringLiteral("ImageDest"));
-    ImageDest->setToolTip(QStringLiteral("Thumbs space"));
+    ImageDest->setToolTip(tr("Thumbs space"));
     ImageDest->setScaleMode(smResize);
     ImageDest->setBitmapAlign(baCenter);
     ImageDest->setColor(Qt::black);
@@ -176,8 +176,7 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     auto *viewerLayout = new QHBoxLayout(pnlViewer);
     viewerLayout->setContentsMargins(2, 0, 2, 0);
     viewerLayout->setSpacing(2);
-    lblCountThubs =
-        makeLabel(pnlViewer, QStringLiteral("thumns "), QStringLiteral("lblCountThubs"));
+    lblCountThubs = makeLabel(pnlViewer, tr("thumns "), QStringLiteral("lblCountThubs"));
     viewerLayout->addWidget(lblCountThubs);
 
     pnlStatusRes = new QWidget(pnlViewer);
@@ -195,23 +194,23 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     statusLayout->addWidget(lblZoom);
     statusLayout->addWidget(makePicture(pnlStatusRes, QStringLiteral("size")));
     statusLayout->addWidget(lblImageSize);
-    statusLayout->addWidget(makeLabel(pnlStatusRes, QStringLiteral("Image ")));
+    statusLayout->addWidget(makeLabel(pnlStatusRes, tr("Image ")));
     statusLayout->addWidget(lblCurrentImage);
-    statusLayout->addWidget(makeLabel(pnlStatusRes, QStringLiteral("From")));
+    statusLayout->addWidget(makeLabel(pnlStatusRes, tr("From")));
     statusLayout->addWidget(lblCountImage);
     pnlStatusRes->hide();
     viewerLayout->addWidget(pnlStatusRes);
     viewerLayout->addStretch(1);
 
-    btnRedactImage = makeFlatButton(pnlViewer, QStringLiteral("btnRedactImage"),
-                                    QStringLiteral("Change size and scrap of originals"),
-                                    QStringLiteral("edit"));
+    btnRedactImage =
+        makeFlatButton(pnlViewer, QStringLiteral("btnRedactImage"),
+                       tr("Change size and scrap of originals"), QStringLiteral("edit"));
     btnRedactImage->setEnabled(false);
     // The way back to the normal view from the other two, pictured like them.
-    btnMiddle = makeFlatButton(pnlViewer, QStringLiteral("btnMiddle"), QStringLiteral("Resore"),
+    btnMiddle = makeFlatButton(pnlViewer, QStringLiteral("btnMiddle"), tr("Resore"),
                                QStringLiteral("normal_view"));
-    btnViewThumbs = makeFlatButton(pnlViewer, QStringLiteral("btnViewThumbs"),
-                                   QStringLiteral("Full screen"), QStringLiteral("fullscreen"));
+    btnViewThumbs = makeFlatButton(pnlViewer, QStringLiteral("btnViewThumbs"), tr("Full screen"),
+                                   QStringLiteral("fullscreen"));
     btnViewThumbs->setEnabled(false);
     stpDestPSize = makeStatusPane(pnlViewer, QStringLiteral("stpDestPSize"), 63, true);
     for (QWidget *w :
@@ -234,30 +233,24 @@ void TFormMain::buildThumbsLeftPart(QWidget *parent)
     auto *optionsLayout = new QVBoxLayout(grbSetThumbTabl);
     optionsLayout->setContentsMargins(1, 1, 1, 1);
     optionsLayout->setSpacing(1);
-    spinCounCol = makeSpinner(grbSetThumbTabl, QStringLiteral("spinCounCol"),
-                              QStringLiteral("Thumbs columns"), 1);
-    spinMaxH = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxH"),
-                           QStringLiteral("Max Height thumbs"), 5);
-    spinMaxW = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxW"),
-                           QStringLiteral("Max width thumbs"), 5);
-    optionsLayout->addWidget(
-        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Columns"), spinCounCol));
-    optionsLayout->addWidget(
-        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max Height"), spinMaxH));
-    optionsLayout->addWidget(
-        makeSpinnerBox(grbSetThumbTabl, QStringLiteral("Max width"), spinMaxW));
+    spinCounCol =
+        makeSpinner(grbSetThumbTabl, QStringLiteral("spinCounCol"), tr("Thumbs columns"), 1);
+    spinMaxH = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxH"), tr("Max Height thumbs"), 5);
+    spinMaxW = makeSpinner(grbSetThumbTabl, QStringLiteral("spinMaxW"), tr("Max width thumbs"), 5);
+    optionsLayout->addWidget(makeSpinnerBox(grbSetThumbTabl, tr("Columns"), spinCounCol));
+    optionsLayout->addWidget(makeSpinnerBox(grbSetThumbTabl, tr("Max Height"), spinMaxH));
+    optionsLayout->addWidget(makeSpinnerBox(grbSetThumbTabl, tr("Max width"), spinMaxW));
     // Beside the two buttons, so that the column keeps the height of one row
     // of thumbnails.
     auto *chbSmoothThumbs = new QCheckBox(grbSetThumbTabl);
     chbSmoothThumbs->setObjectName(QStringLiteral("chbSmoothThumbs"));
-    chbSmoothThumbs->setToolTip(QStringLiteral("Smooth thumbs: average of all pixels"));
+    chbSmoothThumbs->setToolTip(tr("Smooth thumbs: average of all pixels"));
     auto *optionButtons = new QHBoxLayout;
     btnRefreshTumb = makeFlatButton(grbSetThumbTabl, QStringLiteral("btnRefreshTumb"),
-                                    QStringLiteral("Restore tumbs"), QStringLiteral("refresh"));
+                                    tr("Restore tumbs"), QStringLiteral("refresh"));
     btnRefreshTumb->setEnabled(false);
-    btnClearSelecthumb =
-        makeFlatButton(grbSetThumbTabl, QStringLiteral("btnClearSelecthumb"),
-                       QStringLiteral("Delete selected thumbs"), QStringLiteral("remove"));
+    btnClearSelecthumb = makeFlatButton(grbSetThumbTabl, QStringLiteral("btnClearSelecthumb"),
+                                        tr("Delete selected thumbs"), QStringLiteral("remove"));
     btnClearSelecthumb->setEnabled(false);
     optionButtons->addWidget(btnRefreshTumb);
     optionButtons->addWidget(btnClearSelecthumb);
@@ -343,10 +336,10 @@ void TFormMain::buildThumbsRightPart(QWidget *parent)
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(1, 1, 1, 1);
     barLayout->setSpacing(1);
-    btnADDThumb = makeFlatButton(bar, QStringLiteral("btnADDThumb"),
-                                 QStringLiteral("create thumbs from file"), QStringLiteral("add"));
+    btnADDThumb = makeFlatButton(bar, QStringLiteral("btnADDThumb"), tr("create thumbs from file"),
+                                 QStringLiteral("add"));
     stpSelCount = makeStatusPane(bar, QStringLiteral("stpSelCount"), 100, false);
-    stpSelCount->setText(QStringLiteral("Selected"));
+    stpSelCount->setText(tr("Selected"));
     stpDestFSize = makeStatusPane(bar, QStringLiteral("stpDestFSize"), 64, true);
     barLayout->addWidget(btnADDThumb);
     barLayout->addWidget(stpSelCount);

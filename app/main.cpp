@@ -1,5 +1,6 @@
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
+#include "app/translations.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Pictavel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pictavel"));
     QApplication::setStyle(new HintDelayStyle);
+    installTranslations(QLocale::system());
 
     TFormMain formMain;
     formMain.show();

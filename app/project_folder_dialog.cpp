@@ -15,7 +15,7 @@
 ProjectFolderDialog::ProjectFolderDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("DirDialogProject"));
-    setWindowTitle(QStringLiteral("All folders"));
+    setWindowTitle(tr("All folders"));
     setModal(true);
     resize(360, 420);
 
@@ -25,10 +25,10 @@ ProjectFolderDialog::ProjectFolderDialog(QWidget *parent) : QDialog(parent)
     m_prompt = new QLabel(windowTitle(), this);
     m_prompt->setWordWrap(true);
     layout->addWidget(m_prompt);
-    layout->addWidget(new QLabel(QStringLiteral("Folder name"), this));
+    layout->addWidget(new QLabel(tr("Folder name"), this));
     m_folderName = new QLineEdit(this);
     layout->addWidget(m_folderName);
-    layout->addWidget(new QLabel(QStringLiteral("Folders"), this));
+    layout->addWidget(new QLabel(tr("Folders"), this));
 
     m_model = new QFileSystemModel(this);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -44,8 +44,8 @@ ProjectFolderDialog::ProjectFolderDialog(QWidget *parent) : QDialog(parent)
         [this](const QModelIndex &current) { m_folderName->setText(m_model->filePath(current)); });
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &ProjectFolderDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ProjectFolderDialog::reject);
     layout->addWidget(buttons);
@@ -86,7 +86,7 @@ void ProjectFolderDialog::accept()
     if (!QDir(folder).exists()) {
         QMessageBox question(
             QMessageBox::Question, windowTitle(),
-            QStringLiteral("Please confirm that you wish to create the '%1' directory.").arg(typed),
+            tr("Please confirm that you wish to create the '%1' directory.").arg(typed),
             QMessageBox::Yes | QMessageBox::No, this);
         if (question.exec() != QMessageBox::Yes)
             return;

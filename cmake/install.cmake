@@ -1,5 +1,6 @@
 # Installation as a Linux desktop program: the programs in bin/, the desktop
-# entry and the icons under share/, and the Debian package CPack makes of them.
+# entry, the icons and the translations under share/, and the Debian package
+# CPack makes of them.
 # A project that adds this one with add_subdirectory() gets none of it unless
 # it asks for PICTAVEL_INSTALL.
 include(GNUInstallDirs)
@@ -14,6 +15,8 @@ install(TARGETS pictavel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET pictavel-build)
   install(TARGETS pictavel-build RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+install(FILES ${PICTAVEL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/pictavel/translations)
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/pictavel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -42,5 +45,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # its minor version; the platform plugins let the window start at all.
 set(_pictavel_qt "(>= ${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR})")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 ${_pictavel_qt}, libqt6gui6 ${_pictavel_qt}, libqt6core6 ${_pictavel_qt}, qt6-qpa-plugins, libjpeg62-turbo, libturbojpeg0, libgif7, liblcms2-2")
+    "libqt6widgets6 ${_pictavel_qt}, libqt6gui6 ${_pictavel_qt}, libqt6core6 ${_pictavel_qt}, qt6-qpa-plugins, qt6-translations-l10n, libjpeg62-turbo, libturbojpeg0, libgif7, liblcms2-2")
 include(CPack)

@@ -4,6 +4,8 @@
 #include "project/ini_file.h"
 #include "project/settings_table.h"
 
+#include <QCoreApplication>
+
 #include <exception>
 
 namespace {
@@ -52,7 +54,8 @@ void SettingsStore::Save()
             if (firstWritten.isNull())
                 firstWritten = entry;
         } catch (const std::exception &) {
-            m_reportSaveProblem(QStringLiteral("SettingsStore: проблемы c ") + entry);
+            m_reportSaveProblem(
+                QCoreApplication::translate("SettingsStore", "SettingsStore: проблемы c ") + entry);
             return;
         }
     }
@@ -61,7 +64,9 @@ void SettingsStore::Save()
     try {
         file.save();
     } catch (const std::exception &) {
-        m_reportSaveProblem(QStringLiteral("SettingsStore: проблемы c ") + firstWritten);
+        m_reportSaveProblem(
+            QCoreApplication::translate("SettingsStore", "SettingsStore: проблемы c ") +
+            firstWritten);
     }
 }
 
@@ -83,10 +88,13 @@ void SettingsStore::Load()
             if (const auto value = parseSettingValue(binding->kind, stored))
                 binding->set(*value);
         } catch (const PictavelError &error) {
-            throw PictavelError(QStringLiteral("Проблемы c SettingsStore") + error.message());
+            throw PictavelError(
+                QCoreApplication::translate("SettingsStore", "Проблемы c SettingsStore") +
+                error.message());
         } catch (const std::exception &error) {
-            throw PictavelError(QStringLiteral("Проблемы c SettingsStore") +
-                                QString::fromLocal8Bit(error.what()));
+            throw PictavelError(
+                QCoreApplication::translate("SettingsStore", "Проблемы c SettingsStore") +
+                QString::fromLocal8Bit(error.what()));
         }
     }
 }

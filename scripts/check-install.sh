@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build folder (build-package/ unless one is given, built as
 # scripts/package.sh builds it) into a temporary prefix and checks that the
-# programs, the desktop entry and the icons are where a Linux desktop looks.
+# programs, the desktop entry, the icons and the translations are where a
+# Linux desktop and the window look.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-deps.sh" desktop-file-utils
@@ -51,8 +52,12 @@ for size in 16x16 32x32; do
     fi
 done
 
+# The window finds its catalogue beside its bin folder.
+[[ -f "$prefix/share/pictavel/translations/pictavel_en.qm" ]] ||
+    fail "share/pictavel/translations/pictavel_en.qm is not installed"
+
 if [[ $failures -ne 0 ]]; then
     echo "$failures install check(s) failed" >&2
     exit 1
 fi
-echo "Install into a temporary prefix: programs (${programs[*]}), desktop entry and icons are in place."
+echo "Install into a temporary prefix: programs (${programs[*]}), desktop entry, icons and translations are in place."

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libgif-dev
-          liblcms2-dev
+          liblcms2-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           fonts-dejavu-core fonts-liberation2 "$@")
 
 missing=()

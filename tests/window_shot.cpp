@@ -28,6 +28,7 @@
 #include "app/form_main.h"
 #include "app/hint_delay_style.h"
 #include "app/spin_edit.h"
+#include "app/translations.h"
 #include "window_controls.h"
 
 #include <QApplication>
@@ -196,7 +197,8 @@ void printCentre(const char *kind, const QString &name, const QWidget *widget, Q
 // Where the controls of a first gallery are, and each dialog as it opens.
 void reportPlaces(QApplication &app, TFormMain &window)
 {
-    for (const char *name : {"cmbPropProj", "btnSavePropProj", "btnADDThumb", "btnStart"}) {
+    for (const char *name :
+         {"cmbPropProj", "btnSavePropProj", "btnClearAllProject", "btnADDThumb", "btnStart"}) {
         const auto *widget = control<QWidget>(&window, name);
         printCentre("at", QLatin1String(name), widget, widget->rect().center());
     }
@@ -267,6 +269,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictavel"));
     QApplication::setStyle(new HintDelayStyle);
+    installTranslations(QLocale::system());
     const QStringList args = QApplication::arguments();
     const bool walk = args.size() == 4 && args.at(2) == QLatin1String("--walk");
     const bool hold = args.size() == 3 && args.at(2) == QLatin1String("--hold");
