@@ -15,33 +15,61 @@ constexpr size_t kMinKeptBytes = size_t(1) << 20;
 constexpr size_t kMaxKeptBlocks = 4;
 constexpr size_t kHugePageBytes = size_t(2) << 20;
 constexpr size_t kMaxKeptBytes = size_t(256) << 20;
+// The address space of a mapped block: the largest picture a bitmap may hold.
+constexpr size_t kReservedBytes = size_t(1) << 30;
 
 bool isMapped(const Block &b)
 {
     return b.capacity * sizeof(uint32_t) >= kMinKeptBytes;
 }
 
+size_t roundedToHugePages(size_t bytes)
+{
+    return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+}
+
 // Large blocks are mapped and unmapped here rather than by malloc, whose
 // heap may keep a freed block resident: a block the pool lets go must leave
-// the process.
+// the process. Each holds the address space of the largest picture, of which
+// only the first `pixels` can be written, so that it can grow in place.
 Block mapBlock(size_t pixels)
 {
-    const size_t bytes =
-        (pixels * sizeof(uint32_t) + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    const size_t bytes = roundedToHugePages(pixels * sizeof(uint32_t));
+    const size_t reserved = std::max(bytes, kReservedBytes);
     // Mapped one huge page longer and cut to a huge-page boundary, so that
     // the first touch faults once per 2 MB instead of once per 4 KB.
-    const size_t mapped = bytes + kHugePageBytes;
-    void *p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const size_t mapped = reserved + kHugePageBytes;
+    void *p = mmap(nullptr, mapped, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED)
         return {};
     const auto start = reinterpret_cast<uintptr_t>(p);
     const uintptr_t aligned = (start + kHugePageBytes - 1) & ~uintptr_t(kHugePageBytes - 1);
     if (aligned > start)
         munmap(p, aligned - start);
-    if (const size_t tail = start + mapped - (aligned + bytes))
-        munmap(reinterpret_cast<void *>(aligned + bytes), tail);
-    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
-    return {reinterpret_cast<uint32_t *>(aligned), bytes / sizeof(uint32_t)};
+    if (const size_t tail = start + mapped - (aligned + reserved))
+        munmap(reinterpret_cast<void *>(aligned + reserved), tail);
+    auto *data = reinterpret_cast<uint32_t *>(aligned);
+    madvise(data, reserved, MADV_HUGEPAGE);
+    if (mprotect(data, bytes, PROT_READ | PROT_WRITE) != 0) {
+        munmap(data, reserved);
+        return {};
+    }
+    return {data, bytes / sizeof(uint32_t), reserved};
+}
+
+// Makes `b` writable as far as `pixels`, keeping what it holds; false when
+// its address space is too small or the system refuses.
+bool growBlock(Block &b, size_t pixels)
+{
+    const size_t bytes = roundedToHugePages(pixels * sizeof(uint32_t));
+    const size_t had = b.capacity * sizeof(uint32_t);
+    if (bytes > b.reservedBytes)
+        return false;
+    if (bytes > had &&
+        mprotect(reinterpret_cast<char *>(b.data) + had, bytes - had, PROT_READ | PROT_WRITE) != 0)
+        return false;
+    b.capacity = std::max(had, bytes) / sizeof(uint32_t);
+    return true;
 }
 
 // Under AddressSanitizer a mapped block is readable only as far as the
@@ -58,7 +86,7 @@ void freeBlock(const Block &b)
     // The addresses may be mapped again by anyone.
     ASAN_UNPOISON_MEMORY_REGION(b.data, b.capacity * sizeof(uint32_t));
     if (isMapped(b))
-        munmap(b.data, b.capacity * sizeof(uint32_t));
+        munmap(b.data, b.reservedBytes);
     else
         std::free(b.data);
 }
@@ -136,17 +164,28 @@ Block acquire(size_t pixels)
             handOut(b, pixels);
             return b;
         }
-        // None does, so a new block is mapped, and the smallest kept one
-        // goes first: the pool then never holds more blocks than were in use
-        // at one time, each no larger than the largest picture. The new
-        // block is as large as the largest one before it: only the pages a
-        // picture touches are faulted in, so a smaller picture costs no
-        // more, and the larger pictures that follow it (from another thread
-        // as well) find their block instead of faulting in a new one.
-        if (!blocks.empty())
-            freeSmallest(blocks);
+        // None does. The largest kept block grows to serve it, keeping the
+        // pages it has: in a set of mixed sizes a worker that met small
+        // pictures first does not fault in a whole new block for each larger
+        // one. It grows, or a new block is mapped, as far as the largest
+        // picture so far: only the pages a picture touches are faulted in,
+        // so a smaller picture costs no more, and the larger pictures that
+        // follow it (from another thread as well) find their block.
         largestMapped() = std::max(largestMapped(), pixels);
         mapped = largestMapped();
+        const auto largest =
+            std::max_element(blocks.begin(), blocks.end(), [](const Block &a, const Block &b) {
+                return a.capacity < b.capacity;
+            });
+        if (largest != blocks.end()) {
+            Block b = *largest;
+            blocks.erase(largest);
+            if (growBlock(b, mapped)) {
+                handOut(b, pixels);
+                return b;
+            }
+            freeBlock(b);
+        }
     }
     const Block b = mapBlock(mapped);
     if (b.data)

@@ -8,16 +8,20 @@
 // more than decoding a photo, so a program that loads picture after picture
 // must not fault in a new 48 MB block each time.
 //
-// A kept block serves any picture it holds. A block is mapped only when no
-// kept one is large enough, and then the kept ones go first, so the pool
-// never holds more blocks than were in use at one time, each no larger than
-// the largest picture (rounded up to 2 MB).
+// A kept block serves any picture it holds. When none is large enough, the
+// largest kept one grows in place, keeping the pages it has; a block is
+// mapped only when none is kept. The pool then never holds more blocks than
+// were in use at one time, each no larger than the largest picture (rounded
+// up to 2 MB).
 namespace PixelPool {
 
 struct Block
 {
     uint32_t *data = nullptr;
     size_t capacity = 0; // in pixels
+    // The address space a mapped block holds, which it may grow into; the
+    // pool's own.
+    size_t reservedBytes = 0;
 };
 
 // A block of at least `pixels` words; its content is unspecified. Returns a

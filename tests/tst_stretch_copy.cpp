@@ -116,6 +116,13 @@ void TestStretchCopy::setSizeGivesZeroPixelsAndNotifies()
     large.setSize(0, 0);
     smaller.setSize(800, 600);
     QCOMPARE(smaller.bits(), area);
+    // A larger picture grows the kept area in place, and all of it can be
+    // written.
+    smaller.setSize(0, 0);
+    large.setSize(4000, 3000);
+    QCOMPARE(large.bits(), area);
+    std::fill(large.bits(), large.bits() + 12000000, 0xFF00FF00u);
+    QCOMPARE(large.bits()[11999999], TColor32(0xFF00FF00u));
 }
 
 void TestStretchCopy::setSizeRefusesAbsurdSizes()
