@@ -2,7 +2,7 @@
 # Walks the real window under Xvfb and a window manager (openbox) once with
 # LANG=en_US.UTF-8 and once with LANG=ru_RU.UTF-8: adds three pictures with
 # the real mouse and keys, then leaves screenshots of both tabs, of the delete
-# question and of the grid after answering No, to look at.
+# question, of the grid after answering No and of a hint, to look at.
 #
 # walk-languages.sh [OUTPUT_FOLDER]   (default build/walk-languages)
 #   build=FOLDER picks the build that holds the window's harness.
@@ -32,5 +32,10 @@ for lang in en_US ru_RU; do
         shot 3-delete-question
         xdotool key Escape
         shot 4-after-no
+        # The hint of the normal-view button, shown after the mouse rests.
+        # shellcheck disable=SC2046
+        xdotool mousemove $(at btnMiddle)
+        sleep 1.5
+        shot 5-hint
     )
 done
