@@ -14,11 +14,6 @@
 
 namespace {
 
-QLocale localeNamed(const QString &name)
-{
-    return name == u"C" ? QLocale::c() : QLocale(name);
-}
-
 // Every text a widget shows: its own, its hint and title, and the texts of
 // its tabs and list items. File views are left out: they show the disk.
 QStringList shownTexts(const QWidget *widget)
@@ -76,7 +71,7 @@ void TestTranslations::cleanup()
 
 std::unique_ptr<TFormMain> TestTranslations::windowIn(const QString &locale)
 {
-    installTranslations(localeNamed(locale));
+    installTranslations(QLocale(locale));
     auto window = std::make_unique<TFormMain>(m_dir.path());
     window->show();
     return window;
@@ -139,7 +134,7 @@ void TestTranslations::englishWindowHasNoRussian()
 
 void TestTranslations::russianQuestionsHaveRussianButtons()
 {
-    installTranslations(localeNamed(QStringLiteral("ru_RU")));
+    installTranslations(QLocale(QStringLiteral("ru_RU")));
     const QStringList texts = deleteQuestionTexts();
     QVERIFY(texts.value(0).startsWith(QStringLiteral("Удалить проект?")));
     QCOMPARE(texts.value(1), QStringLiteral("Да"));
