@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -500,6 +502,8 @@ void TestBuildTool::namesWhatItCannotOpenOrWrite()
     QVERIFY(QFile::copy(path("src/a.jpg"), path("latin1/cafe.jpg")));
     QCOMPARE(::rename(QFile::encodeName(path("latin1/cafe.jpg")).constData(), latin1.constData()),
              0);
+    // Qt cannot name this file to remove it with the temporary folder.
+    const auto removeLatin1 = qScopeGuard([&latin1] { ::unlink(latin1.constData()); });
     // A folder where a picture's file would go: its write fails.
     QVERIFY(QDir().mkpath(path("proj/gal/z.jpg")));
     const Run result = run({"--quiet", "proj", "latin1", "z.jpg"});
