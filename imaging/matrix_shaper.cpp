@@ -1,6 +1,7 @@
 #include "imaging/matrix_shaper.h"
 
 #include "imaging/lcms_handles.h"
+#include "imaging/own_channels_avx512.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,10 +136,14 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     m->m_encode.resize(size_t(largestSum) + 1);
     for (int64_t sum = 0; sum <= largestSum; ++sum)
         m->m_encode[size_t(sum)] = encode[size_t(std::clamp<int64_t>(sum - commonBias, 0, kSteps))];
-    if (ownChannelsOnly)
+    if (ownChannelsOnly) {
         m->makePairTables();
+        m->makeVectorTables();
+    }
     return m;
 }
+
+MatrixShaperToSrgb::~MatrixShaperToSrgb() = default;
 
 void MatrixShaperToSrgb::makePairTables()
 {
@@ -155,6 +160,51 @@ void MatrixShaperToSrgb::makePairTables()
             const uint64_t greenBlue = m_packed[0][0] + m_packed[1][high] + m_packed[2][low];
             m_blueByBlueGreen[pair] = uint8_t(encodedLevels(encode, greenBlue));
         }
+}
+
+void MatrixShaperToSrgb::makeVectorTables()
+{
+    // The search for each level needs the levels to rise with the sum, and
+    // every sum below 0xFFFF, which marks a level no sum reaches.
+    const size_t largestSum = m_encode.size() - 1;
+    if (!ownChannelVectorsSupported() || largestSum >= 0xFFFF ||
+        !std::is_sorted(m_encode.begin(), m_encode.end()))
+        return;
+    auto t = std::make_unique<OwnChannelTables>();
+    const auto share = [this](size_t in, size_t level, int out) {
+        return uint16_t(m_packed[in][level] >> (16 * out));
+    };
+    const auto split = [](uint16_t value, uint8_t &low, uint8_t &high) {
+        low = uint8_t(value);
+        high = uint8_t(value >> 8);
+    };
+    for (size_t level = 0; level < 256; ++level) {
+        split(share(0, level, 0), t->redLow[level], t->redHigh[level]);
+        split(uint16_t(share(1, level, 0) + share(2, 0, 0)), t->greenRedLow[level],
+              t->greenRedHigh[level]);
+        split(share(2, level, 2), t->blueLow[level], t->blueHigh[level]);
+        split(uint16_t(share(1, level, 2) + share(0, 0, 2)), t->greenBlueLow[level],
+              t->greenBlueHigh[level]);
+        t->green[level] = m_encode[size_t(share(0, 0, 1) + share(1, level, 1) + share(2, 0, 1))];
+    }
+    std::array<uint16_t, 256> start;
+    start.fill(0xFFFF);
+    int reached = -1;
+    for (size_t sum = 0; sum <= largestSum; ++sum)
+        while (reached < int(m_encode[sum]))
+            start[size_t(++reached)] = uint16_t(sum);
+    const auto startOf = [&start](size_t level) {
+        return level < start.size() ? start[level] : uint16_t(0xFFFF);
+    };
+    t->startOfHalf = start[128];
+    for (size_t i = 0; i < 5; ++i)
+        for (size_t upper = 0; upper < 32; ++upper)
+            t->byStep[i][upper] = startOf(8 * upper + (size_t(64) >> i));
+    for (size_t upper = 0; upper < 64; ++upper)
+        t->byStepOf2[upper] = startOf(4 * upper + 2);
+    for (size_t upper = 0; upper < 128; ++upper)
+        t->byStepOf1[upper] = startOf(2 * upper + 1);
+    m_vectorTables = std::move(t);
 }
 
 void MatrixShaperToSrgb::convertRowByPairs(uint8_t *row, size_t width) const noexcept
@@ -181,10 +231,20 @@ void MatrixShaperToSrgb::convertRowByPairs(uint8_t *row, size_t width) const noe
 
 void MatrixShaperToSrgb::convertRow(uint8_t *row, size_t width) const noexcept
 {
+    if (m_vectorTables) {
+        const size_t converted = convertOwnChannelsAvx512(*m_vectorTables, row, width);
+        row += 4 * converted;
+        width -= converted;
+    }
     if (!m_blueByBlueGreen.empty()) {
         convertRowByPairs(row, width);
         return;
     }
+    convertRowBySums(row, width);
+}
+
+void MatrixShaperToSrgb::convertRowBySums(uint8_t *row, size_t width) const noexcept
+{
     // Pixels are read and written two at a time, whole: byte stores would
     // each wait for the table loads before them.
     const uint8_t *encode = m_encode.data();

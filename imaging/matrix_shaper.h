@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+struct OwnChannelTables;
+
 // The conversion of an RGB matrix-shaper profile's numbers (per-channel tone
 // curves, then a 3 x 3 matrix to the profile connection space) to sRGB,
 // computed from tables instead of by lcms's general pipeline: several times
@@ -18,9 +20,13 @@ public:
     // Null unless `profile` (an lcms profile handle) is an RGB matrix-shaper
     // profile whose perceptual intent is its matrix.
     static std::unique_ptr<MatrixShaperToSrgb> make(void *profile);
+    ~MatrixShaperToSrgb();
 
     // Converts `width` BGRA pixels in place; alpha is kept.
     void convertRow(uint8_t *row, size_t width) const noexcept;
+    // The same through the sums of shares alone, which the faster ways of
+    // convertRow() match byte for byte (tests).
+    void convertRowBySums(uint8_t *row, size_t width) const noexcept;
 
     // Linear light is carried in this many steps from black to white.
     static constexpr int kSteps = 16383;
@@ -44,7 +50,12 @@ private:
     // other profiles. They hold the same levels as the sums, only sooner.
     std::vector<uint16_t> m_greenRedByGreenRed;
     std::vector<uint8_t> m_blueByBlueGreen;
+    // The same conversion in vector registers, on processors that have the
+    // permutes it needs; rows are converted by it in blocks of 64 pixels,
+    // the rest by the pair tables.
+    std::unique_ptr<OwnChannelTables> m_vectorTables;
 
     void makePairTables();
+    void makeVectorTables();
     void convertRowByPairs(uint8_t *row, size_t width) const noexcept;
 };
