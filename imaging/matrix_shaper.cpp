@@ -1,7 +1,7 @@
 #include "imaging/matrix_shaper.h"
 
 #include "imaging/lcms_handles.h"
-#include "imaging/own_channels_avx512.h"
+#include "imaging/matrix_shaper_avx512.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,10 +136,9 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::make(void *profile)
     m->m_encode.resize(size_t(largestSum) + 1);
     for (int64_t sum = 0; sum <= largestSum; ++sum)
         m->m_encode[size_t(sum)] = encode[size_t(std::clamp<int64_t>(sum - commonBias, 0, kSteps))];
-    if (ownChannelsOnly) {
+    if (ownChannelsOnly)
         m->makePairTables();
-        m->makeVectorTables();
-    }
+    m->makeVectorTables(ownChannelsOnly);
     return m;
 }
 
@@ -162,31 +161,32 @@ void MatrixShaperToSrgb::makePairTables()
         }
 }
 
-void MatrixShaperToSrgb::makeVectorTables()
+void MatrixShaperToSrgb::makeVectorTables(bool ownChannels)
 {
     // The search for each level needs the levels to rise with the sum, and
     // every sum below 0xFFFF, which marks a level no sum reaches.
     const size_t largestSum = m_encode.size() - 1;
-    if (!ownChannelVectorsSupported() || largestSum >= 0xFFFF ||
+    if (!shaperVectorsSupported() || largestSum >= 0xFFFF ||
         !std::is_sorted(m_encode.begin(), m_encode.end()))
         return;
-    auto t = std::make_unique<OwnChannelTables>();
+    auto t = std::make_unique<ShaperVectorTables>();
+    t->ownChannels = ownChannels;
     const auto share = [this](size_t in, size_t level, int out) {
         return uint16_t(m_packed[in][level] >> (16 * out));
     };
-    const auto split = [](uint16_t value, uint8_t &low, uint8_t &high) {
-        low = uint8_t(value);
-        high = uint8_t(value >> 8);
-    };
-    for (size_t level = 0; level < 256; ++level) {
-        split(share(0, level, 0), t->redLow[level], t->redHigh[level]);
-        split(uint16_t(share(1, level, 0) + share(2, 0, 0)), t->greenRedLow[level],
-              t->greenRedHigh[level]);
-        split(share(2, level, 2), t->blueLow[level], t->blueHigh[level]);
-        split(uint16_t(share(1, level, 2) + share(0, 0, 2)), t->greenBlueLow[level],
-              t->greenBlueHigh[level]);
+    for (size_t out = 0; out < 3; ++out)
+        for (size_t in = 0; in < 3; ++in)
+            for (size_t level = 0; level < 256; ++level) {
+                uint16_t value = share(in, level, int(out));
+                // Own channels: red's constant share of blue, or blue's of
+                // red, goes with green's.
+                if (ownChannels && in == 1 && out != 1)
+                    value = uint16_t(value + share(2 - out, 0, int(out)));
+                t->shareLow[out][in][level] = uint8_t(value);
+                t->shareHigh[out][in][level] = uint8_t(value >> 8);
+            }
+    for (size_t level = 0; level < 256; ++level)
         t->green[level] = m_encode[size_t(share(0, 0, 1) + share(1, level, 1) + share(2, 0, 1))];
-    }
     std::array<uint16_t, 256> start;
     start.fill(0xFFFF);
     int reached = -1;
@@ -232,7 +232,7 @@ void MatrixShaperToSrgb::convertRowByPairs(uint8_t *row, size_t width) const noe
 void MatrixShaperToSrgb::convertRow(uint8_t *row, size_t width) const noexcept
 {
     if (m_vectorTables) {
-        const size_t converted = convertOwnChannelsAvx512(*m_vectorTables, row, width);
+        const size_t converted = convertShaperAvx512(*m_vectorTables, row, width);
         row += 4 * converted;
         width -= converted;
     }

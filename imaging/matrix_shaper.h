@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-struct OwnChannelTables;
+struct ShaperVectorTables;
 
 // The conversion of an RGB matrix-shaper profile's numbers (per-channel tone
 // curves, then a 3 x 3 matrix to the profile connection space) to sRGB,
@@ -52,10 +52,10 @@ private:
     std::vector<uint8_t> m_blueByBlueGreen;
     // The same conversion in vector registers, on processors that have the
     // permutes it needs; rows are converted by it in blocks of 64 pixels,
-    // the rest by the pair tables.
-    std::unique_ptr<OwnChannelTables> m_vectorTables;
+    // the rest by the tables above.
+    std::unique_ptr<ShaperVectorTables> m_vectorTables;
 
     void makePairTables();
-    void makeVectorTables();
+    void makeVectorTables(bool ownChannels);
     void convertRowByPairs(uint8_t *row, size_t width) const noexcept;
 };

@@ -1,6 +1,7 @@
-#include "imaging/own_channels_avx512.h"
+#include "imaging/matrix_shaper_avx512.h"
 
 #include <immintrin.h>
+#include <initializer_list>
 
 #define PICTAVEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
@@ -31,7 +32,8 @@ PICTAVEL_AVX512 inline void climb(__m512i &level, __m512i sum, __m512i start, sh
 // levels, found by a binary search among the sums at which the levels start. Each step is
 // taken for all N at once: one vector's steps wait for each other, N of them
 // keep the processor busy meanwhile.
-template <int N> PICTAVEL_AVX512 inline void levelsOf(__m512i (&sum)[N], const OwnChannelTables &t)
+template <int N>
+PICTAVEL_AVX512 inline void levelsOf(__m512i (&sum)[N], const ShaperVectorTables &t)
 {
     // The upper five bits of each level, then the level itself.
     __m512i level[N];
@@ -101,12 +103,44 @@ struct PlaneIndices
     __m512i blue, green, red;
 };
 
+// One input channel's 16-bit shares of one output channel, as low and high
+// bytes in plane order.
+struct Shares
+{
+    __m512i low, high;
+};
+
+PICTAVEL_AVX512 inline Shares sharesOf(const ShaperVectorTables &t, int out, int in, __m512i plane,
+                                       __mmask64 top)
+{
+    return {lookUp(t.shareLow[out][in], plane, top), lookUp(t.shareHigh[out][in], plane, top)};
+}
+
+// The 16-bit sums of shares of the plane's bytes 16q + 0-7 (`half` 0) or
+// 16q + 8-15 (`half` 1).
+PICTAVEL_AVX512 inline __m512i wordsOf(const Shares &s, int half)
+{
+    return half == 0 ? _mm512_unpacklo_epi8(s.low, s.high) : _mm512_unpackhi_epi8(s.low, s.high);
+}
+
+template <int N> PICTAVEL_AVX512 inline __m512i sumOf(const Shares (&shares)[N], int half)
+{
+    __m512i sum = wordsOf(shares[0], half);
+    for (int n = 1; n < N; ++n)
+        sum = _mm512_add_epi16(sum, wordsOf(shares[n], half));
+    return sum;
+}
+
 // Converts B blocks of 64 pixels at `at`; their searches go side by side.
-template <int B>
-PICTAVEL_AVX512 inline void convertBlocks(const OwnChannelTables &t, const PlaneIndices &planes,
+// With own channels, sRGB red and blue are each a sum of two shares and
+// green a lookup; otherwise each channel is a sum of three shares.
+template <int B, bool OwnChannels>
+PICTAVEL_AVX512 inline void convertBlocks(const ShaperVectorTables &t, const PlaneIndices &planes,
                                           uint8_t *at)
 {
-    __m512i sums[4 * B], greens[B];
+    // Per block: red's two halves, blue's, then green's or green's levels.
+    constexpr int kSums = OwnChannels ? 4 : 6;
+    __m512i sums[kSums * B], greens[B];
 #pragma GCC unroll 4
     for (int b = 0; b < B; ++b) {
         __m512i p[4];
@@ -121,37 +155,43 @@ PICTAVEL_AVX512 inline void convertBlocks(const OwnChannelTables &t, const Plane
                       red = plane(q, planes.red);
         const __mmask64 blueTop = _mm512_movepi8_mask(blue), greenTop = _mm512_movepi8_mask(green),
                         redTop = _mm512_movepi8_mask(red);
-        const __m512i redLow = lookUp(t.redLow, red, redTop),
-                      redHigh = lookUp(t.redHigh, red, redTop),
-                      greenRedLow = lookUp(t.greenRedLow, green, greenTop),
-                      greenRedHigh = lookUp(t.greenRedHigh, green, greenTop),
-                      blueLow = lookUp(t.blueLow, blue, blueTop),
-                      blueHigh = lookUp(t.blueHigh, blue, blueTop),
-                      greenBlueLow = lookUp(t.greenBlueLow, green, greenTop),
-                      greenBlueHigh = lookUp(t.greenBlueHigh, green, greenTop);
-        // The 16-bit sums of the plane's bytes 16q + 0-7, then 16q + 8-15.
-        sums[4 * b] = _mm512_add_epi16(_mm512_unpacklo_epi8(redLow, redHigh),
-                                       _mm512_unpacklo_epi8(greenRedLow, greenRedHigh));
-        sums[4 * b + 1] = _mm512_add_epi16(_mm512_unpackhi_epi8(redLow, redHigh),
-                                           _mm512_unpackhi_epi8(greenRedLow, greenRedHigh));
-        sums[4 * b + 2] = _mm512_add_epi16(_mm512_unpacklo_epi8(blueLow, blueHigh),
-                                           _mm512_unpacklo_epi8(greenBlueLow, greenBlueHigh));
-        sums[4 * b + 3] = _mm512_add_epi16(_mm512_unpackhi_epi8(blueLow, blueHigh),
-                                           _mm512_unpackhi_epi8(greenBlueLow, greenBlueHigh));
-        greens[b] = lookUp(t.green, green, greenTop);
+        __m512i *sum = sums + kSums * b;
+        if constexpr (OwnChannels) {
+            const Shares toRed[2] = {sharesOf(t, 0, 0, red, redTop),
+                                     sharesOf(t, 0, 1, green, greenTop)};
+            const Shares toBlue[2] = {sharesOf(t, 2, 2, blue, blueTop),
+                                      sharesOf(t, 2, 1, green, greenTop)};
+            sum[0] = sumOf(toRed, 0);
+            sum[1] = sumOf(toRed, 1);
+            sum[2] = sumOf(toBlue, 0);
+            sum[3] = sumOf(toBlue, 1);
+            greens[b] = lookUp(t.green, green, greenTop);
+        } else {
+            const __m512i in[3] = {red, green, blue};
+            const __mmask64 top[3] = {redTop, greenTop, blueTop};
+            for (int out : {0, 2, 1}) {
+                const Shares shares[3] = {sharesOf(t, out, 0, in[0], top[0]),
+                                          sharesOf(t, out, 1, in[1], top[1]),
+                                          sharesOf(t, out, 2, in[2], top[2])};
+                const int first = out == 0 ? 0 : out == 2 ? 2 : 4;
+                sum[first] = sumOf(shares, 0);
+                sum[first + 1] = sumOf(shares, 1);
+            }
+        }
     }
     levelsOf(sums, t);
     const __m512i alpha = _mm512_set1_epi32(int(0xFF000000u));
 #pragma GCC unroll 4
     for (int b = 0; b < B; ++b) {
-        const __m512i *red = sums + 4 * b;
-        const __m512i blue = _mm512_packus_epi16(sums[4 * b + 2], sums[4 * b + 3]);
-        const __m512i blueGreen[2] = {_mm512_unpacklo_epi8(blue, greens[b]),
-                                      _mm512_unpackhi_epi8(blue, greens[b])};
-        const __m512i converted[4] = {_mm512_unpacklo_epi16(blueGreen[0], red[0]),
-                                      _mm512_unpackhi_epi16(blueGreen[0], red[0]),
-                                      _mm512_unpacklo_epi16(blueGreen[1], red[1]),
-                                      _mm512_unpackhi_epi16(blueGreen[1], red[1])};
+        const __m512i *level = sums + kSums * b;
+        const __m512i blue = _mm512_packus_epi16(level[2], level[3]);
+        const __m512i green = OwnChannels ? greens[b] : _mm512_packus_epi16(level[4], level[5]);
+        const __m512i blueGreen[2] = {_mm512_unpacklo_epi8(blue, green),
+                                      _mm512_unpackhi_epi8(blue, green)};
+        const __m512i converted[4] = {_mm512_unpacklo_epi16(blueGreen[0], level[0]),
+                                      _mm512_unpackhi_epi16(blueGreen[0], level[0]),
+                                      _mm512_unpacklo_epi16(blueGreen[1], level[1]),
+                                      _mm512_unpackhi_epi16(blueGreen[1], level[1])};
         // Alpha from the pixel, read again, the levels from the conversion.
         for (int i = 0; i < 4; ++i) {
             uint8_t *pixels = at + 256 * b + 64 * i;
@@ -161,23 +201,29 @@ PICTAVEL_AVX512 inline void convertBlocks(const OwnChannelTables &t, const Plane
     }
 }
 
-} // namespace
-
-bool ownChannelVectorsSupported()
-{
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vbmi");
-}
-
-PICTAVEL_AVX512 size_t convertOwnChannelsAvx512(const OwnChannelTables &t, uint8_t *row,
-                                                size_t width) noexcept
+template <bool OwnChannels>
+PICTAVEL_AVX512 size_t convertRow(const ShaperVectorTables &t, uint8_t *row, size_t width)
 {
     const PlaneIndices planes{planeIndex(0), planeIndex(1), planeIndex(2)};
     const size_t blocks = width / 64;
     size_t b = 0;
     for (; b + 2 <= blocks; b += 2)
-        convertBlocks<2>(t, planes, row + 256 * b);
+        convertBlocks<2, OwnChannels>(t, planes, row + 256 * b);
     if (b < blocks)
-        convertBlocks<1>(t, planes, row + 256 * b);
+        convertBlocks<1, OwnChannels>(t, planes, row + 256 * b);
     return blocks * 64;
+}
+
+} // namespace
+
+bool shaperVectorsSupported()
+{
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi");
+}
+
+PICTAVEL_AVX512 size_t convertShaperAvx512(const ShaperVectorTables &t, uint8_t *row,
+                                           size_t width) noexcept
+{
+    return t.ownChannels ? convertRow<true>(t, row, width) : convertRow<false>(t, row, width);
 }
