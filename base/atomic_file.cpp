@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -205,7 +206,8 @@ bool AtomicFile::commit()
             cancel();
             return false;
         }
-        m_batch->add({m_path, m_tempName, m_finalName, quint64(info.st_dev), quint64(info.st_ino)});
+        m_batch->add({m_path, m_tempName, m_finalName, quint64(info.st_dev), quint64(info.st_ino)},
+                     size_t(info.st_size));
         m_tempName.clear();
         return true;
     }
@@ -274,16 +276,83 @@ bool writeFileUnlessSame(const QString &path, const QByteArray &bytes)
     return true;
 }
 
+namespace {
+
+// New data in the batch's files that makes its thread sync them.
+constexpr size_t kBackgroundSyncBytes = size_t(4) << 20;
+
+} // namespace
+
 AtomicBatch::~AtomicBatch()
 {
+    stopSyncing();
     for (const Pending &pending : m_pending)
         ::unlink(pending.tempName.constData());
+    for (const FileSystem &system : m_fileSystems)
+        if (system.folder >= 0)
+            ::close(system.folder);
 }
 
-void AtomicBatch::add(Pending pending)
+void AtomicBatch::add(Pending pending, size_t bytes)
 {
     const std::lock_guard lock(m_mutex);
+    const bool known = std::any_of(m_fileSystems.begin(), m_fileSystems.end(),
+                                   [&](const FileSystem &s) { return s.device == pending.device; });
+    if (!known) {
+        // Opened now rather than when published, so that its syncs report
+        // the failed writes of this file and every later one.
+        FileSystem system{pending.device, ::open(folderOf(pending.tempName).constData(),
+                                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        system.error = system.folder < 0 ? errno : 0;
+        m_fileSystems.push_back(system);
+    }
     m_pending.push_back(std::move(pending));
+    m_unsyncedBytes += bytes;
+    if (m_unsyncedBytes < kBackgroundSyncBytes)
+        return;
+    if (!m_syncer.joinable())
+        m_syncer = std::thread([this] { syncInBackground(); });
+    m_changed.notify_one();
+}
+
+void AtomicBatch::syncInBackground()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock,
+                       [this] { return m_stopping || m_unsyncedBytes >= kBackgroundSyncBytes; });
+        if (m_stopping)
+            return;
+        m_unsyncedBytes = 0;
+        // File systems are only ever added, so the first ones stay where
+        // they are while the lock is let go.
+        const size_t count = m_fileSystems.size();
+        std::vector<int> folders;
+        for (size_t i = 0; i < count; ++i)
+            folders.push_back(m_fileSystems[i].folder);
+        lock.unlock();
+        std::vector<int> errors(count, 0);
+        for (size_t i = 0; i < count; ++i)
+            if (folders[i] >= 0 && ::syncfs(folders[i]) != 0)
+                errors[i] = errno;
+        lock.lock();
+        for (size_t i = 0; i < count; ++i)
+            if (m_fileSystems[i].error == 0)
+                m_fileSystems[i].error = errors[i];
+    }
+}
+
+void AtomicBatch::stopSyncing()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_syncer.joinable())
+        m_syncer.join();
+    const std::lock_guard lock(m_mutex);
+    m_stopping = false;
 }
 
 bool AtomicBatch::empty() const
@@ -294,26 +363,25 @@ bool AtomicBatch::empty() const
 
 std::vector<AtomicBatch::Published> AtomicBatch::publish()
 {
+    stopSyncing();
     std::vector<Pending> pending;
+    std::vector<FileSystem> systems;
     {
         const std::lock_guard lock(m_mutex);
         pending.swap(m_pending);
+        systems.swap(m_fileSystems);
+        m_unsyncedBytes = 0;
     }
-    // One sync of each file system the files lie on, through the folder of
-    // the first file on it; what it cannot sync is not published.
+    // The last sync of each file system the files lie on; what it cannot
+    // sync, or what an earlier sync of it could not, is not published.
     QHash<quint64, int> syncErrors;
-    for (const Pending &file : pending) {
-        if (syncErrors.contains(file.device))
-            continue;
-        const int folder =
-            ::open(folderOf(file.tempName).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        int error = folder < 0 ? errno : 0;
-        if (folder >= 0) {
-            if (::syncfs(folder) != 0)
-                error = errno;
-            ::close(folder);
+    for (FileSystem &system : systems) {
+        if (system.folder >= 0) {
+            if (::syncfs(system.folder) != 0 && system.error == 0)
+                system.error = errno;
+            ::close(system.folder);
         }
-        syncErrors.insert(file.device, error);
+        syncErrors.insert(system.device, system.error);
     }
     std::vector<Published> published;
     published.reserve(pending.size());

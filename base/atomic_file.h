@@ -6,9 +6,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class AtomicBatch;
@@ -84,12 +86,15 @@ private:
 // Files written through AtomicFile whose durability is paid for together:
 // committed into the batch, each lies complete under its temporary name, and
 // its final name keeps the old file. publish() makes the data of them all
-// durable with one sync of each file system they lie on, and only then
+// durable with a sync of each file system they lie on, and only then
 // renames each over its final name, in the order they were committed. So
 // after a crash, a kill or a full disk, every final name holds the old file
 // or the whole new one, as with files committed one by one, at the cost of
-// one sync instead of one per file. A batch destroyed unpublished removes
-// its temporary files. Files are committed into it from any thread.
+// one sync instead of one per file. While files are committed, a thread of
+// the batch syncs their file systems whenever some megabytes have come, so
+// that the sync publish() waits for finds little left. A batch destroyed
+// unpublished removes its temporary files. Files are committed into it from
+// any thread.
 class AtomicBatch
 {
 public:
@@ -125,10 +130,27 @@ private:
         quint64 device = 0;
         quint64 inode = 0;
     };
-    void add(Pending pending);
+    // A file system the files lie on: a folder on it, opened when its first
+    // file came, through which it is synced, and the first error that the
+    // opening or a sync met, which keeps its files from being published.
+    struct FileSystem
+    {
+        quint64 device = 0;
+        int folder = -1;
+        int error = 0;
+    };
+    void add(Pending pending, size_t bytes);
+    void syncInBackground();
+    // Stops the background syncs and waits for the one under way.
+    void stopSyncing();
 
     mutable std::mutex m_mutex;
     std::vector<Pending> m_pending;
+    std::vector<FileSystem> m_fileSystems;
+    size_t m_unsyncedBytes = 0;
+    bool m_stopping = false;
+    std::condition_variable m_changed;
+    std::thread m_syncer;
 };
 
 // For tests: runs right after every rename of a committed file, with its

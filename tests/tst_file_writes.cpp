@@ -14,6 +14,7 @@
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +84,7 @@ private slots:
     void linkAtThePathIsReplaced();
     void abandonedTemporariesAreRemoved();
     void batchPublishesTogether();
+    void batchSyncsWhileFilesCome();
 };
 
 void TestFileWrites::failedWriteKeepsTheOldFile_data()
@@ -248,6 +250,33 @@ void TestFileWrites::batchPublishesTogether()
     QCOMPARE(batch.publish().size(), size_t(1));
     QCOMPARE(readBytes(folder.filePath("c")), QByteArray("named"));
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), (QStringList{"a", "c"}));
+}
+
+// Megabytes committed from two threads start the batch's background syncs;
+// publishing stops them and publishes every file whole, in order.
+void TestFileWrites::batchSyncsWhileFilesCome()
+{
+    QTemporaryDir dir;
+    const QByteArray megabyte(1 << 20, 'x');
+    AtomicBatch batch;
+    const auto writeFiles = [&](int first) {
+        for (int i = first; i < 16; i += 2) {
+            AtomicFile file(dir.filePath(QString::number(i)), &batch);
+            if (!file.open() || !file.write(megabyte.constData(), size_t(megabyte.size())) ||
+                !file.commit())
+                return;
+        }
+    };
+    std::thread other(writeFiles, 1);
+    writeFiles(0);
+    other.join();
+    const std::vector<AtomicBatch::Published> published = batch.publish();
+    QCOMPARE(published.size(), size_t(16));
+    for (const AtomicBatch::Published &file : published) {
+        QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+        QCOMPARE(readBytes(file.path), megabyte);
+    }
+    QVERIFY(batch.empty());
 }
 
 QTEST_APPLESS_MAIN(TestFileWrites)
