@@ -94,7 +94,12 @@ bool PictureBytes::read(const QString &path)
     if (size < 0)
         return false;
     if (size_t(size) > m_capacity || !m_data) {
-        m_capacity = std::max<size_t>(size_t(size), 1);
+        // Room for any usual photograph from the start: only the pages a
+        // file fills are touched, so a small file costs no more, and a
+        // worker that meets larger files after smaller ones does not map and
+        // fault in a new buffer for each.
+        constexpr size_t kRoomBytes = size_t(32) << 20;
+        m_capacity = std::max<size_t>(size_t(size), kRoomBytes);
         m_data = std::make_unique_for_overwrite<char[]>(m_capacity);
     }
     if (file.read(m_data.get(), size) != size)
