@@ -137,6 +137,25 @@ double runTool(const QString &ini, const QString &corpus, const QString &out, in
                        toolArguments(ini, corpus, out, jobs, options));
 }
 
+// Two one-worker runs at the same time, on the same set into two folders;
+// the time until both have ended.
+double runToolsSideBySide(const QString &ini, const QString &corpus, const QString &out)
+{
+    QProcess first, second;
+    QElapsedTimer t;
+    t.start();
+    first.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
+                toolArguments(ini, corpus, out + QStringLiteral("-a"), 1, {kFull}));
+    second.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
+                 toolArguments(ini, corpus, out + QStringLiteral("-b"), 1, {kFull}));
+    for (QProcess *p : {&first, &second})
+        if (!p->waitForFinished(600000) || p->exitStatus() != QProcess::NormalExit ||
+            p->exitCode() != 0)
+            throw PictavelError(QStringLiteral("pictavel-build failed: %1")
+                                    .arg(QString::fromLocal8Bit(p->readAllStandardError())));
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
 // Writes back what the last run left dirty, so that no run pays for another's.
 void settle()
 {
@@ -403,14 +422,21 @@ int runMemory(const QString &self, int rounds)
     // was not in use just before cost several times the kernel's zeroing,
     // so a run after a run of the other kind would measure what that one
     // left behind as much as the run itself.
-    TimedRounds times(2);
-    for (int round = 0; round <= rounds; ++round)
+    // Beside them, two one-worker runs side by side: what the machine's
+    // second core gives to two exports that share nothing but the machine.
+    TimedRounds times(3);
+    for (int round = 0; round <= rounds; ++round) {
         for (int jobs : {1, 2}) {
             settle();
             runTool(ini, corpus, out, jobs, {kFull});
             settle();
             times.record(round, size_t(jobs - 1), runTool(ini, corpus, out, jobs, {kFull}));
         }
+        settle();
+        runToolsSideBySide(ini, corpus, out);
+        settle();
+        times.record(round, 2, runToolsSideBySide(ini, corpus, out));
+    }
     for (int jobs : {1, 2}) {
         const long kb = toolPeakKb(
             self, toolArguments(ini, corpus, QDir(dir.path()).filePath(QStringLiteral("peak")),
@@ -424,6 +450,10 @@ int runMemory(const QString &self, int rounds)
     }
     std::printf("--jobs 2 is %.2f x as fast as --jobs 1 (goal >= 1.8)\n",
                 times.median(0) / times.median(1));
+    std::printf("two --jobs 1 runs side by side: %.1f ms per megapixel each set, %.2f x as fast "
+                "as one alone (the machine's own limit for two workers)\n",
+                times.median(2) * 1000 / (2 * mixed.megapixels),
+                2 * times.median(0) / times.median(2));
     return 0;
 }
 
