@@ -451,7 +451,8 @@ int runMemory(const QString &self, int rounds)
     std::printf("--jobs 2 is %.2f x as fast as --jobs 1 (goal >= 1.8)\n",
                 times.median(0) / times.median(1));
     std::printf("two --jobs 1 runs side by side: %.1f ms per megapixel each set, %.2f x as fast "
-                "as one alone (the machine's own limit for two workers)\n",
+                "as one alone (what the machine gives two workers; a little above what one "
+                "process can reach, whose start and end are not shared)\n",
                 times.median(2) * 1000 / (2 * mixed.megapixels),
                 2 * times.median(0) / times.median(2));
     return 0;
