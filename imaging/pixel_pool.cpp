@@ -75,8 +75,9 @@ bool growBlock(Block &b, size_t pixels)
 // Under AddressSanitizer a mapped block is readable only as far as the
 // picture it serves, and not at all while it is kept, so that a write past
 // the picture or a use after release is reported as on the heap.
-void handOut(const Block &b, size_t pixels)
+void handOut(Block &b, size_t pixels)
 {
+    b.touched = std::max(b.touched, pixels);
     ASAN_UNPOISON_MEMORY_REGION(b.data, pixels * sizeof(uint32_t));
     ASAN_POISON_MEMORY_REGION(b.data + pixels, (b.capacity - pixels) * sizeof(uint32_t));
 }
@@ -151,32 +152,40 @@ Block acquire(size_t pixels)
     {
         std::lock_guard lock(poolMutex());
         auto &blocks = keptBlocks();
-        // The smallest kept block that holds the picture serves it, however
-        // much larger: its pages are resident already, and a fresh one would
-        // be faulted in on top of them.
+        // A kept block that holds the picture serves it, however much
+        // larger: its pages are resident already, and a fresh one would be
+        // faulted in on top of them. Of those whose resident pages cover the
+        // picture, the one with the fewest serves, keeping the others for
+        // larger pictures (another thread's as well); when none covers it,
+        // the one with the most, which faults in the fewest.
+        const auto better = [pixels](const Block &a, const Block &b) {
+            const bool aCovers = a.touched >= pixels, bCovers = b.touched >= pixels;
+            if (aCovers != bCovers)
+                return aCovers;
+            return aCovers ? a.touched < b.touched : a.touched > b.touched;
+        };
         auto best = blocks.end();
         for (auto b = blocks.begin(); b != blocks.end(); ++b)
-            if (b->capacity >= pixels && (best == blocks.end() || b->capacity < best->capacity))
+            if (b->capacity >= pixels && (best == blocks.end() || better(*b, *best)))
                 best = b;
         if (best != blocks.end()) {
-            const Block b = *best;
+            Block b = *best;
             blocks.erase(best);
             handOut(b, pixels);
             return b;
         }
-        // None does. The largest kept block grows to serve it, keeping the
-        // pages it has: in a set of mixed sizes a worker that met small
-        // pictures first does not fault in a whole new block for each larger
-        // one. It grows, or a new block is mapped, as far as the largest
+        // None does. The kept block with the most resident pages grows to
+        // serve it, keeping them: in a set of mixed sizes a worker that met
+        // small pictures first does not fault in a whole new block for each
+        // larger one. It grows, or a new block is mapped, as far as the largest
         // picture so far: only the pages a picture touches are faulted in,
         // so a smaller picture costs no more, and the larger pictures that
         // follow it (from another thread as well) find their block.
         largestMapped() = std::max(largestMapped(), pixels);
         mapped = largestMapped();
         const auto largest =
-            std::max_element(blocks.begin(), blocks.end(), [](const Block &a, const Block &b) {
-                return a.capacity < b.capacity;
-            });
+            std::max_element(blocks.begin(), blocks.end(),
+                             [](const Block &a, const Block &b) { return a.touched < b.touched; });
         if (largest != blocks.end()) {
             Block b = *largest;
             blocks.erase(largest);
@@ -187,7 +196,7 @@ Block acquire(size_t pixels)
             freeBlock(b);
         }
     }
-    const Block b = mapBlock(mapped);
+    Block b = mapBlock(mapped);
     if (b.data)
         handOut(b, pixels);
     return b;

@@ -19,9 +19,11 @@ struct Block
 {
     uint32_t *data = nullptr;
     size_t capacity = 0; // in pixels
-    // The address space a mapped block holds, which it may grow into; the
-    // pool's own.
+    // The address space a mapped block holds, which it may grow into, and
+    // the most pixels it has served, whose pages are resident; the pool's
+    // own.
     size_t reservedBytes = 0;
+    size_t touched = 0;
 };
 
 // A block of at least `pixels` words; its content is unspecified. Returns a

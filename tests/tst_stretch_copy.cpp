@@ -123,6 +123,21 @@ void TestStretchCopy::setSizeGivesZeroPixelsAndNotifies()
     QCOMPARE(large.bits(), area);
     std::fill(large.bits(), large.bits() + 12000000, 0xFF00FF00u);
     QCOMPARE(large.bits()[11999999], TColor32(0xFF00FF00u));
+
+    // Of two kept areas, a small picture takes the one that has served less,
+    // so that a large picture after it finds the other's pages in place.
+    large.setSize(0, 0);
+    PixelPool::trim();
+    large.setSize(2000, 1500);
+    smaller.setSize(1500, 1000);
+    const TColor32 *largeArea = large.bits(), *smallerArea = smaller.bits();
+    large.setSize(0, 0);
+    smaller.setSize(0, 0);
+    TBitmap32 small;
+    small.setSize(800, 600);
+    QCOMPARE(small.bits(), smallerArea);
+    large.setSize(2000, 1500);
+    QCOMPARE(large.bits(), largeArea);
 }
 
 void TestStretchCopy::setSizeRefusesAbsurdSizes()
