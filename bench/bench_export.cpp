@@ -107,6 +107,16 @@ void floorExport(DirectJpeg &direct, const QString &corpus, const QString &out)
     }
 }
 
+// Waits for a started program to end; raises when it failed.
+void waitForSuccess(QProcess &process)
+{
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        throw PictavelError(
+            QStringLiteral("%1 failed: %2")
+                .arg(process.program(), QString::fromLocal8Bit(process.readAllStandardError())));
+}
+
 // One run of a program to its end; its time in seconds.
 double timeProcess(const QString &program, const QStringList &arguments)
 {
@@ -114,11 +124,7 @@ double timeProcess(const QString &program, const QStringList &arguments)
     QElapsedTimer t;
     t.start();
     process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        throw PictavelError(
-            QStringLiteral("%1 failed: %2")
-                .arg(program, QString::fromLocal8Bit(process.readAllStandardError())));
+    waitForSuccess(process);
     return double(t.nsecsElapsed()) / 1e9;
 }
 
@@ -148,11 +154,8 @@ double runToolsSideBySide(const QString &ini, const QString &corpus, const QStri
                 toolArguments(ini, corpus, out + QStringLiteral("-a"), 1, {kFull}));
     second.start(QStringLiteral(PICTAVEL_BUILD_TOOL),
                  toolArguments(ini, corpus, out + QStringLiteral("-b"), 1, {kFull}));
-    for (QProcess *p : {&first, &second})
-        if (!p->waitForFinished(600000) || p->exitStatus() != QProcess::NormalExit ||
-            p->exitCode() != 0)
-            throw PictavelError(QStringLiteral("pictavel-build failed: %1")
-                                    .arg(QString::fromLocal8Bit(p->readAllStandardError())));
+    waitForSuccess(first);
+    waitForSuccess(second);
     return double(t.nsecsElapsed()) / 1e9;
 }
 

@@ -185,8 +185,10 @@ void MatrixShaperToSrgb::makeVectorTables(bool ownChannels)
                 t->shareLow[out][in][level] = uint8_t(value);
                 t->shareHigh[out][in][level] = uint8_t(value >> 8);
             }
-    for (size_t level = 0; level < 256; ++level)
-        t->green[level] = m_encode[size_t(share(0, 0, 1) + share(1, level, 1) + share(2, 0, 1))];
+    if (ownChannels)
+        for (size_t level = 0; level < 256; ++level)
+            t->green[level] =
+                m_encode[size_t(share(0, 0, 1) + share(1, level, 1) + share(2, 0, 1))];
     std::array<uint16_t, 256> start;
     start.fill(0xFFFF);
     int reached = -1;
