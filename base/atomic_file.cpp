@@ -325,8 +325,10 @@ void AtomicBatch::syncInBackground()
             return;
         m_unsyncedBytes = 0;
         // File systems are only ever added, so the first ones stay where
-        // they are while the lock is let go.
+        // they are while the lock is let go; so do the files committed so
+        // far, which lie on them.
         const size_t count = m_fileSystems.size();
+        const size_t committed = m_pending.size();
         std::vector<int> folders;
         for (size_t i = 0; i < count; ++i)
             folders.push_back(m_fileSystems[i].folder);
@@ -336,9 +338,32 @@ void AtomicBatch::syncInBackground()
             if (folders[i] >= 0 && ::syncfs(folders[i]) != 0)
                 errors[i] = errno;
         lock.lock();
-        for (size_t i = 0; i < count; ++i)
+        QHash<quint64, int> syncErrors;
+        for (size_t i = 0; i < count; ++i) {
             if (m_fileSystems[i].error == 0)
                 m_fileSystems[i].error = errors[i];
+            syncErrors.insert(m_fileSystems[i].device, m_fileSystems[i].error);
+        }
+        // The files committed before the sync began are durable now, and
+        // are published at once: replacing an old file may take the file
+        // system milliseconds, which would otherwise all fall at the end.
+        // Those on a file system that failed to sync stay for publish() to
+        // report.
+        const auto synced = m_pending.begin() + ptrdiff_t(committed);
+        const auto durable =
+            std::stable_partition(m_pending.begin(), synced, [&](const Pending &file) {
+                return syncErrors.value(file.device) != 0;
+            });
+        const std::vector<Pending> renamed(std::make_move_iterator(durable),
+                                           std::make_move_iterator(synced));
+        m_pending.erase(durable, synced);
+        lock.unlock();
+        std::vector<Published> published;
+        for (const Pending &file : renamed)
+            published.push_back(publishFile(file, 0));
+        lock.lock();
+        m_published.insert(m_published.end(), std::make_move_iterator(published.begin()),
+                           std::make_move_iterator(published.end()));
     }
 }
 
@@ -358,16 +383,39 @@ void AtomicBatch::stopSyncing()
 bool AtomicBatch::empty() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_pending.empty();
+    return m_pending.empty() && m_published.empty();
+}
+
+AtomicBatch::Published AtomicBatch::publishFile(const Pending &file, int error)
+{
+    if (error == 0 && ::rename(file.tempName.constData(), file.finalName.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(file.tempName.constData());
+        return {file.path, std::nullopt,
+                QStringLiteral("Cannot write file %1: %2")
+                    .arg(file.path, QString::fromLocal8Bit(std::strerror(error)))};
+    }
+    if (afterRenameHook)
+        afterRenameHook(file.finalName);
+    // The rename changes the status-change time, so the stamp is taken
+    // after it; a file that is no longer the one renamed there is not taken
+    // for it.
+    std::optional<StatStamp> stamp = statStamp(file.path);
+    if (stamp && stamp->inode != file.inode)
+        stamp.reset();
+    return {file.path, stamp, {}};
 }
 
 std::vector<AtomicBatch::Published> AtomicBatch::publish()
 {
     stopSyncing();
+    std::vector<Published> published;
     std::vector<Pending> pending;
     std::vector<FileSystem> systems;
     {
         const std::lock_guard lock(m_mutex);
+        published.swap(m_published);
         pending.swap(m_pending);
         systems.swap(m_fileSystems);
         m_unsyncedBytes = 0;
@@ -383,30 +431,9 @@ std::vector<AtomicBatch::Published> AtomicBatch::publish()
         }
         syncErrors.insert(system.device, system.error);
     }
-    std::vector<Published> published;
-    published.reserve(pending.size());
-    for (const Pending &file : pending) {
-        int error = syncErrors.value(file.device);
-        if (error == 0 && ::rename(file.tempName.constData(), file.finalName.constData()) != 0)
-            error = errno;
-        if (error != 0) {
-            ::unlink(file.tempName.constData());
-            published.push_back(
-                {file.path, std::nullopt,
-                 QStringLiteral("Cannot write file %1: %2")
-                     .arg(file.path, QString::fromLocal8Bit(std::strerror(error)))});
-            continue;
-        }
-        if (afterRenameHook)
-            afterRenameHook(file.finalName);
-        // The rename changes the status-change time, so the stamp is taken
-        // after it; a file that is no longer the one renamed there is not
-        // taken for it.
-        std::optional<StatStamp> stamp = statStamp(file.path);
-        if (stamp && stamp->inode != file.inode)
-            stamp.reset();
-        published.push_back({file.path, stamp, {}});
-    }
+    published.reserve(published.size() + pending.size());
+    for (const Pending &file : pending)
+        published.push_back(publishFile(file, syncErrors.value(file.device)));
     return published;
 }
 

@@ -85,16 +85,16 @@ private:
 
 // Files written through AtomicFile whose durability is paid for together:
 // committed into the batch, each lies complete under its temporary name, and
-// its final name keeps the old file. publish() makes the data of them all
-// durable with a sync of each file system they lie on, and only then
-// renames each over its final name, in the order they were committed. So
-// after a crash, a kill or a full disk, every final name holds the old file
-// or the whole new one, as with files committed one by one, at the cost of
-// one sync instead of one per file. While files are committed, a thread of
-// the batch syncs their file systems whenever some megabytes have come, so
-// that the sync publish() waits for finds little left. A batch destroyed
-// unpublished removes its temporary files. Files are committed into it from
-// any thread.
+// its final name keeps the old file until its data is durable. While files
+// are committed, a thread of the batch syncs their file systems whenever
+// some megabytes have come, and then renames the files committed before
+// that sync over their final names. publish() syncs what is left and
+// renames the rest, in the order they were committed. So after a crash, a
+// kill or a full disk, every final name holds the old file or the whole new
+// one, as with files committed one by one, at the cost of a sync every few
+// megabytes instead of one per file. A batch destroyed unpublished removes
+// the temporary files it has not renamed yet. Files are committed into it
+// from any thread.
 class AtomicBatch
 {
 public:
@@ -115,9 +115,10 @@ public:
         QString error;
     };
 
-    // Publishes every file committed so far, in order, and empties the batch.
+    // Publishes every file committed so far, in order, and empties the batch:
+    // what became of each file, those the batch's thread published first.
     std::vector<Published> publish();
-    // Whether no file waits to be published.
+    // Whether no file waits to be published or reported.
     bool empty() const;
 
 private:
@@ -140,12 +141,17 @@ private:
         int error = 0;
     };
     void add(Pending pending, size_t bytes);
+    // Renames the file over its final name unless `error` (an errno)
+    // already keeps it from being published.
+    static Published publishFile(const Pending &file, int error);
     void syncInBackground();
     // Stops the background syncs and waits for the one under way.
     void stopSyncing();
 
     mutable std::mutex m_mutex;
     std::vector<Pending> m_pending;
+    // Files the batch's thread has published since the last publish().
+    std::vector<Published> m_published;
     std::vector<FileSystem> m_fileSystems;
     size_t m_unsyncedBytes = 0;
     bool m_stopping = false;

@@ -112,6 +112,15 @@ public:
         waitFinishingParked(lock, [&] { return m_parked.empty(); });
     }
 
+    // Finishes the parked items whose turns have come, without waiting for
+    // others, so that their files are committed, and published once synced,
+    // while later items are made rather than all at the end.
+    void finishParkedInTurn()
+    {
+        std::unique_lock lock(m_mutex);
+        waitFinishingParked(lock, [&] { return !parkedInTurn(); });
+    }
+
     EarlierWriters earlierWriters(int index)
     {
         const std::lock_guard lock(m_mutex);
@@ -827,9 +836,11 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
         for (int w = 0; w < std::min(std::max(job.jobs, 1), total); ++w) {
             workers.emplace_back([&] {
                 ExportWorkspace work;
-                for (int i = next++; i < total && board.mayStart(i); i = next++)
+                for (int i = next++; i < total && board.mayStart(i); i = next++) {
                     if (!exportOne(work, job, i, board, files, rule))
                         break;
+                    board.finishParkedInTurn();
+                }
                 board.finishParked();
             });
         }

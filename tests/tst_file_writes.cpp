@@ -6,9 +6,12 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <csignal>
 #include <ctime>
 #include <functional>
@@ -252,8 +255,9 @@ void TestFileWrites::batchPublishesTogether()
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), (QStringList{"a", "c"}));
 }
 
-// Megabytes committed from two threads start the batch's background syncs;
-// publishing stops them and publishes every file whole, in order.
+// Megabytes committed from two threads start the batch's background syncs,
+// after which the files committed before each are published without waiting
+// for publish(); it publishes the rest and reports every file once, whole.
 void TestFileWrites::batchSyncsWhileFilesCome()
 {
     QTemporaryDir dir;
@@ -270,13 +274,22 @@ void TestFileWrites::batchSyncsWhileFilesCome()
     std::thread other(writeFiles, 1);
     writeFiles(0);
     other.join();
+    // The first file was committed before the first background sync began.
+    for (int wait = 0; wait < 1000 && !QFileInfo::exists(dir.filePath("0")); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    QCOMPARE(readBytes(dir.filePath("0")), megabyte);
     const std::vector<AtomicBatch::Published> published = batch.publish();
-    QCOMPARE(published.size(), size_t(16));
+    QSet<QString> paths;
     for (const AtomicBatch::Published &file : published) {
         QVERIFY2(file.error.isEmpty(), qPrintable(file.error));
+        QCOMPARE(file.stamp, statStamp(file.path));
         QCOMPARE(readBytes(file.path), megabyte);
+        paths.insert(file.path);
     }
+    QCOMPARE(paths.size(), 16);
+    QCOMPARE(published.size(), size_t(16));
     QVERIFY(batch.empty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 16);
 }
 
 QTEST_APPLESS_MAIN(TestFileWrites)
