@@ -10,6 +10,7 @@
 #include "html/modern_page.h"
 #include "imaging/box_resample.h"
 #include "imaging/kept_original.h"
+#include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
 #include "imaging/thumbnail.h"
 
@@ -420,6 +421,42 @@ bool load(ExportWorkspace &work, const ExportJob &job, ItemInProgress &s, bool f
     return s.loaded;
 }
 
+// Whether the item's picture and thumbnail may be made in one pass over its
+// source as it is decoded: a JPEG picture written whole, with a thumbnail
+// taken by nearest neighbour and no screen-sized copy.
+bool transcodable(const ExportJob &job, const ExportItem &item, const ItemInProgress &s)
+{
+    return isJpegPath(item.sourcePath) && !item.edited && !s.reduced &&
+           !job.options.keepOriginals && !job.options.smoothThumbs &&
+           item.thumbFilter != sfLinear && !item.thumbBox.isEmpty() &&
+           job.screenCopyFolder.isEmpty();
+}
+
+// Reads the item's source, in one pass with its picture and thumbnail when
+// it can; false when the file does not exist.
+bool readSource(ExportWorkspace &work, const ExportJob &job, const ExportFiles &files,
+                ItemInProgress &s)
+{
+    const ExportItem &item = job.items.at(s.index);
+    if (!transcodable(job, item, s))
+        return load(work, job, s, true);
+    std::unique_ptr<AtomicFile> picture;
+    const bool read = work.loadOrTranscode(item.sourcePath, item.thumbBox, job.pictureFolder,
+                                           files.written.batch, picture);
+    s.outcome.warning = work.sourceWarning();
+    if (!picture) {
+        s.loaded = read;
+        return read;
+    }
+    // Made before the item is named, and whatever its turn, from a source
+    // that the workspace does not hold.
+    ensureFolder(job.thumbFolder);
+    s.thumbMade = encodedNamedLater(job.thumbFolder, work.thumbnail(), files.written.batch);
+    s.thumbMadeSize = QSize(work.thumbnail().width(), work.thumbnail().height());
+    s.pictureMade = std::move(picture);
+    return true;
+}
+
 // Reads the item's source when it must be, and makes what it can before it
 // is named; an outcome when the item ends there.
 std::optional<ExportOutcome::Kind> startItem(ExportWorkspace &work, const ExportJob &job,
@@ -439,7 +476,7 @@ std::optional<ExportOutcome::Kind> startItem(ExportWorkspace &work, const Export
     s.outcome.warning = record.sourceWarning(s.inputs.source);
     // A source recorded unchanged was readable and takes its name in turn
     // unread; any other is read first, as only readable ones are named.
-    if (s.madeHere && !record.knowsSource(s.inputs.source) && !load(work, job, s, true))
+    if (s.madeHere && !record.knowsSource(s.inputs.source) && !readSource(work, job, files, s))
         return ExportOutcome::Kind::SourceMissing;
     // A source just read has none of its files up to date. When its turn to
     // be named is still to come (an earlier, larger picture is still being
@@ -499,7 +536,7 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
         return ExportOutcome::Kind::NotStarted;
     const QString thumb = joinPath(job.thumbFolder, outcome.names.thumbName);
     if (!record.upToDate(thumb, inputs.thumb)) {
-        if (madeHere && !loaded && !load(workspace(), job, s, true))
+        if (!s.thumbMade && madeHere && !loaded && !load(workspace(), job, s, true))
             return ExportOutcome::Kind::SourceMissing;
         files.checkSpares(job, thumb, OutputFolder::Thumbnails);
         record.forget(thumb);
@@ -541,7 +578,7 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
             }
         }
         // A picture reduced for its thumbnail is no full-size picture.
-        if ((!loaded || reduced) && !load(workspace(), job, s, false))
+        if (!s.pictureMade && (!loaded || reduced) && !load(workspace(), job, s, false))
             return ExportOutcome::Kind::SourceMissing;
         if (!notKept.isEmpty())
             outcome.warning +=
@@ -728,6 +765,39 @@ bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &b
         throw PictavelError(path + QStringLiteral(": ") + error.message());
     }
     return !m_picture.empty();
+}
+
+bool ExportWorkspace::loadOrTranscode(const QString &path, const QSize &box, const QString &folder,
+                                      AtomicBatch &batch, std::unique_ptr<AtomicFile> &picture)
+{
+    picture.reset();
+    m_warning.clear();
+    m_picture.setSize(0, 0);
+    m_filePath.clear();
+    // What cannot be read here is left to the loader to report.
+    const std::optional<QByteArrayView> bytes =
+        QFileInfo(path).isFile() ? sourceBytes(path) : std::nullopt;
+    if (!bytes)
+        return loadSource(path);
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes->data());
+    const size_t size = size_t(bytes->size());
+    ensureFolder(folder);
+    auto file = std::make_unique<AtomicFile>(AtomicFile::NamedLater{folder}, &batch);
+    if (!file->open())
+        throw file->error();
+    try {
+        if (transcodeUprightJpeg(data, size, *file, kExportJpegQuality, box, m_thumb, &m_warning)) {
+            picture = std::move(file);
+            return true;
+        }
+        // Stored turned: decoded whole from the same bytes.
+        loadJpegData(data, size, m_picture, &m_warning);
+    } catch (const PictavelError &error) {
+        if (error.message().contains(path))
+            throw;
+        throw PictavelError(path + QStringLiteral(": ") + error.message());
+    }
+    return true;
 }
 
 std::optional<QByteArrayView> ExportWorkspace::sourceBytes(const QString &path)

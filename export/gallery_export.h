@@ -215,6 +215,15 @@ public:
     // The same, reduced while it is decoded as far as a thumbnail fitted into
     // `box` allows.
     bool loadSourceForThumbnail(const QString &path, const QSize &box);
+    // For a JPEG source: its full-size picture encoded into `picture`, a file
+    // in `folder` to be named later, and its thumbnail fitted into `box` by
+    // nearest neighbour (thumbnail()), both made as the source is decoded,
+    // without holding it. A source stored turned is loaded as by loadSource()
+    // instead, `picture` left null. False when the file does not exist.
+    bool loadOrTranscode(const QString &path, const QSize &box, const QString &folder,
+                         AtomicBatch &batch, std::unique_ptr<AtomicFile> &picture);
+    // The thumbnail loadOrTranscode() made.
+    const TBitmap32 &thumbnail() const { return m_thumb; }
     // What the decoder noticed in the last source without failing.
     const QString &sourceWarning() const { return m_warning; }
     // The bytes of the file at `path`: those the last load read when it was

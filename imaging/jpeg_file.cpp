@@ -6,6 +6,7 @@
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
+#include "imaging/stretch_copy.h"
 #include "imaging/thumbnail.h"
 
 #include <QFile>
@@ -137,17 +138,32 @@ DecodedColours decodedColours(const JpegDecoder &d)
     }
 }
 
+// Takes each batch of decoded rows, `count` rows of the picture from `first`
+// on, one after another; a plain function, since libjpeg's errors may jump
+// past it.
+struct RowTaker
+{
+    void (*take)(void *context, const uint32_t *rows, JDIMENSION first, JDIMENSION count);
+    void *context;
+};
+
 // Where decoded rows go: an upright picture's straight into its pixels, a
 // turned one's through a strip of a few rows that is then turned into place,
-// so that no second picture-sized area is needed.
+// so that no second picture-sized area is needed; or, without pixels, each
+// batch through the strip to a taker.
 class DecodedRows
 {
 public:
     DecodedRows(uint32_t *pixels, int width, int height, int orientation)
         : m_pixels(pixels), m_width(width), m_height(height), m_orientation(orientation)
     {
-        if (m_orientation != 1 && strip().size() < size_t(kRows) * size_t(width))
-            strip().resize(size_t(kRows) * size_t(width));
+        if (m_orientation != 1)
+            sizeStrip();
+    }
+    DecodedRows(int width, int height, RowTaker taker)
+        : m_pixels(nullptr), m_width(width), m_height(height), m_orientation(1), m_taker(taker)
+    {
+        sizeStrip();
     }
 
     static constexpr int kRows = 16;
@@ -155,12 +171,15 @@ public:
     // Where stored rows from `first` on, up to kRows of them, are decoded.
     uint32_t *rowsAt(JDIMENSION first) const
     {
-        return m_orientation == 1 ? m_pixels + size_t(first) * size_t(m_width) : strip().data();
+        return m_orientation == 1 && m_pixels ? m_pixels + size_t(first) * size_t(m_width)
+                                              : strip().data();
     }
     // Rows decoded at rowsAt(first) are complete.
     void place(JDIMENSION first, JDIMENSION count) const
     {
-        if (m_orientation != 1)
+        if (!m_pixels)
+            m_taker.take(m_taker.context, strip().data(), first, count);
+        else if (m_orientation != 1)
             OrientRows(strip().data(), m_width, m_height, int(first), int(count), m_orientation,
                        m_pixels);
     }
@@ -172,8 +191,15 @@ private:
         return rows;
     }
 
+    void sizeStrip() const
+    {
+        if (strip().size() < size_t(kRows) * size_t(m_width))
+            strip().resize(size_t(kRows) * size_t(m_width));
+    }
+
     uint32_t *m_pixels;
     int m_width, m_height, m_orientation;
+    RowTaker m_taker{};
 };
 
 std::vector<uint8_t> &greyRowBuffer()
@@ -311,14 +337,51 @@ bool jpegProfileInUse(const uint8_t *data, size_t size)
     return srgbConversionFor(icc.get(), iccSize, decodedColours(d)).ignored.isEmpty();
 }
 
+namespace {
+
+// What a decoder needs of a file's header besides libjpeg's own reading.
+struct JpegHeader
+{
+    int orientation = 1;
+    // A profile that cannot serve leaves the numbers as they are.
+    ProfileConversion profile;
+};
+
+// Reads the header of `data` into `d`; raises what libjpeg finds wrong.
+JpegHeader readJpegHeader(JpegDecoder &d, const uint8_t *data, size_t size)
+{
+    if (!createDecoder(d) || !readHeader(d, data, size))
+        throw jpegError(d.err);
+    checkBitmapSize(d.cinfo.image_width, d.cinfo.image_height);
+    JpegHeader header;
+    header.orientation = savedOrientation(d);
+    JOCTET *iccData = nullptr;
+    unsigned int iccSize = 0;
+    if (!readIccProfile(d, iccData, iccSize))
+        throw jpegError(d.err);
+    const IccBytes icc(iccData);
+    if (icc)
+        header.profile = srgbConversionFor(icc.get(), iccSize, decodedColours(d));
+    return header;
+}
+
+// libjpeg's first warning, then why the profile was left unused.
+QString decoderWarning(const JpegDecoder &d, const JpegHeader &header)
+{
+    QString warning = QString::fromLocal8Bit(d.err.firstWarning);
+    if (!header.profile.ignored.isEmpty())
+        warning += (warning.isEmpty() ? QString() : QStringLiteral("; ")) + header.profile.ignored;
+    return warning;
+}
+
+} // namespace
+
 void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning,
                   QSize thumbnailBox)
 {
     JpegDecoder d;
-    if (!createDecoder(d) || !readHeader(d, data, size))
-        throw jpegError(d.err);
-    checkBitmapSize(d.cinfo.image_width, d.cinfo.image_height);
-    const int orientation = savedOrientation(d);
+    const JpegHeader header = readJpegHeader(d, data, size);
+    const int orientation = header.orientation;
     if (thumbnailBox.isValid()) {
         const QSize full =
             OrientedSize(int(d.cinfo.image_width), int(d.cinfo.image_height), orientation);
@@ -330,15 +393,7 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
     const int h = int(d.cinfo.image_height * d.cinfo.scale_num + d.cinfo.scale_denom - 1) /
                   int(d.cinfo.scale_denom);
     const QSize shown = OrientedSize(w, h, orientation);
-    JOCTET *iccData = nullptr;
-    unsigned int iccSize = 0;
-    if (!readIccProfile(d, iccData, iccSize))
-        throw jpegError(d.err);
-    const IccBytes icc(iccData);
-    // A profile that cannot serve leaves the numbers as they are.
-    const ProfileConversion profile =
-        icc ? srgbConversionFor(icc.get(), iccSize, decodedColours(d)) : ProfileConversion{};
-    const SrgbConversion *toSrgb = profile.conversion.get();
+    const SrgbConversion *toSrgb = header.profile.conversion.get();
     const bool sameSize =
         !bitmap.empty() && bitmap.width() == shown.width() && bitmap.height() == shown.height();
     if (!sameSize) {
@@ -357,11 +412,8 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
             throw jpegError(d.err);
         bitmap.replacePixels(shown.width(), shown.height(), decoded.take());
     }
-    if (warning) {
-        *warning = QString::fromLocal8Bit(d.err.firstWarning);
-        if (!profile.ignored.isEmpty())
-            *warning += (warning->isEmpty() ? QString() : QStringLiteral("; ")) + profile.ignored;
-    }
+    if (warning)
+        *warning = decoderWarning(d, header);
     bitmap.notifyChanged();
 }
 
@@ -436,23 +488,31 @@ bool createEncoder(JpegEncoder &e)
     return true;
 }
 
-bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
+// Holding a setjmp: starts compressing a width x height picture into e's
+// file, of BGRA words as they lie in memory.
+void startCompress(JpegEncoder &e, int width, int height, int quality)
 {
-    if (setjmp(e.err.jump))
-        return false;
     jpeg_compress_struct &c = e.cinfo;
     e.dest.pub.init_destination = jpegInitDestination;
     e.dest.pub.empty_output_buffer = jpegEmptyOutputBuffer;
     e.dest.pub.term_destination = jpegTermDestination;
     c.dest = &e.dest.pub;
-    c.image_width = JDIMENSION(bitmap.width());
-    c.image_height = JDIMENSION(bitmap.height());
-    // The pixels are read as they lie in memory; the fourth byte is skipped.
+    c.image_width = JDIMENSION(width);
+    c.image_height = JDIMENSION(height);
+    // The fourth byte is skipped.
     c.input_components = 4;
     c.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
     jpeg_start_compress(&c, TRUE);
+}
+
+bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
+{
+    if (setjmp(e.err.jump))
+        return false;
+    jpeg_compress_struct &c = e.cinfo;
+    startCompress(e, bitmap.width(), bitmap.height(), quality);
     JSAMPROW rows[16];
     while (c.next_scanline < c.image_height) {
         const JDIMENSION first = c.next_scanline;
@@ -496,4 +556,93 @@ void EncodeJpegInto(AtomicFile &file, const TBitmap32 &bitmap, int quality)
             throw file.error();
         throw jpegError(e.err);
     }
+}
+
+namespace {
+
+// The decoded rows of an upright picture on their way: into the encoder, and
+// the rows and columns of them that the thumbnail takes.
+struct TranscodedRows
+{
+    JpegEncoder *encoder;
+    int width;
+    TBitmap32 *thumb;
+    const std::vector<int> *thumbRows;
+    const std::vector<int> *thumbColumns;
+    size_t nextThumbRow;
+};
+
+void takeTranscodedRows(void *context, const uint32_t *rows, JDIMENSION first, JDIMENSION count)
+{
+    auto &t = *static_cast<TranscodedRows *>(context);
+    JSAMPROW scanlines[DecodedRows::kRows];
+    for (JDIMENSION i = 0; i < count; ++i)
+        scanlines[i] =
+            reinterpret_cast<JSAMPROW>(const_cast<uint32_t *>(rows + i * size_t(t.width)));
+    jpeg_write_scanlines(&t.encoder->cinfo, scanlines, count);
+    // The thumbnail's rows take source rows in order, some more than once.
+    const std::vector<int> &thumbRows = *t.thumbRows;
+    const std::vector<int> &columns = *t.thumbColumns;
+    for (; t.nextThumbRow < thumbRows.size() && thumbRows[t.nextThumbRow] < int(first + count);
+         ++t.nextThumbRow) {
+        const uint32_t *source =
+            rows + size_t(thumbRows[t.nextThumbRow] - int(first)) * size_t(t.width);
+        TColor32 *thumbRow = t.thumb->scanLine(int(t.nextThumbRow));
+        for (size_t x = 0; x < columns.size(); ++x)
+            thumbRow[x] = source[columns[size_t(x)]];
+    }
+}
+
+enum class Transcoding { Done, DecoderFailed, EncoderFailed };
+
+// Decodes d's upright picture through `rows` into the encoder and the
+// thumbnail. An encoder's error jumps back here, past the decoder's frames.
+Transcoding transcodePixels(JpegDecoder &d, TranscodedRows &rows, int height, int quality,
+                            const SrgbConversion *toSrgb)
+{
+    if (setjmp(rows.encoder->err.jump))
+        return Transcoding::EncoderFailed;
+    startCompress(*rows.encoder, rows.width, height, quality);
+    if (!decodePixels(d, DecodedRows(rows.width, height, {takeTranscodedRows, &rows}), toSrgb))
+        return Transcoding::DecoderFailed;
+    jpeg_finish_compress(&rows.encoder->cinfo);
+    return Transcoding::Done;
+}
+
+} // namespace
+
+bool transcodeUprightJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality,
+                          QSize box, TBitmap32 &thumb, QString *warning)
+{
+    JpegDecoder d;
+    const JpegHeader header = readJpegHeader(d, data, size);
+    if (header.orientation != 1)
+        return false;
+    const int width = int(d.cinfo.image_width);
+    const int height = int(d.cinfo.image_height);
+    const QSize fit = ThumbnailSize(width, height, box.width(), box.height());
+    thumb.setSize(fit.width(), fit.height());
+    thread_local std::vector<int> thumbRows, thumbColumns;
+    NearestSourceIndices(thumbRows, height, fit.height());
+    NearestSourceIndices(thumbColumns, width, fit.width());
+    thread_local std::vector<uint8_t> buffer(256 * 1024);
+    JpegEncoder e;
+    e.dest.file = &file;
+    e.dest.buffer = &buffer;
+    TranscodedRows rows{&e, width, &thumb, &thumbRows, &thumbColumns, 0};
+    const Transcoding result = createEncoder(e) ? transcodePixels(d, rows, height, quality,
+                                                                  header.profile.conversion.get())
+                                                : Transcoding::EncoderFailed;
+    if (result != Transcoding::Done) {
+        file.cancel();
+        if (result == Transcoding::DecoderFailed)
+            throw jpegError(d.err);
+        if (e.dest.writeFailed)
+            throw file.error();
+        throw jpegError(e.err);
+    }
+    if (warning)
+        *warning = decoderWarning(d, header);
+    thumb.notifyChanged();
+    return true;
 }

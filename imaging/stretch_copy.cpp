@@ -124,6 +124,11 @@ void copyLinear(const TBitmap32 &source, TBitmap32 &destination, const CopyGeome
 
 } // namespace
 
+void NearestSourceIndices(std::vector<int> &out, int sourceSize, int destinationSize)
+{
+    nearestIndices(out, 0, 0, 0, sourceSize, destinationSize, destinationSize);
+}
+
 void StretchCopy(const TBitmap32 &source, TBitmap32 &destination, const TRect &d)
 {
     StretchCopy(source, destination, d, TRect{0, 0, source.width(), source.height()});

@@ -1,10 +1,13 @@
+#include "base/atomic_file.h"
 #include "base/pictavel_error.h"
 #include "icc_pictures.h"
 #include "imaging/bitmap32.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/kept_original.h"
+#include "imaging/picture_decoders.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_prefetch.h"
+#include "imaging/thumbnail.h"
 #include "test_files.h"
 #include "test_pictures.h"
 #include "tests/libjpeg_objects.h"
@@ -476,6 +479,8 @@ private slots:
     void jpegDecodeErrorAfterSizeIsTaken();
     void jpegCmyk_data();
     void jpegCmyk();
+    void jpegTranscodedAsDecodedThenEncoded_data();
+    void jpegTranscodedAsDecodedThenEncoded();
     void gifFirstFrameOverPixels();
     void gifInterlaced();
     void gifMalformed_data();
@@ -1017,6 +1022,86 @@ void TestPictureFile::jpegCmyk()
                      qPrintable(QStringLiteral("(%1, %2): %3").arg(x).arg(y).arg(got, 8, 16)));
         }
     }
+}
+
+void TestPictureFile::jpegTranscodedAsDecodedThenEncoded_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("box");
+    for (const char *kind : {"colour", "progressive", "grey", "CMYK", "Adobe RGB", "truncated"})
+        QTest::newRow(kind) << QString::fromLatin1(kind) << QSize(20, 20);
+    QTest::newRow("smaller than the box") << "colour" << QSize(64, 64);
+    QTest::newRow("turned") << "turned" << QSize(20, 20);
+    QTest::newRow("damaged") << "damaged" << QSize(20, 20);
+}
+
+// Decoding a JPEG file strip by strip into the encoder and the thumbnail
+// gives the bytes and pixels of decoding it whole, encoding that and
+// fitting it into the box by nearest neighbour; a turned one is left alone,
+// and a damaged one raises libjpeg's error, giving the file up.
+void TestPictureFile::jpegTranscodedAsDecodedThenEncoded()
+{
+    QFETCH(QString, kind);
+    QFETCH(QSize, box);
+    const QString source = path("source.jpg");
+    const auto sample = [](int x, int y, int k) {
+        return uint8_t(x * 5 + y * 3 * k + k * 40);
+    };
+    const int components = kind == "grey" ? 1 : kind == "CMYK" ? 4 : kind == "damaged" ? 2 : 3;
+    if (kind == "Adobe RGB")
+        QVERIFY(icc::writeJpeg(source, {45, 37, 3, false, 90}, sample,
+                               icc::markers(icc::bytes(icc::adobeRgb().get()))));
+    else
+        QVERIFY(writeJpegDirect(source, 45, 37, components, sample,
+                                kind == "turned" ? exifWithOrientation(6, false) : QByteArray(),
+                                kind == "progressive", kind == "CMYK" ? JCS_CMYK : JCS_UNKNOWN));
+    if (kind == "truncated") {
+        const QByteArray whole = readBytes(source);
+        writeFile(source, whole.left(whole.size() * 2 / 3));
+    }
+    const QByteArray bytes = readBytes(source);
+    TBitmap32 thumb;
+    thumb.setSize(1, 1);
+    QString warning;
+    AtomicFile file(path("made.jpg"));
+    QVERIFY(file.open());
+    const auto transcode = [&] {
+        return transcodeUprightJpeg(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                    size_t(bytes.size()), file, 90, box, thumb, &warning);
+    };
+    if (kind == "damaged") {
+        try {
+            transcode();
+            QFAIL("no error");
+        } catch (const PictavelError &error) {
+            QVERIFY2(error.message().startsWith(QStringLiteral("JPEG error #")),
+                     qPrintable(error.message()));
+        }
+        QVERIFY(QDir(m_dir.path())
+                    .entryList(QStringList{".pictavel-*"}, QDir::Files | QDir::Hidden)
+                    .isEmpty());
+        return;
+    }
+
+    TBitmap32 picture, expectedThumb;
+    QString expectedWarning;
+    LoadPicture(source, picture, &expectedWarning);
+    MakeThumbnail(picture, box.width(), box.height(), expectedThumb, false);
+    WriteJpegFile(path("expected.jpg"), picture, 90);
+    const bool made = transcode();
+    QCOMPARE(made, kind != "turned");
+    if (!made) {
+        QCOMPARE(thumb.width(), 1);
+        return;
+    }
+    QVERIFY(file.commit());
+    QCOMPARE(readBytes(path("made.jpg")), readBytes(path("expected.jpg")));
+    QCOMPARE(QSize(thumb.width(), thumb.height()),
+             QSize(expectedThumb.width(), expectedThumb.height()));
+    QVERIFY(std::equal(thumb.bits(), thumb.bits() + size_t(thumb.width()) * size_t(thumb.height()),
+                       expectedThumb.bits()));
+    QCOMPARE(warning, expectedWarning);
+    QCOMPARE(warning.isEmpty(), kind != "truncated");
 }
 
 void TestPictureFile::gifFirstFrameOverPixels()
