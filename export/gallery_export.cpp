@@ -577,7 +577,22 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
                 return ExportOutcome::Kind::Written;
             }
         }
-        // A picture reduced for its thumbnail is no full-size picture.
+        // A picture reduced for its thumbnail is no full-size picture. One
+        // that nothing else needs is decoded straight into its file.
+        if (!s.pictureMade && (!loaded || reduced) && isJpegPath(item.sourcePath) &&
+            job.screenCopyFolder.isEmpty()) {
+            const bool read =
+                workspace().writePictureOf(item.sourcePath, picture, files.written.batch);
+            outcome.warning = workspace().sourceWarning();
+            if (!read)
+                return ExportOutcome::Kind::SourceMissing;
+            if (!notKept.isEmpty())
+                outcome.warning +=
+                    (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
+            files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
+            outcome.wroteFiles = true;
+            return ExportOutcome::Kind::Written;
+        }
         if (!s.pictureMade && (!loaded || reduced) && !load(workspace(), job, s, false))
             return ExportOutcome::Kind::SourceMissing;
         if (!notKept.isEmpty())
@@ -793,10 +808,46 @@ bool ExportWorkspace::loadOrTranscode(const QString &path, const QSize &box, con
         // Stored turned: decoded whole from the same bytes.
         loadJpegData(data, size, m_picture, &m_warning);
     } catch (const PictavelError &error) {
-        if (error.message().contains(path))
+        // The decoders' own texts do not say which file they were reading.
+        if (error.message().contains(path) || error.message().contains(folder))
             throw;
         throw PictavelError(path + QStringLiteral(": ") + error.message());
     }
+    return true;
+}
+
+bool ExportWorkspace::writePictureOf(const QString &source, const QString &path, AtomicBatch &batch)
+{
+    m_warning.clear();
+    m_picture.setSize(0, 0);
+    m_filePath.clear();
+    const std::optional<QByteArrayView> bytes =
+        QFileInfo(source).isFile() ? sourceBytes(source) : std::nullopt;
+    if (!bytes) {
+        if (!loadSource(source))
+            return false;
+        writePicture(path, batch);
+        return true;
+    }
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes->data());
+    const size_t size = size_t(bytes->size());
+    AtomicFile file(path, &batch);
+    if (!file.open())
+        throw file.error();
+    try {
+        if (!transcodeUprightJpeg(data, size, file, kExportJpegQuality, QSize(), m_thumb,
+                                  &m_warning)) {
+            loadJpegData(data, size, m_picture, &m_warning);
+            EncodeJpegInto(file, m_picture, kExportJpegQuality);
+        }
+    } catch (const PictavelError &error) {
+        // The decoders' own texts do not say which file they were reading.
+        if (error.message().contains(source) || error.message().contains(path))
+            throw;
+        throw PictavelError(source + QStringLiteral(": ") + error.message());
+    }
+    if (!file.commit())
+        throw file.error();
     return true;
 }
 

@@ -222,6 +222,10 @@ public:
     // instead, `picture` left null. False when the file does not exist.
     bool loadOrTranscode(const QString &path, const QSize &box, const QString &folder,
                          AtomicBatch &batch, std::unique_ptr<AtomicFile> &picture);
+    // writePicture() of `source` when it is not loaded: a JPEG stored upright
+    // is decoded straight into the file, without holding it; any other is
+    // loaded first. False when the source does not exist.
+    bool writePictureOf(const QString &source, const QString &path, AtomicBatch &batch);
     // The thumbnail loadOrTranscode() made.
     const TBitmap32 &thumbnail() const { return m_thumb; }
     // What the decoder noticed in the last source without failing.

@@ -620,11 +620,16 @@ bool transcodeUprightJpeg(const uint8_t *data, size_t size, AtomicFile &file, in
         return false;
     const int width = int(d.cinfo.image_width);
     const int height = int(d.cinfo.image_height);
-    const QSize fit = ThumbnailSize(width, height, box.width(), box.height());
+    const QSize fit =
+        box.isEmpty() ? QSize(0, 0) : ThumbnailSize(width, height, box.width(), box.height());
     thumb.setSize(fit.width(), fit.height());
     thread_local std::vector<int> thumbRows, thumbColumns;
-    NearestSourceIndices(thumbRows, height, fit.height());
-    NearestSourceIndices(thumbColumns, width, fit.width());
+    thumbRows.clear();
+    thumbColumns.clear();
+    if (!fit.isEmpty()) {
+        NearestSourceIndices(thumbRows, height, fit.height());
+        NearestSourceIndices(thumbColumns, width, fit.width());
+    }
     thread_local std::vector<uint8_t> buffer(256 * 1024);
     JpegEncoder e;
     e.dest.file = &file;

@@ -23,7 +23,8 @@ void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *
 // into the encoder of `file` (open; committed by the caller), which then holds
 // what EncodeJpegInto writes for the decoded picture, and takes `thumb` from
 // the rows as they pass, as MakeThumbnail fits the picture into `box` by
-// nearest neighbour; no picture-sized area is needed. False, touching
+// nearest neighbour (an empty box empties it); no picture-sized area is
+// needed. False, touching
 // nothing, when the picture is stored turned. Raises as loadJpegData, or
 // the file's error, giving the file up.
 bool transcodeUprightJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality,
