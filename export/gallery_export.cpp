@@ -577,30 +577,26 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
                 return ExportOutcome::Kind::Written;
             }
         }
-        // A picture reduced for its thumbnail is no full-size picture. One
-        // that nothing else needs is decoded straight into its file.
-        if (!s.pictureMade && (!loaded || reduced) && isJpegPath(item.sourcePath) &&
-            job.screenCopyFolder.isEmpty()) {
+        // A picture reduced for its thumbnail is no full-size picture. A JPEG
+        // picture that nothing else needs is decoded straight into its file.
+        const bool unread = !s.pictureMade && (!loaded || reduced);
+        const bool intoFile =
+            unread && isJpegPath(item.sourcePath) && job.screenCopyFolder.isEmpty();
+        if (intoFile) {
             const bool read =
                 workspace().writePictureOf(item.sourcePath, picture, files.written.batch);
             outcome.warning = workspace().sourceWarning();
             if (!read)
                 return ExportOutcome::Kind::SourceMissing;
-            if (!notKept.isEmpty())
-                outcome.warning +=
-                    (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
-            files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
-            outcome.wroteFiles = true;
-            return ExportOutcome::Kind::Written;
-        }
-        if (!s.pictureMade && (!loaded || reduced) && !load(workspace(), job, s, false))
+        } else if (unread && !load(workspace(), job, s, false)) {
             return ExportOutcome::Kind::SourceMissing;
+        }
         if (!notKept.isEmpty())
             outcome.warning +=
                 (outcome.warning.isEmpty() ? QString() : QStringLiteral("; ")) + notKept;
         if (s.pictureMade)
             commitAs(*s.pictureMade, picture);
-        else
+        else if (!intoFile)
             workspace().writePicture(picture, files.written.batch);
         files.written.wrote(index, picture, inputs.picture, inputs.source, outcome.warning);
         outcome.wroteFiles = true;
