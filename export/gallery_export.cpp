@@ -755,7 +755,35 @@ bool ExportWorkspace::loadSource(const QString &path)
     return loadSourceForThumbnail(path, QSize());
 }
 
+namespace {
+
+// The decoders' own texts do not say which file they were reading; one that
+// names `source`, or the file written (`output`), is passed on as it is.
+PictavelError namingTheSource(const PictavelError &error, const QString &source,
+                              const QString &output = {})
+{
+    if (error.message().contains(source) || (!output.isEmpty() && error.message().contains(output)))
+        return error;
+    return PictavelError(source + QStringLiteral(": ") + error.message());
+}
+
+} // namespace
+
 bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &box)
+{
+    forgetSource();
+    try {
+        LoadPictureForThumbnail(path, m_picture, box, &m_warning, &m_file);
+        // A missing file is not read at all.
+        if (!m_picture.empty())
+            m_filePath = path;
+    } catch (const PictavelError &error) {
+        throw namingTheSource(error, path);
+    }
+    return !m_picture.empty();
+}
+
+void ExportWorkspace::forgetSource()
 {
     m_warning.clear();
     // Emptied first, because the GIF decoder draws onto the pixels of a
@@ -764,84 +792,61 @@ bool ExportWorkspace::loadSourceForThumbnail(const QString &path, const QSize &b
     // decoder takes it again.
     m_picture.setSize(0, 0);
     m_filePath.clear();
+}
+
+std::optional<QByteArrayView> ExportWorkspace::readForTranscoding(const QString &source)
+{
+    forgetSource();
+    // What cannot be read here is left to the loader to report.
+    return QFileInfo(source).isFile() ? sourceBytes(source) : std::nullopt;
+}
+
+bool ExportWorkspace::transcodeOrLoad(const QString &source, QByteArrayView bytes, AtomicFile &file,
+                                      const QString &output, const QSize &box)
+{
+    const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
+    const size_t size = size_t(bytes.size());
     try {
-        LoadPictureForThumbnail(path, m_picture, box, &m_warning, &m_file);
-        // A missing file is not read at all.
-        if (!m_picture.empty())
-            m_filePath = path;
+        if (transcodeUprightJpeg(data, size, file, kExportJpegQuality, box, m_thumb, &m_warning))
+            return true;
+        // Stored turned: decoded whole from the same bytes.
+        loadJpegData(data, size, m_picture, &m_warning);
     } catch (const PictavelError &error) {
-        // The decoders' own texts do not say which file they were reading.
-        if (error.message().contains(path))
-            throw;
-        throw PictavelError(path + QStringLiteral(": ") + error.message());
+        throw namingTheSource(error, source, output);
     }
-    return !m_picture.empty();
+    return false;
 }
 
 bool ExportWorkspace::loadOrTranscode(const QString &path, const QSize &box, const QString &folder,
                                       AtomicBatch &batch, std::unique_ptr<AtomicFile> &picture)
 {
     picture.reset();
-    m_warning.clear();
-    m_picture.setSize(0, 0);
-    m_filePath.clear();
-    // What cannot be read here is left to the loader to report.
-    const std::optional<QByteArrayView> bytes =
-        QFileInfo(path).isFile() ? sourceBytes(path) : std::nullopt;
+    const std::optional<QByteArrayView> bytes = readForTranscoding(path);
     if (!bytes)
         return loadSource(path);
-    const auto *data = reinterpret_cast<const uint8_t *>(bytes->data());
-    const size_t size = size_t(bytes->size());
     ensureFolder(folder);
     auto file = std::make_unique<AtomicFile>(AtomicFile::NamedLater{folder}, &batch);
     if (!file->open())
         throw file->error();
-    try {
-        if (transcodeUprightJpeg(data, size, *file, kExportJpegQuality, box, m_thumb, &m_warning)) {
-            picture = std::move(file);
-            return true;
-        }
-        // Stored turned: decoded whole from the same bytes.
-        loadJpegData(data, size, m_picture, &m_warning);
-    } catch (const PictavelError &error) {
-        // The decoders' own texts do not say which file they were reading.
-        if (error.message().contains(path) || error.message().contains(folder))
-            throw;
-        throw PictavelError(path + QStringLiteral(": ") + error.message());
-    }
+    if (transcodeOrLoad(path, *bytes, *file, folder, box))
+        picture = std::move(file);
     return true;
 }
 
 bool ExportWorkspace::writePictureOf(const QString &source, const QString &path, AtomicBatch &batch)
 {
-    m_warning.clear();
-    m_picture.setSize(0, 0);
-    m_filePath.clear();
-    const std::optional<QByteArrayView> bytes =
-        QFileInfo(source).isFile() ? sourceBytes(source) : std::nullopt;
+    const std::optional<QByteArrayView> bytes = readForTranscoding(source);
     if (!bytes) {
         if (!loadSource(source))
             return false;
         writePicture(path, batch);
         return true;
     }
-    const auto *data = reinterpret_cast<const uint8_t *>(bytes->data());
-    const size_t size = size_t(bytes->size());
     AtomicFile file(path, &batch);
     if (!file.open())
         throw file.error();
-    try {
-        if (!transcodeUprightJpeg(data, size, file, kExportJpegQuality, QSize(), m_thumb,
-                                  &m_warning)) {
-            loadJpegData(data, size, m_picture, &m_warning);
-            EncodeJpegInto(file, m_picture, kExportJpegQuality);
-        }
-    } catch (const PictavelError &error) {
-        // The decoders' own texts do not say which file they were reading.
-        if (error.message().contains(source) || error.message().contains(path))
-            throw;
-        throw PictavelError(source + QStringLiteral(": ") + error.message());
-    }
+    if (!transcodeOrLoad(source, *bytes, file, path, QSize()))
+        EncodeJpegInto(file, m_picture, kExportJpegQuality);
     if (!file.commit())
         throw file.error();
     return true;

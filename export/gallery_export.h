@@ -249,6 +249,18 @@ public:
                                                         AtomicBatch &batch) const;
 
 private:
+    // Before a source is read: nothing of the last one stays.
+    void forgetSource();
+    // The bytes of `source` for transcodeOrLoad(), read afresh; nothing when
+    // the loader is to read it (and report why it cannot).
+    std::optional<QByteArrayView> readForTranscoding(const QString &source);
+    // Decodes the JPEG `bytes` of `source` into `file` (open and empty), with
+    // the thumbnail fitted into `box` (none when empty); false, leaving
+    // `file` alone, for a picture stored turned, which is loaded whole.
+    // Raises naming the source, or `output` for the file's own failures.
+    bool transcodeOrLoad(const QString &source, QByteArrayView bytes, AtomicFile &file,
+                         const QString &output, const QSize &box);
+
     PictureBytes m_file;
     // The path m_file holds the bytes of.
     QString m_filePath;
