@@ -807,9 +807,10 @@ bool ExportWorkspace::transcodeOrLoad(const QString &source, QByteArrayView byte
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
     const size_t size = size_t(bytes.size());
     try {
-        if (transcodeUprightJpeg(data, size, file, kExportJpegQuality, box, m_thumb, &m_warning))
+        if (transcodeJpeg(data, size, file, kExportJpegQuality, box, m_thumb, &m_warning))
             return true;
-        // Stored turned: decoded whole from the same bytes.
+        // Without memory for a turned picture's planes: decoded whole from
+        // the same bytes, which says what is missing.
         loadJpegData(data, size, m_picture, &m_warning);
     } catch (const PictavelError &error) {
         throw namingTheSource(error, source, output);

@@ -218,13 +218,14 @@ public:
     // For a JPEG source: its full-size picture encoded into `picture`, a file
     // in `folder` to be named later, and its thumbnail fitted into `box` by
     // nearest neighbour (thumbnail()), both made as the source is decoded,
-    // without holding it. A source stored turned is loaded as by loadSource()
-    // instead, `picture` left null. False when the file does not exist.
+    // without holding it. When memory for a turned source's planes cannot be
+    // had, it is loaded as by loadSource() instead, `picture` left null.
+    // False when the file does not exist.
     bool loadOrTranscode(const QString &path, const QSize &box, const QString &folder,
                          AtomicBatch &batch, std::unique_ptr<AtomicFile> &picture);
-    // writePicture() of `source` when it is not loaded: a JPEG stored upright
-    // is decoded straight into the file, without holding it; any other is
-    // loaded first. False when the source does not exist.
+    // writePicture() of `source` when it is not loaded: a JPEG is decoded
+    // straight into the file, without holding it; any other is loaded
+    // first. False when the source does not exist.
     bool writePictureOf(const QString &source, const QString &path, AtomicBatch &batch);
     // The thumbnail loadOrTranscode() made.
     const TBitmap32 &thumbnail() const { return m_thumb; }
@@ -256,7 +257,7 @@ private:
     std::optional<QByteArrayView> readForTranscoding(const QString &source);
     // Decodes the JPEG `bytes` of `source` into `file` (open and empty), with
     // the thumbnail fitted into `box` (none when empty); false, leaving
-    // `file` alone, for a picture stored turned, which is loaded whole.
+    // `file` alone, when the picture is loaded whole instead (transcodeJpeg).
     // Raises naming the source, or `output` for the file's own failures.
     bool transcodeOrLoad(const QString &source, QByteArrayView bytes, AtomicFile &file,
                          const QString &output, const QSize &box);

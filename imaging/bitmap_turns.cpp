@@ -17,6 +17,24 @@ QSize OrientedSize(int width, int height, int orientation)
     return swapsSides(orientation) ? QSize(height, width) : QSize(width, height);
 }
 
+OrientationSteps StepsOfOrientation(int orientation)
+{
+    OrientationSteps steps;
+    steps.transposed = swapsSides(orientation);
+    steps.flipX = orientation == 2 || orientation == 3 || orientation == 6 || orientation == 7;
+    steps.flipY = orientation == 3 || orientation == 4 || orientation == 7 || orientation == 8;
+    return steps;
+}
+
+QPoint StoredPixelAt(int x, int y, int width, int height, int orientation)
+{
+    const OrientationSteps steps = StepsOfOrientation(orientation);
+    const QSize shown = OrientedSize(width, height, orientation);
+    const int u = steps.flipX ? shown.width() - 1 - x : x;
+    const int v = steps.flipY ? shown.height() - 1 - y : y;
+    return steps.transposed ? QPoint(v, u) : QPoint(u, v);
+}
+
 namespace {
 
 // Where stored pixel (x, y) goes: destination[start + x * stepX + y * stepY].

@@ -2,6 +2,7 @@
 
 #include "imaging/bitmap32.h"
 
+#include <QPoint>
 #include <QSize>
 
 // The eight ways a picture may lie, numbered as EXIF's orientation tag: 1 is
@@ -13,6 +14,18 @@
 // The size of a width x height picture once shown as `orientation` says:
 // 5 to 8 swap the sides.
 QSize OrientedSize(int width, int height, int orientation);
+
+// The same in steps: stored rows become shown columns (`transposed`), then
+// shown x and shown y run backwards (`flipX`, `flipY`).
+struct OrientationSteps
+{
+    bool transposed = false, flipX = false, flipY = false;
+};
+OrientationSteps StepsOfOrientation(int orientation);
+
+// The stored pixel of a width x height picture that `orientation` shows at
+// shown (x, y).
+QPoint StoredPixelAt(int x, int y, int width, int height, int orientation);
 
 // Writes `count` stored rows of a width x height picture, from stored row
 // `first` on, to where `orientation` shows them in `destination`, which holds

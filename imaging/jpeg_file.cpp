@@ -2,6 +2,7 @@
 #include "base/pictavel_error.h"
 #include "imaging/bitmap_turns.h"
 #include "imaging/colour_profile.h"
+#include "imaging/encoder_planes.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/jpeg_error.h"
 #include "imaging/picture_decoders.h"
@@ -489,8 +490,10 @@ bool createEncoder(JpegEncoder &e)
 }
 
 // Holding a setjmp: starts compressing a width x height picture into e's
-// file, of BGRA words as they lie in memory.
-void startCompress(JpegEncoder &e, int width, int height, int quality)
+// file, of BGRA words as they lie in memory, or with `fromPlanes` of the
+// planes the encoder would make of them (EncoderPlanes), which it then
+// encodes alike.
+void startCompress(JpegEncoder &e, int width, int height, int quality, bool fromPlanes)
 {
     jpeg_compress_struct &c = e.cinfo;
     e.dest.pub.init_destination = jpegInitDestination;
@@ -499,11 +502,12 @@ void startCompress(JpegEncoder &e, int width, int height, int quality)
     c.dest = &e.dest.pub;
     c.image_width = JDIMENSION(width);
     c.image_height = JDIMENSION(height);
-    // The fourth byte is skipped.
-    c.input_components = 4;
-    c.in_color_space = JCS_EXT_BGRX;
+    // BGRA's fourth byte is skipped.
+    c.input_components = fromPlanes ? 3 : 4;
+    c.in_color_space = fromPlanes ? JCS_YCbCr : JCS_EXT_BGRX;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    c.raw_data_in = fromPlanes ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
 }
 
@@ -512,7 +516,7 @@ bool encodePixels(JpegEncoder &e, const TBitmap32 &bitmap, int quality)
     if (setjmp(e.err.jump))
         return false;
     jpeg_compress_struct &c = e.cinfo;
-    startCompress(e, bitmap.width(), bitmap.height(), quality);
+    startCompress(e, bitmap.width(), bitmap.height(), quality, false);
     JSAMPROW rows[16];
     while (c.next_scanline < c.image_height) {
         const JDIMENSION first = c.next_scanline;
@@ -560,84 +564,134 @@ void EncodeJpegInto(AtomicFile &file, const TBitmap32 &bitmap, int quality)
 
 namespace {
 
-// The decoded rows of an upright picture on their way: into the encoder, and
-// the rows and columns of them that the thumbnail takes.
+// A pixel of the thumbnail and the stored pixel it takes.
+struct ThumbSample
+{
+    int storedX, storedY;
+    int x, y;
+};
+
+// The decoded rows of a picture on their way: an upright one's into the
+// encoder, a turned one's into the encoder's planes; and the pixels of them
+// that the thumbnail takes.
 struct TranscodedRows
 {
     JpegEncoder *encoder;
+    EncoderPlanes *planes;
     int width;
     TBitmap32 *thumb;
-    const std::vector<int> *thumbRows;
-    const std::vector<int> *thumbColumns;
-    size_t nextThumbRow;
+    // By stored row.
+    const std::vector<ThumbSample> *samples;
+    size_t nextSample;
 };
 
 void takeTranscodedRows(void *context, const uint32_t *rows, JDIMENSION first, JDIMENSION count)
 {
     auto &t = *static_cast<TranscodedRows *>(context);
-    JSAMPROW scanlines[DecodedRows::kRows];
-    for (JDIMENSION i = 0; i < count; ++i)
-        scanlines[i] =
-            reinterpret_cast<JSAMPROW>(const_cast<uint32_t *>(rows + i * size_t(t.width)));
-    jpeg_write_scanlines(&t.encoder->cinfo, scanlines, count);
-    // The thumbnail's rows take source rows in order, some more than once.
-    const std::vector<int> &thumbRows = *t.thumbRows;
-    const std::vector<int> &columns = *t.thumbColumns;
-    for (; t.nextThumbRow < thumbRows.size() && thumbRows[t.nextThumbRow] < int(first + count);
-         ++t.nextThumbRow) {
-        const uint32_t *source =
-            rows + size_t(thumbRows[t.nextThumbRow] - int(first)) * size_t(t.width);
-        TColor32 *thumbRow = t.thumb->scanLine(int(t.nextThumbRow));
-        for (size_t x = 0; x < columns.size(); ++x)
-            thumbRow[x] = source[columns[size_t(x)]];
+    if (t.planes) {
+        t.planes->addRows(rows, int(first), int(count));
+    } else {
+        JSAMPROW scanlines[DecodedRows::kRows];
+        for (JDIMENSION i = 0; i < count; ++i)
+            scanlines[i] =
+                reinterpret_cast<JSAMPROW>(const_cast<uint32_t *>(rows + i * size_t(t.width)));
+        jpeg_write_scanlines(&t.encoder->cinfo, scanlines, count);
+    }
+    const std::vector<ThumbSample> &samples = *t.samples;
+    for (; t.nextSample < samples.size() && samples[t.nextSample].storedY < int(first + count);
+         ++t.nextSample) {
+        const ThumbSample &s = samples[t.nextSample];
+        t.thumb->scanLine(s.y)[s.x] =
+            rows[size_t(s.storedY - int(first)) * size_t(t.width) + size_t(s.storedX)];
+    }
+}
+
+// Holding a setjmp: gives the encoder the planes of a whole turned picture.
+void encodePlanes(JpegEncoder &e, EncoderPlanes &planes, int quality)
+{
+    jpeg_compress_struct &c = e.cinfo;
+    if (!planes.complete())
+        ERREXIT(&c, JERR_TOO_LITTLE_DATA);
+    startCompress(e, planes.shownWidth(), planes.shownHeight(), quality, true);
+    for (int row = 0; row < planes.shownHeight(); row += 16) {
+        const EncoderPlanes::Rows &rows = planes.shownRows(row);
+        JSAMPARRAY image[3] = {const_cast<JSAMPARRAY>(rows.y), const_cast<JSAMPARRAY>(rows.cb),
+                               const_cast<JSAMPARRAY>(rows.cr)};
+        jpeg_write_raw_data(&c, image, 16);
     }
 }
 
 enum class Transcoding { Done, DecoderFailed, EncoderFailed };
 
-// Decodes d's upright picture through `rows` into the encoder and the
-// thumbnail. An encoder's error jumps back here, past the decoder's frames.
+// Decodes d's picture through `rows` into the encoder and the thumbnail. An
+// encoder's error jumps back here, past the decoder's frames.
 Transcoding transcodePixels(JpegDecoder &d, TranscodedRows &rows, int height, int quality,
                             const SrgbConversion *toSrgb)
 {
     if (setjmp(rows.encoder->err.jump))
         return Transcoding::EncoderFailed;
-    startCompress(*rows.encoder, rows.width, height, quality);
+    if (!rows.planes)
+        startCompress(*rows.encoder, rows.width, height, quality, false);
     if (!decodePixels(d, DecodedRows(rows.width, height, {takeTranscodedRows, &rows}), toSrgb))
         return Transcoding::DecoderFailed;
+    if (rows.planes)
+        encodePlanes(*rows.encoder, *rows.planes, quality);
     jpeg_finish_compress(&rows.encoder->cinfo);
     return Transcoding::Done;
 }
 
+// The stored pixels that MakeThumbnail takes by nearest neighbour for a
+// thumbnail fitting the shown picture into `box`, by stored row.
+std::vector<ThumbSample> &thumbSamples(int width, int height, int orientation, QSize fit)
+{
+    thread_local std::vector<ThumbSample> samples;
+    thread_local std::vector<int> rows, columns;
+    samples.clear();
+    if (fit.isEmpty())
+        return samples;
+    const QSize shown = OrientedSize(width, height, orientation);
+    NearestSourceIndices(rows, shown.height(), fit.height());
+    NearestSourceIndices(columns, shown.width(), fit.width());
+    for (int y = 0; y < fit.height(); ++y)
+        for (int x = 0; x < fit.width(); ++x) {
+            const QPoint p =
+                StoredPixelAt(columns[size_t(x)], rows[size_t(y)], width, height, orientation);
+            samples.push_back({p.x(), p.y(), x, y});
+        }
+    std::stable_sort(
+        samples.begin(), samples.end(),
+        [](const ThumbSample &a, const ThumbSample &b) { return a.storedY < b.storedY; });
+    return samples;
+}
+
 } // namespace
 
-bool transcodeUprightJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality,
-                          QSize box, TBitmap32 &thumb, QString *warning)
+bool transcodeJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality, QSize box,
+                   TBitmap32 &thumb, QString *warning)
 {
     JpegDecoder d;
     const JpegHeader header = readJpegHeader(d, data, size);
-    if (header.orientation != 1)
-        return false;
     const int width = int(d.cinfo.image_width);
     const int height = int(d.cinfo.image_height);
-    const QSize fit =
-        box.isEmpty() ? QSize(0, 0) : ThumbnailSize(width, height, box.width(), box.height());
+    thread_local EncoderPlanes planes;
+    const bool turned = header.orientation != 1;
+    if (turned && !planes.start(width, height, header.orientation))
+        return false;
+    const QSize shown = OrientedSize(width, height, header.orientation);
+    const QSize fit = box.isEmpty()
+                          ? QSize(0, 0)
+                          : ThumbnailSize(shown.width(), shown.height(), box.width(), box.height());
     thumb.setSize(fit.width(), fit.height());
-    thread_local std::vector<int> thumbRows, thumbColumns;
-    thumbRows.clear();
-    thumbColumns.clear();
-    if (!fit.isEmpty()) {
-        NearestSourceIndices(thumbRows, height, fit.height());
-        NearestSourceIndices(thumbColumns, width, fit.width());
-    }
+    const std::vector<ThumbSample> &samples = thumbSamples(width, height, header.orientation, fit);
     thread_local std::vector<uint8_t> buffer(256 * 1024);
     JpegEncoder e;
     e.dest.file = &file;
     e.dest.buffer = &buffer;
-    TranscodedRows rows{&e, width, &thumb, &thumbRows, &thumbColumns, 0};
+    TranscodedRows rows{&e, turned ? &planes : nullptr, width, &thumb, &samples, 0};
     const Transcoding result = createEncoder(e) ? transcodePixels(d, rows, height, quality,
                                                                   header.profile.conversion.get())
                                                 : Transcoding::EncoderFailed;
+    planes.release();
     if (result != Transcoding::Done) {
         file.cancel();
         if (result == Transcoding::DecoderFailed)

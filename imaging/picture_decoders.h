@@ -19,16 +19,17 @@ void loadBmpData(const uint8_t *data, size_t size, TBitmap32 &bitmap);
 // twice the thumbnail's size each way.
 void loadJpegData(const uint8_t *data, size_t size, TBitmap32 &bitmap, QString *warning = nullptr,
                   QSize thumbnailBox = QSize());
-// For a JPEG picture stored upright: decodes it a few rows at a time straight
-// into the encoder of `file` (open; committed by the caller), which then holds
-// what EncodeJpegInto writes for the decoded picture, and takes `thumb` from
-// the rows as they pass, as MakeThumbnail fits the picture into `box` by
-// nearest neighbour (an empty box empties it); no picture-sized area is
-// needed. False, touching
-// nothing, when the picture is stored turned. Raises as loadJpegData, or
+// Decodes a JPEG picture a few rows at a time straight into the encoder of
+// `file` (open; committed by the caller), which then holds what EncodeJpegInto
+// writes for the picture as loadJpegData decodes and shows it, and takes
+// `thumb` from the rows as they pass, as MakeThumbnail fits the shown picture
+// into `box` by nearest neighbour (an empty box empties it). An upright
+// picture needs no picture-sized area; a turned or mirrored one is kept as
+// the encoder's planes (EncoderPlanes), 1.5 bytes a pixel. False, touching
+// nothing, when memory for those cannot be had. Raises as loadJpegData, or
 // the file's error, giving the file up.
-bool transcodeUprightJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality,
-                          QSize box, TBitmap32 &thumb, QString *warning = nullptr);
+bool transcodeJpeg(const uint8_t *data, size_t size, AtomicFile &file, int quality, QSize box,
+                   TBitmap32 &thumb, QString *warning = nullptr);
 // Whether loadJpegData takes the picture's colours through its embedded ICC
 // profile: there is one, its markers add up, and it serves these colours
 // (an sRGB profile, which needs no conversion, included).
