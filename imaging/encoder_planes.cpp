@@ -211,22 +211,26 @@ void transpose16(const __m128i in[16], __m128i out[16])
     }
 }
 
-// gatherTransposed() of 16 shown rows whose stored columns follow each other
-// from `lowest` on, upwards or (`reversed`) downwards, 16 shown pixels at a
-// time; returns how far along shown x it got.
-template <class StoredRow>
-int gatherTransposed16(const uint8_t *plane, size_t stride, int lowest, bool reversed, int width,
-                       StoredRow storedRow, uint8_t *const *out)
+// gatherTransposed() of all `Rows` (16 or 8) shown rows at once, whose
+// stored columns follow each other from `lowest` on, upwards or
+// (`reversed`) downwards, 16 shown pixels at a time; returns how far along
+// shown x it got.
+template <int Rows, class StoredRow>
+int gatherTransposedBlocks(const uint8_t *plane, size_t stride, int lowest, bool reversed,
+                           int width, StoredRow storedRow, uint8_t *const *out)
 {
+    static_assert(Rows == 16 || Rows == 8);
     int x = 0;
     for (; x + 16 <= width; x += 16) {
         __m128i in[16], turned[16];
-        for (int r = 0; r < 16; ++r)
-            in[r] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(
-                plane + size_t(storedRow(x + r)) * stride + size_t(lowest)));
+        for (int r = 0; r < 16; ++r) {
+            const auto *stored = reinterpret_cast<const __m128i *>(
+                plane + size_t(storedRow(x + r)) * stride + size_t(lowest));
+            in[r] = Rows == 16 ? _mm_loadu_si128(stored) : _mm_loadl_epi64(stored);
+        }
         transpose16(in, turned);
-        for (int j = 0; j < 16; ++j)
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out[reversed ? 15 - j : j] + x),
+        for (int j = 0; j < Rows; ++j)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out[reversed ? Rows - 1 - j : j] + x),
                              turned[j]);
     }
     return x;
@@ -270,10 +274,10 @@ const EncoderPlanes::Rows &EncoderPlanes::shownRows(int first)
         const auto storedRow = [this](int x) {
             return m_rows.stored(x);
         };
-        const int done =
-            rows < 16 ? 0
-                      : gatherTransposed16(luma, size_t(m_width), std::min(columns[0], columns[15]),
-                                           m_columns.flipped, m_shownWidth, storedRow, m_shown.y);
+        const int done = rows < 16 ? 0
+                                   : gatherTransposedBlocks<16>(
+                                         luma, size_t(m_width), std::min(columns[0], columns[15]),
+                                         m_columns.flipped, m_shownWidth, storedRow, m_shown.y);
         gatherTransposed(luma, size_t(m_width), columns, rows, done, m_shownWidth, storedRow,
                          m_shown.y);
         // Chroma pairs are kept in shown order, stored rows' pairs first.
@@ -282,10 +286,15 @@ const EncoderPlanes::Rows &EncoderPlanes::shownRows(int first)
         const auto pairAt = [](int x) {
             return x;
         };
-        gatherTransposed(cbPlane(), size_t(pairs), columns, chromaRows, 0, chromaWidth, pairAt,
-                         m_shown.cb);
-        gatherTransposed(crPlane(), size_t(pairs), columns, chromaRows, 0, chromaWidth, pairAt,
-                         m_shown.cr);
+        for (const auto &[plane, out] :
+             {std::pair(cbPlane(), m_shown.cb), std::pair(crPlane(), m_shown.cr)}) {
+            const int chromaDone =
+                chromaRows < 8 ? 0
+                               : gatherTransposedBlocks<8>(plane, size_t(pairs), chromaFirst, false,
+                                                           chromaWidth, pairAt, out);
+            gatherTransposed(plane, size_t(pairs), columns, chromaRows, chromaDone, chromaWidth,
+                             pairAt, out);
+        }
     } else {
         for (int i = 0; i < rows; ++i)
             copyRow(luma + size_t(m_rows.stored(first + i)) * size_t(m_width), m_shownWidth,
