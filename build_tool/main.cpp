@@ -71,10 +71,14 @@ int buildGallery(const BuildOptions &options, const GallerySettings &settings, E
         lock.emplace(layout.projectFolder, ExportLock::WhenBusy::Wait, job.onNotice);
         ProgressLine progress(count, options.quiet);
         int done = 0;
-        outcomes = exportItems(job, OnFailure::GoOn, [&](int, int, const ExportOutcome &last) {
-            if (last.kind == ExportOutcome::Kind::Written)
-                progress.show(++done);
-        });
+        // Quiet, the engine need not wake this thread for every picture.
+        ExportProgress onProgress;
+        if (!options.quiet)
+            onProgress = [&](int, int, const ExportOutcome &last) {
+                if (last.kind == ExportOutcome::Kind::Written)
+                    progress.show(++done);
+            };
+        outcomes = exportItems(job, OnFailure::GoOn, onProgress);
     } catch (const PictavelError &error) {
         // Refused before anything was written.
         report(error.message());

@@ -967,7 +967,7 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
                 board.finishParked();
             });
         }
-        for (int i = 0; i < total; ++i) {
+        for (int i = 0; onProgress && i < total; ++i) {
             const ExportOutcome &outcome = board.waitFor(i);
             if (rule == OnFailure::Stop && outcome.kind == ExportOutcome::Kind::Failed)
                 break;
