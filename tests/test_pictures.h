@@ -25,6 +25,44 @@ inline void writeTestJpeg(const QString &path, int width, int height, uint32_t s
     WriteJpegFile(path, bitmap, quality);
 }
 
+// The payload of an APP1 Exif segment whose first directory gives the
+// picture's orientation, in either byte order.
+inline QByteArray exifWithOrientation(int orientation, bool bigEndian)
+{
+    QByteArray e("Exif\0\0", 6);
+    const auto u16 = [&](uint32_t v) {
+        const char high = char(v >> 8), low = char(v & 0xFF);
+        e.append(bigEndian ? high : low);
+        e.append(bigEndian ? low : high);
+    };
+    const auto u32 = [&](uint32_t v) {
+        u16(bigEndian ? v >> 16 : v & 0xFFFF);
+        u16(bigEndian ? v & 0xFFFF : v >> 16);
+    };
+    e.append(bigEndian ? "MM" : "II");
+    u16(42);
+    u32(8);
+    u16(2);      // two entries, the orientation second
+    u16(0x011A); // XResolution, a RATIONAL pointing nowhere we read
+    u16(5);
+    u32(1);
+    u32(0);
+    u16(0x0112);
+    u16(3);
+    u32(1);
+    u16(uint32_t(orientation));
+    u16(0);
+    u32(0);
+    return e;
+}
+
+// A JPEG marker segment of the given code and payload.
+inline QByteArray jpegSegment(uint8_t marker, const QByteArray &payload)
+{
+    const int length = int(payload.size()) + 2;
+    return QByteArray("\xFF", 1) + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
+}
+
 // The file a kept original publishes: its pieces joined.
 inline QByteArray keptBytes(const KeptOriginal &kept)
 {

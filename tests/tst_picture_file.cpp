@@ -274,44 +274,6 @@ bool sameWithin(TColor32 a, TColor32 b, int tolerance)
     return true;
 }
 
-QByteArray exifWithOrientation(int orientation, bool bigEndian)
-{
-    QByteArray e("Exif", 4);
-    e.append(char(0));
-    e.append(char(0));
-    auto u16 = [&](uint32_t v) {
-        if (bigEndian) {
-            e.append(char(v >> 8));
-            e.append(char(v & 0xFF));
-        } else {
-            putLe16(e, v);
-        }
-    };
-    auto u32 = [&](uint32_t v) {
-        if (bigEndian) {
-            u16(v >> 16);
-            u16(v & 0xFFFF);
-        } else {
-            putLe32(e, v);
-        }
-    };
-    e.append(bigEndian ? "MM" : "II");
-    u16(42);
-    u32(8);
-    u16(2);      // two entries, the orientation second
-    u16(0x011A); // XResolution, a RATIONAL pointing nowhere we read
-    u16(5);
-    u32(1);
-    u32(0);
-    u16(0x0112);
-    u16(3);
-    u32(1);
-    u16(uint32_t(orientation));
-    u16(0);
-    u32(0);
-    return e;
-}
-
 struct JpegFacts
 {
     int width = 0;
@@ -1316,13 +1278,6 @@ void TestPictureFile::writeWhateverTheName()
 
 namespace {
 
-// A marker segment of the given code and payload.
-QByteArray segment(uint8_t marker, const QByteArray &payload)
-{
-    const int length = int(payload.size()) + 2;
-    return QByteArray("\xFF", 1) + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
-}
-
 // From the first start of scan on: the entropy-coded data and the end.
 QByteArray fromScan(const QByteArray &jpeg)
 {
@@ -1377,13 +1332,14 @@ void TestPictureFile::keptOriginalKeepsOnlyItsProfile()
     const QByteArray plain = readBytes(path("plain.jpg"));
     QByteArray profile;
     for (const QByteArray &part : icc::markers(icc::bytes(icc::adobeRgb().get()), 2))
-        profile += segment(0xE2, part);
-    const QByteArray before = segment(0xE1, exifWithOrientation(1, true) + "GPS here") +
-                              segment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 34));
-    const QByteArray after = segment(0xED, QByteArray("Photoshop 3.0\0IPTC", 18)) +
-                             segment(0xFE, "a comment") +
-                             segment(0xE0, QByteArray("JFXX\0\x10", 6) + "preview") +
-                             segment(0xE2, QByteArray("MPF\0", 4) + "pointer to a preview");
+        profile += jpegSegment(0xE2, part);
+    const QByteArray before =
+        jpegSegment(0xE1, exifWithOrientation(1, true) + "GPS here") +
+        jpegSegment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 34));
+    const QByteArray after = jpegSegment(0xED, QByteArray("Photoshop 3.0\0IPTC", 18)) +
+                             jpegSegment(0xFE, "a comment") +
+                             jpegSegment(0xE0, QByteArray("JFXX\0\x10", 6) + "preview") +
+                             jpegSegment(0xE2, QByteArray("MPF\0", 4) + "pointer to a preview");
     // Metadata around the profile between the JFIF marker and the tables,
     // and a second picture, as a camera appends its preview, after the end.
     const qsizetype tables = plain.indexOf(QByteArray("\xFF\xDB", 2));
@@ -1397,17 +1353,17 @@ void TestPictureFile::keptOriginalHidesNothing_data()
 {
     QTest::addColumn<QByteArray>("inserted");
     QTest::addColumn<bool>("kept");
-    const QByteArray exif = segment(0xE1, exifWithOrientation(1, true) + "GPS here");
+    const QByteArray exif = jpegSegment(0xE1, exifWithOrientation(1, true) + "GPS here");
     QByteArray manyChunks;
     for (int i = 0; i < 300; ++i)
-        manyChunks += segment(0xE2, QByteArray("ICC_PROFILE\0", 12) + char(i % 256 + 1) +
-                                        char(300 % 256) + "GPS here");
+        manyChunks += jpegSegment(0xE2, QByteArray("ICC_PROFILE\0", 12) + char(i % 256 + 1) +
+                                            char(300 % 256) + "GPS here");
     // Markers without a length are stepped over, not read as lengths that
     // would swallow the metadata behind them.
     QTest::newRow("TEM") << QByteArray("\xFF\x01", 2) + exif << true;
     QTest::newRow("stray restart") << QByteArray("\xFF\xD3", 2) + exif << true;
     // What the walk cannot account for is encoded anew.
-    QTest::newRow("unknown marker") << segment(0xF1, "GPS here") << false;
+    QTest::newRow("unknown marker") << jpegSegment(0xF1, "GPS here") << false;
     QTest::newRow("second start") << QByteArray("\xFF\xD8", 2) + exif << false;
     // A profile chain the decoder turns down is dropped.
     QTest::newRow("rejected profile") << manyChunks << true;

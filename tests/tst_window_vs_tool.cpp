@@ -162,12 +162,18 @@ void TestWindowVsTool::toolWritesWhatStartWrites()
     writeTestJpeg(source("tiny.jpg"), 37, 13, 11, 92);
     writeBmp(source("small.bmp"), 50, 20, QColor(200, 30, 90));
     writeTestJpeg(source("portrait.jpg"), 215, 701, 5, 92);
+    // Stored on its side, as cameras store a photograph taken upright.
+    writeTestJpeg(source("sideways.jpg"), 301, 187, 3, 92);
+    const QByteArray sideways = readBytes(source("sideways.jpg"));
+    writeBytes(source("sideways.jpg"), sideways.left(2) +
+                                           jpegSegment(0xE1, exifWithOrientation(6, false)) +
+                                           sideways.mid(2));
     // Right after a picture of its size, whose pixels must not show through.
     QVERIFY(writeHalfTransparentGif(source("window.gif"), 640, 480));
     // A picture that cannot be read, and one whose name the next one has.
     writeBytes(source("damaged.jpg"), "not a picture");
     writeBmp(source("wide.bmp"), 64, 48, Qt::yellow);
-    const int count = 7;
+    const int count = 8;
 
     // The window starts without a settings file and writes its default
     // profile into propstor.ini in its folder; it decodes ahead and exports
