@@ -20,10 +20,10 @@ constexpr int32_t fix(double x)
 constexpr int32_t kHalf = 1 << (kScaleBits - 1);
 constexpr int32_t kChromaOffset = (128 << kScaleBits) + kHalf - 1;
 
-// Y, Cb and Cr of `count` BGRA pixels; a plain loop that the compiler
-// turns into vector code, wider where the processor has AVX2.
-__attribute__((target_clones("avx2", "default"))) void
-convertRow(const uint32_t *row, int count, uint8_t *y, uint8_t *cb, uint8_t *cr)
+// Y, Cb and Cr of `count` BGRA pixels: a plain loop that the compiler turns
+// into vector code, as wide as the function it is compiled into allows.
+__attribute__((always_inline)) inline void convertPixels(const uint32_t *row, int count, uint8_t *y,
+                                                         uint8_t *cb, uint8_t *cr)
 {
     for (int x = 0; x < count; ++x) {
         const int32_t b = int32_t(row[x] & 0xFF);
@@ -36,6 +36,25 @@ convertRow(const uint32_t *row, int count, uint8_t *y, uint8_t *cb, uint8_t *cr)
         cr[x] = uint8_t((fix(0.50000) * r - fix(0.41869) * g - fix(0.08131) * b + kChromaOffset) >>
                         kScaleBits);
     }
+}
+
+__attribute__((target("avx2"))) void convertRowAvx2(const uint32_t *row, int count, uint8_t *y,
+                                                    uint8_t *cb, uint8_t *cr)
+{
+    convertPixels(row, count, y, cb, cr);
+}
+
+void convertRowPlain(const uint32_t *row, int count, uint8_t *y, uint8_t *cb, uint8_t *cr)
+{
+    convertPixels(row, count, y, cb, cr);
+}
+
+// Chosen when first called rather than when the program is loaded, as an
+// indirect function would be, which sanitizers cannot run that early.
+void convertRow(const uint32_t *row, int count, uint8_t *y, uint8_t *cb, uint8_t *cr)
+{
+    static const auto convert = __builtin_cpu_supports("avx2") ? convertRowAvx2 : convertRowPlain;
+    convert(row, count, y, cb, cr);
 }
 
 // libjpeg's 2 x 2 average, whose rounding alternates along a row so that
