@@ -531,13 +531,15 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
     else if (!board.nameInTurn(index, outcome.names))
         return ExportOutcome::Kind::NotStarted;
     const EarlierWriters earlier = board.earlierWriters(index);
-    ensureFolder(job.thumbFolder);
     if (!board.waitBefore(earlier.thumb, index))
         return ExportOutcome::Kind::NotStarted;
+    // Folders are made when a file is written into them, not looked for
+    // when every file is up to date.
     const QString thumb = joinPath(job.thumbFolder, outcome.names.thumbName);
     if (!record.upToDate(thumb, inputs.thumb)) {
         if (!s.thumbMade && madeHere && !loaded && !load(workspace(), job, s, true))
             return ExportOutcome::Kind::SourceMissing;
+        ensureFolder(job.thumbFolder);
         files.checkSpares(job, thumb, OutputFolder::Thumbnails);
         record.forget(thumb);
         if (s.thumbMade) {
@@ -561,11 +563,11 @@ ExportOutcome::Kind finishItem(ExportWorkspace *work, const ExportJob &job, Outc
     // The full-size picture, unless the edited copy is it already.
     const auto writePicture = [&]() -> ExportOutcome::Kind {
         const QString picture = joinPath(job.pictureFolder, outcome.names.pictureName);
-        ensureFolder(job.pictureFolder);
         if (!board.waitBefore(earlier.picture, index))
             return ExportOutcome::Kind::NotStarted;
         if (record.upToDate(picture, inputs.picture))
             return ExportOutcome::Kind::Written;
+        ensureFolder(job.pictureFolder);
         files.checkSpares(job, picture, OutputFolder::Pictures);
         record.forget(picture);
         QString notKept;
@@ -910,9 +912,11 @@ void refuseReplacingSource(const SourceFiles &sources, const QString &output, Ou
                  QLatin1String(kinds[int(folder)]), folderText));
 }
 
-void checkOutputsSpareSources(const ExportJob &job)
+namespace {
+
+// checkOutputsSpareSources() with the set's sources as the export keeps them.
+void checkOutputsSpare(const ExportJob &job, const SourceFiles &sources)
 {
-    const SourceFiles sources(setSources(job));
     for (const ExportItem &item : job.items) {
         const auto check = [&](const QString &path, OutputFolder folder) {
             refuseReplacingSource(sources, path, folder, folderTextOf(job, folder),
@@ -930,11 +934,19 @@ void checkOutputsSpareSources(const ExportJob &job)
     }
 }
 
+} // namespace
+
+void checkOutputsSpareSources(const ExportJob &job)
+{
+    checkOutputsSpare(job, SourceFiles(setSources(job)));
+}
+
 namespace {
 
 // exportItems() once the job has been checked.
 QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
-                                        const ExportProgress &onProgress)
+                                        const ExportProgress &onProgress,
+                                        const SourceFiles &sources)
 {
     const int total = int(job.items.size());
     // A build killed while it wrote leaves its temporary files, which would
@@ -948,7 +960,6 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
     ExportRecord record = job.full ? ExportRecord::empty(job.projectFolder)
                                    : ExportRecord::load(job.projectFolder, &recordProblem);
     notify(job, recordProblem);
-    const SourceFiles sources(setSources(job));
     WrittenFiles written;
     const ExportFiles files{record, sources, written};
     if (!job.nameReadable)
@@ -997,16 +1008,19 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
 QList<ExportOutcome> exportItems(const ExportJob &job, OnFailure rule,
                                  const ExportProgress &onProgress)
 {
-    checkOutputsSpareSources(job);
-    return exportCheckedItems(job, rule, onProgress);
+    const SourceFiles sources(setSources(job));
+    checkOutputsSpare(job, sources);
+    return exportCheckedItems(job, rule, onProgress, sources);
 }
 
 void exportGallery(const ExportJob &job, const ExportProgress &onProgress)
 {
     const ExportLock lock(job.projectFolder, ExportLock::WhenBusy::Refuse, job.onNotice);
-    checkOutputsSpareSources(job);
+    const SourceFiles sources(setSources(job));
+    checkOutputsSpare(job, sources);
     ensureFolder(job.pictureFolder);
-    const QList<ExportOutcome> outcomes = exportCheckedItems(job, OnFailure::Stop, onProgress);
+    const QList<ExportOutcome> outcomes =
+        exportCheckedItems(job, OnFailure::Stop, onProgress, sources);
     QList<const ExportItem *> passedOver;
     for (qsizetype i = 0; i < outcomes.size(); ++i) {
         if (outcomes.at(i).kind == ExportOutcome::Kind::Failed)
