@@ -965,19 +965,24 @@ QList<ExportOutcome> exportCheckedItems(const ExportJob &job, OnFailure rule,
     if (!job.nameReadable)
         board.nameAll();
     std::atomic<int> next{0};
-    {
-        std::vector<std::jthread> workers;
-        for (int w = 0; w < std::min(std::max(job.jobs, 1), total); ++w) {
-            workers.emplace_back([&] {
-                ExportWorkspace work;
-                for (int i = next++; i < total && board.mayStart(i); i = next++) {
-                    if (!exportOne(work, job, i, board, files, rule))
-                        break;
-                    board.finishParkedInTurn();
-                }
-                board.finishParked();
-            });
+    const auto work = [&] {
+        ExportWorkspace workspace;
+        for (int i = next++; i < total && board.mayStart(i); i = next++) {
+            if (!exportOne(workspace, job, i, board, files, rule))
+                break;
+            board.finishParkedInTurn();
         }
+        board.finishParked();
+    };
+    {
+        const int threads = std::min(std::max(job.jobs, 1), total);
+        // With no progress to report, this thread is one of the workers.
+        const int here = onProgress || threads == 0 ? 0 : 1;
+        std::vector<std::jthread> workers;
+        for (int w = here; w < threads; ++w)
+            workers.emplace_back(work);
+        if (here)
+            work();
         for (int i = 0; onProgress && i < total; ++i) {
             const ExportOutcome &outcome = board.waitFor(i);
             if (rule == OnFailure::Stop && outcome.kind == ExportOutcome::Kind::Failed)

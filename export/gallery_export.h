@@ -154,8 +154,9 @@ enum class OnFailure { Stop, GoOn };
 // With OnFailure::Stop no item after a failed one in set order is started,
 // and the progress ends before the first failed item; the items before it are
 // all written. `onProgress` runs on the calling thread, which does nothing
-// else until every thread is done; without it, that thread is not woken
-// for each item. The outcomes come back in set order.
+// else until every thread is done; without it, the calling thread makes
+// pictures as one of the `jobs` threads. The outcomes come back in set
+// order.
 //
 // Before anything is written, checkOutputsSpareSources() may refuse the
 // job, raising its PictavelError. Then the temporary files that a killed
