@@ -46,24 +46,16 @@ struct Placement
 
 Placement placementOf(int orientation, ptrdiff_t w, ptrdiff_t h)
 {
-    switch (orientation) {
-    case 2:
-        return {w - 1, -1, w};
-    case 3:
-        return {w * h - 1, -1, -w};
-    case 4:
-        return {(h - 1) * w, 1, -w};
-    case 5:
-        return {0, h, 1};
-    case 6:
-        return {h - 1, h, -1};
-    case 7:
-        return {w * h - 1, -h, -1};
-    case 8:
-        return {(w - 1) * h, -h, 1};
-    default:
-        return {0, 1, w};
-    }
+    const OrientationSteps steps = StepsOfOrientation(orientation);
+    const ptrdiff_t shownWidth = steps.transposed ? h : w;
+    const ptrdiff_t shownHeight = steps.transposed ? w : h;
+    // Along shown x and shown y, before rows and columns trade places.
+    const ptrdiff_t stepAcross = steps.flipX ? -1 : 1;
+    const ptrdiff_t stepDown = steps.flipY ? -shownWidth : shownWidth;
+    const ptrdiff_t start =
+        (steps.flipX ? shownWidth - 1 : 0) + (steps.flipY ? (shownHeight - 1) * shownWidth : 0);
+    return steps.transposed ? Placement{start, stepDown, stepAcross}
+                            : Placement{start, stepAcross, stepDown};
 }
 
 } // namespace
